@@ -1,0 +1,509 @@
+#include "platform/FileSystem.h"
+#include "platform/AtomicFile.h"
+#include "platform/SysError.h"
+#include "platform/WinPath.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <sys/stat.h>
+#include <utime.h>
+
+namespace platform::fs {
+
+Machine& machine() { return Machine::current(); }
+
+Resolved resolveReady(const QString& winPath)
+{
+    if (winPath.trimmed().isEmpty())
+        fail(ErrBadFileName, winPath);
+    Resolved r = machine().resolve(winPath);
+    switch (r.status) {
+    case Resolved::Ok:
+        return r;
+    case Resolved::NoSuchDrive:
+        fail(ErrDeviceUnavailable, winPath);
+    case Resolved::NotReady:
+        fail(ErrDiskNotReady, winPath);
+    case Resolved::Unsupported:
+        fail(ErrBadFileName, winPath);
+    }
+    return r;
+}
+
+static Entry entryFor(const Resolved& r)
+{
+    const QFileInfo fi(r.host());
+    Entry e;
+    e.name = r.isRoot() ? QString() : r.name();
+    const bool dir = fi.isDir();
+    e.attrs = r.isRoot() ? AttrDirectory : r.volume->attributes(r.rel(), dir);
+    e.size = dir ? 0 : fi.size();
+    e.modified = fi.lastModified();
+    return e;
+}
+
+std::optional<Entry> tryStat(const QString& winPath)
+{
+    const Resolved r = machine().resolve(winPath);
+    if (!r.ok() || !r.exists())
+        return std::nullopt;
+    return entryFor(r);
+}
+
+Entry stat(const QString& winPath)
+{
+    const Resolved r = resolveReady(winPath);
+    if (!r.exists())
+        fail(r.parentExists() ? ErrFileNotFound : ErrPathNotFound, winPath);
+    return entryFor(r);
+}
+
+bool exists(const QString& winPath) { return tryStat(winPath).has_value(); }
+
+bool isDirectory(const QString& winPath)
+{
+    const auto e = tryStat(winPath);
+    return e && e->isDir();
+}
+
+QString shortName(const QString& winPath)
+{
+    const Resolved r = resolveReady(winPath);
+    if (!r.exists())
+        fail(ErrFileNotFound, winPath);
+    if (r.isRoot())
+        return {};
+    return machine().shortNameOf(r.parentHost(), r.name());
+}
+
+QList<Entry> find(const QString& spec, quint32 mask)
+{
+    const Resolved probe = machine().resolve(spec);
+    if (probe.status != Resolved::Ok)
+        fail(ErrBadFileName, spec);
+    const winpath::Parts parts = winpath::split(spec);
+    QList<Entry> out;
+    if (mask & AttrVolume) {
+        Entry e;
+        e.name = probe.volume->label();
+        e.attrs = AttrVolume;
+        if (!e.name.isEmpty())
+            out << e;
+        return out;
+    }
+    // Folder to list and the pattern of names.
+    QString pattern = QStringLiteral("*.*");
+    Resolved folder = probe;
+    if (!parts.trailingSeparator && !parts.components.isEmpty() && !folder.isRoot()) {
+        pattern = folder.components.last();
+        folder.components.removeLast();
+        if (folder.existing > folder.components.size()) {
+            folder.existing = folder.components.size();
+            folder.lastIsDir = true;
+        }
+        if (pattern == u"." || pattern == u"..") {
+            pattern = QStringLiteral("*.*");
+        }
+    }
+    if (!folder.exists() || !folder.lastIsDir)
+        return out;
+    const QString host = folder.host();
+    const bool wild = winpath::hasWildcards(pattern);
+    const quint32 hiding = AttrHidden | AttrSystem | AttrDirectory;
+    auto wanted = [&](quint32 attrs) { return (attrs & hiding & ~mask) == 0; };
+    if (!folder.isRoot() && (pattern == u"*.*" || pattern == u"*")) {
+        for (const char* dot : {".", ".."}) {
+            Entry e;
+            e.name = QString::fromLatin1(dot);
+            e.attrs = AttrDirectory;
+            if (wanted(e.attrs))
+                out << e;
+        }
+    }
+    const QString relBase = folder.rel().isEmpty() ? QString() : folder.rel() + u'/';
+    if (!wild) {
+        const QString name = machine().findInDir(host, pattern);
+        if (!name.isEmpty()) {
+            Resolved item = folder;
+            item.components << name;
+            item.existing = item.components.size();
+            item.lastIsDir = QFileInfo(item.host()).isDir();
+            const Entry e = entryFor(item);
+            if (wanted(e.attrs))
+                out << e;
+        }
+        return out;
+    }
+    const bool shortToo = pattern.contains(u'~');
+    for (const QString& name : machine().listDir(host)) {
+        if (!winpath::wildcardMatch(pattern, name)) {
+            if (!shortToo)
+                continue;
+            const QString sn = machine().shortNameOf(host, name);
+            if (sn.isEmpty() || !winpath::wildcardMatch(pattern, sn))
+                continue;
+        }
+        const QFileInfo fi(host + u'/' + name);
+        Entry e;
+        e.name = name;
+        e.attrs = folder.volume->attributes(relBase + name, fi.isDir());
+        e.size = fi.isDir() ? 0 : fi.size();
+        e.modified = fi.lastModified();
+        if (wanted(e.attrs))
+            out << e;
+    }
+    return out;
+}
+
+// ---- changes ---------------------------------------------------------------
+
+static void requireParent(const Resolved& r, const QString& winPath)
+{
+    if (!r.parentExists())
+        fail(ErrPathNotFound, winPath);
+}
+
+void createDirectory(const QString& winPath)
+{
+    const Resolved r = resolveReady(winPath);
+    if (r.isRoot() || r.exists())
+        fail(ErrPathFileAccess, winPath);
+    requireParent(r, winPath);
+    r.volume->requireWritable();
+    if (r.components.size() == 1)
+        r.volume->requireRootEntry(r.name());
+    if (r.volume->isFloppy() && r.volume->freeBytes() < r.volume->clusterSize())
+        fail(ErrDiskFull, winPath);
+    if (!QDir().mkdir(r.host()))
+        fail(ErrPathFileAccess, winPath);
+    r.volume->forget(r.rel());
+    machine().noteAdded(r.parentHost(), r.name());
+}
+
+void removeDirectory(const QString& winPath)
+{
+    const Resolved r = resolveReady(winPath);
+    if (r.isRoot())
+        fail(ErrPathFileAccess, winPath);
+    if (!r.exists() || !r.lastIsDir)
+        fail(ErrPathNotFound, winPath);
+    r.volume->requireWritable();
+    if (!QDir(r.host()).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot))
+        fail(ErrPathFileAccess, winPath);
+    if (!QDir().rmdir(r.host()))
+        fail(ErrPathFileAccess, winPath);
+    r.volume->forget(r.rel());
+    machine().noteRemoved(r.parentHost(), r.name());
+    machine().forgetDir(r.host());
+}
+
+void removeFile(const QString& winPath)
+{
+    const Resolved r = resolveReady(winPath);
+    if (!r.exists() || r.isRoot() || r.lastIsDir)
+        fail(r.parentExists() ? ErrFileNotFound : ErrPathNotFound, winPath);
+    r.volume->requireWritable();
+    if (r.volume->attributes(r.rel(), false) & AttrReadOnly)
+        fail(ErrPathFileAccess, winPath);
+    if (!QFile::remove(r.host()))
+        fail(ErrPathFileAccess, winPath);
+    r.volume->forget(r.rel());
+    machine().noteRemoved(r.parentHost(), r.name());
+}
+
+void rename(const QString& from, const QString& to)
+{
+    const Resolved a = resolveReady(from);
+    if (!a.exists() || a.isRoot())
+        fail(a.parentExists() ? ErrFileNotFound : ErrPathNotFound, from);
+    const Resolved b = resolveReady(to);
+    if (a.drive != b.drive)
+        fail(74, to);   // rename with a different drive
+    const bool sameItem = a.rel().compare(b.rel(), Qt::CaseInsensitive) == 0;
+    if (b.exists() && !sameItem)
+        fail(ErrFileExists, to);
+    requireParent(b, to);
+    a.volume->requireWritable();
+    if (b.components.size() == 1 && a.components.size() != 1)
+        b.volume->requireRootEntry(b.name());
+    const bool dir = a.lastIsDir;
+    if (::rename(QFile::encodeName(a.host()).constData(), QFile::encodeName(b.host()).constData()) != 0)
+        fail(ErrPathFileAccess, from);
+    a.volume->moved(a.rel(), b.rel());
+    machine().noteRemoved(a.parentHost(), a.name());
+    machine().noteAdded(b.parentHost(), b.name());
+    if (dir)
+        machine().forgetDir(a.host());
+}
+
+void setModified(const QString& winPath, const QDateTime& t)
+{
+    const Resolved r = resolveReady(winPath);
+    if (!r.exists())
+        fail(ErrFileNotFound, winPath);
+    struct utimbuf ut;
+    ut.actime = ut.modtime = t.toSecsSinceEpoch();
+    ::utime(QFile::encodeName(r.host()).constData(), &ut);
+}
+
+void copyFile(const QString& from, const QString& to)
+{
+    const Resolved a = resolveReady(from);
+    if (!a.exists() || a.isRoot() || a.lastIsDir)
+        fail(a.parentExists() ? ErrFileNotFound : ErrPathNotFound, from);
+    const Resolved b = resolveReady(to);
+    if (b.isRoot() || (b.exists() && b.lastIsDir))
+        fail(ErrPathFileAccess, to);
+    requireParent(b, to);
+    if (a.volume == b.volume && a.rel().compare(b.rel(), Qt::CaseInsensitive) == 0)
+        return;   // a copy onto itself leaves the file as it is
+    const quint32 srcAttrs = a.volume->attributes(a.rel(), false);
+    b.volume->requireWritable();
+    qint64 oldSize = 0;
+    if (b.exists()) {
+        if (b.volume->attributes(b.rel(), false) & AttrReadOnly)
+            fail(ErrPathFileAccess, to);
+        oldSize = QFileInfo(b.host()).size();
+    } else if (b.components.size() == 1) {
+        b.volume->requireRootEntry(b.name());
+    }
+    QFile in(a.host());
+    if (!in.open(QIODevice::ReadOnly))
+        fail(ErrPathFileAccess, from);
+    b.volume->requireRoom(oldSize, in.size());
+    QFile out(b.host());
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        fail(ErrPathFileAccess, to);
+    QByteArray buf;
+    while (!in.atEnd()) {
+        buf = in.read(1 << 20);
+        if (buf.isEmpty() && in.error() != QFile::NoError)
+            break;
+        if (out.write(buf) != buf.size()) {
+            out.close();
+            QFile::remove(b.host());
+            fail(ErrDiskFull, to);
+        }
+    }
+    out.close();
+    const QDateTime t = QFileInfo(a.host()).lastModified();
+    struct utimbuf ut;
+    ut.actime = ut.modtime = t.toSecsSinceEpoch();
+    ::utime(QFile::encodeName(b.host()).constData(), &ut);
+    b.volume->setAttributes(b.rel(), false, srcAttrs);
+    machine().noteAdded(b.parentHost(), b.name());
+}
+
+quint32 attributes(const QString& winPath) { return stat(winPath).attrs; }
+
+void setAttributes(const QString& winPath, quint32 attrs)
+{
+    const Resolved r = resolveReady(winPath);
+    if (!r.exists() || r.isRoot())
+        fail(r.parentExists() ? ErrFileNotFound : ErrPathNotFound, winPath);
+    r.volume->requireWritable();
+    r.volume->setAttributes(r.rel(), r.lastIsDir, attrs);
+}
+
+QByteArray readAll(const QString& winPath)
+{
+    File f;
+    f.open(winPath, File::Read);
+    return f.read(f.size());
+}
+
+void writeAll(const QString& winPath, const QByteArray& bytes)
+{
+    const Resolved r = resolveReady(winPath);
+    requireParent(r, winPath);
+    if (r.isRoot() || (r.exists() && r.lastIsDir))
+        fail(ErrPathFileAccess, winPath);
+    r.volume->requireWritable();
+    qint64 oldSize = 0;
+    if (r.exists()) {
+        if (r.volume->attributes(r.rel(), false) & AttrReadOnly)
+            fail(ErrPathFileAccess, winPath);
+        oldSize = QFileInfo(r.host()).size();
+    } else if (r.components.size() == 1) {
+        r.volume->requireRootEntry(r.name());
+    }
+    r.volume->requireRoom(oldSize, bytes.size());
+    writeFileAtomically(r.host(), bytes);
+    machine().noteAdded(r.parentHost(), r.name());
+    if (r.exists()) {
+        const quint32 a = r.volume->attributes(r.rel(), false);
+        if (!(a & AttrArchive))
+            r.volume->setAttributes(r.rel(), false, a | AttrArchive);
+    }
+}
+
+// ---- volumes ----------------------------------------------------------------
+
+static QChar driveOf(const QString& root)
+{
+    const QString t = root.trimmed();
+    if (t.isEmpty())
+        return machine().currentDrive();
+    return t[0].toUpper();
+}
+
+DriveKind driveKind(const QString& root)
+{
+    const QString t = root.trimmed();
+    // A root must be "X:\" (or "X:" / "X"); anything else has no root directory.
+    if (t.isEmpty() || !t[0].isLetter() || (t.size() > 1 && t[1] != u':') || t.size() > 3 || (t.size() == 3 && t[2] != u'\\' && t[2] != u'/'))
+        return DriveKind::None;
+    return machine().driveKind(t[0]);
+}
+
+std::optional<DiskSpace> diskSpace(const QString& root)
+{
+    auto v = machine().volume(driveOf(root));
+    if (!v || !v->formatted())
+        return std::nullopt;
+    DiskSpace s;
+    s.bytesPerSector = 512;
+    s.sectorsPerCluster = v->clusterSize() / 512;
+    s.totalClusters = v->totalBytes() / v->clusterSize();
+    s.freeClusters = v->freeBytes() / v->clusterSize();
+    return s;
+}
+
+std::optional<QString> volumeLabel(const QString& root)
+{
+    auto v = machine().volume(driveOf(root));
+    if (!v || !v->formatted())
+        return std::nullopt;
+    return v->label();
+}
+
+std::optional<quint32> volumeSerial(const QString& root)
+{
+    auto v = machine().volume(driveOf(root));
+    if (!v || !v->formatted())
+        return std::nullopt;
+    return v->serial();
+}
+
+void setVolumeLabel(const QString& root, const QString& label)
+{
+    auto v = machine().volume(driveOf(root));
+    if (!v || !v->formatted())
+        fail(ErrDiskNotReady, root);
+    v->setLabel(label.left(11).toUpper());
+}
+
+// ---- File -------------------------------------------------------------------
+
+struct File::Impl {
+    QFile file;
+    Resolved where;
+    bool dirty = false;
+};
+
+File::~File() { close(); }
+
+bool File::isOpen() const { return d_ != nullptr; }
+
+void File::open(const QString& winPath, Mode mode)
+{
+    close();
+    const Resolved r = resolveReady(winPath);
+    if (r.isRoot() || (r.exists() && r.lastIsDir))
+        fail(ErrPathFileAccess, winPath);
+    if (!r.exists()) {
+        requireParent(r, winPath);
+        if (mode == Read)
+            fail(ErrFileNotFound, winPath);
+        r.volume->requireWritable();
+        if (r.components.size() == 1)
+            r.volume->requireRootEntry(r.name());
+    } else if (mode != Read) {
+        r.volume->requireWritable();
+        if (r.volume->attributes(r.rel(), false) & AttrReadOnly)
+            fail(ErrPathFileAccess, winPath);
+    }
+    auto* d = new Impl;
+    d->where = r;
+    d->file.setFileName(r.host());
+    QIODevice::OpenMode om = QIODevice::ReadOnly;
+    if (mode == Write)
+        om = QIODevice::WriteOnly | QIODevice::Truncate;
+    else if (mode == Append)
+        om = QIODevice::ReadWrite;
+    else if (mode == ReadWrite)
+        om = QIODevice::ReadWrite;
+    if (!d->file.open(om)) {
+        delete d;
+        fail(ErrPathFileAccess, winPath);
+    }
+    if (!r.exists()) {
+        r.volume->forget(r.rel());
+        machine().noteAdded(r.parentHost(), r.name());
+        d->where.existing = d->where.components.size();
+        d->where.lastIsDir = false;
+    }
+    if (mode == Write)
+        d->dirty = true;
+    if (mode == Append)
+        d->file.seek(d->file.size());
+    d_ = d;
+    mode_ = mode;
+    win_ = winPath;
+}
+
+void File::close()
+{
+    if (!d_)
+        return;
+    d_->file.close();
+    if (d_->dirty) {
+        const Resolved& r = d_->where;
+        const quint32 a = r.volume->attributes(r.rel(), false);
+        if (!(a & AttrArchive))
+            r.volume->setAttributes(r.rel(), false, a | AttrArchive);
+    }
+    delete d_;
+    d_ = nullptr;
+}
+
+qint64 File::size() const { return d_ ? d_->file.size() : 0; }
+qint64 File::pos() const { return d_ ? d_->file.pos() : 0; }
+
+void File::seek(qint64 pos)
+{
+    if (!d_)
+        fail(ErrBadFileName);
+    d_->file.seek(pos);
+}
+
+QByteArray File::read(qint64 n)
+{
+    if (!d_)
+        fail(ErrBadFileName);
+    if (mode_ == Write)
+        fail(ErrBadFileMode, win_);
+    return d_->file.read(n);
+}
+
+void File::write(const QByteArray& bytes)
+{
+    if (!d_)
+        fail(ErrBadFileName);
+    if (mode_ == Read)
+        fail(ErrBadFileMode, win_);
+    const qint64 cur = d_->file.size();
+    const qint64 end = qMax(cur, d_->file.pos() + bytes.size());
+    // The disk may have been changed or protected behind our back.
+    auto v = machine().volume(d_->where.drive);
+    if (!v || v != d_->where.volume)
+        fail(ErrDiskNotReady, win_);
+    v->requireWritable();
+    v->requireRoom(cur, end);
+    if (d_->file.write(bytes) != bytes.size())
+        fail(ErrDiskFull, win_);
+    d_->dirty = true;
+}
+
+} // namespace platform::fs

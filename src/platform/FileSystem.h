@@ -1,0 +1,95 @@
+#pragma once
+// File operations on the machine's drives, by Windows path. Each checks what the real
+// system checks (missing files and folders, read-only files, absent or unformatted or
+// write-protected disks, full disks and full root folders) and throws SysError with
+// the run-time error number of that failure.
+#include "platform/Machine.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <optional>
+
+namespace platform::fs {
+
+struct Entry {
+    QString name;
+    quint32 attrs = 0;
+    qint64 size = 0;
+    QDateTime modified;
+    bool isDir() const { return attrs & AttrDirectory; }
+};
+
+Machine& machine();
+
+// Resolves and fails like the statements do: no such drive 68, no disk 71, UNC 52.
+Resolved resolveReady(const QString& winPath);
+
+std::optional<Entry> tryStat(const QString& winPath);
+Entry stat(const QString& winPath);                 // 53 (76 when the folder is missing)
+bool exists(const QString& winPath);
+bool isDirectory(const QString& winPath);
+
+// A directory search: `spec` is a path whose last part may hold wildcards ("C:\X\*.*",
+// "A:", "C:\X\"). Folders other than a drive root report "." and ".." first. `mask`
+// takes the hidden (2), system (4) and directory (16) entries in; with the volume bit
+// (8) the result is the volume label alone. A drive that is not ready fails with 52.
+QList<Entry> find(const QString& spec, quint32 mask);
+
+// The short (8.3) name of an existing item; "" when its name is already one.
+QString shortName(const QString& winPath);
+
+void createDirectory(const QString& winPath);
+void removeDirectory(const QString& winPath);
+void removeFile(const QString& winPath);
+void rename(const QString& from, const QString& to);
+void copyFile(const QString& from, const QString& to);   // the copy gets the source's attributes
+quint32 attributes(const QString& winPath);
+void setAttributes(const QString& winPath, quint32 attrs);
+void setModified(const QString& winPath, const QDateTime& t);
+
+QByteArray readAll(const QString& winPath);
+void writeAll(const QString& winPath, const QByteArray& bytes);   // replaces the file atomically
+
+// Volume information of a drive root ("A:\", "A:" or "A").
+struct DiskSpace {
+    qint64 bytesPerSector = 512;
+    qint64 sectorsPerCluster = 0;
+    qint64 freeClusters = 0;
+    qint64 totalClusters = 0;
+};
+std::optional<DiskSpace> diskSpace(const QString& root);
+std::optional<QString> volumeLabel(const QString& root);   // nullopt when not ready
+std::optional<quint32> volumeSerial(const QString& root);
+void setVolumeLabel(const QString& root, const QString& label);
+DriveKind driveKind(const QString& root);
+
+// An open file. Writes go through the volume, so capacity and write protection hold.
+class File {
+public:
+    enum Mode { Read, Write, Append, ReadWrite };
+    File() = default;
+    File(const File&) = delete;
+    File& operator=(const File&) = delete;
+    ~File();
+
+    void open(const QString& winPath, Mode mode);
+    void close();
+    bool isOpen() const;
+    qint64 size() const;
+    qint64 pos() const;
+    void seek(qint64 pos);
+    QByteArray read(qint64 n);
+    void write(const QByteArray& bytes);
+    Mode mode() const { return mode_; }
+    const QString& winPath() const { return win_; }
+
+private:
+    struct Impl;
+    Impl* d_ = nullptr;
+    Mode mode_ = Read;
+    QString win_;
+};
+
+} // namespace platform::fs

@@ -1,0 +1,166 @@
+#include "platform/IniDocument.h"
+#include "platform/Cp1252.h"
+
+namespace platform {
+
+IniDocument::Line IniDocument::classify(const QString& text)
+{
+    Line l;
+    l.text = text;
+    const QString t = text.trimmed();
+    if (t.startsWith(u'[')) {
+        l.kind = 1;
+        const int close = t.indexOf(u']');
+        l.name = (close < 0 ? t.mid(1) : t.mid(1, close - 1)).trimmed();
+        return l;
+    }
+    const int eq = text.indexOf(u'=');
+    if (eq >= 0) {
+        l.kind = 2;
+        l.name = text.left(eq).trimmed();
+    } else if (!t.isEmpty()) {
+        l.kind = 2;   // a bare word counts as a key with an empty value
+        l.name = t;
+    }
+    return l;
+}
+
+IniDocument IniDocument::parse(const QByteArray& bytes)
+{
+    IniDocument doc;
+    const QString text = cp1252::decode(bytes);
+    qsizetype start = 0;
+    const qsizetype n = text.size();
+    while (start < n) {
+        qsizetype end = text.indexOf(u'\n', start);
+        if (end < 0)
+            end = n;
+        qsizetype stop = end;
+        if (stop > start && text[stop - 1] == u'\r')
+            --stop;
+        doc.lines_.push_back(classify(text.mid(start, stop - start)));
+        start = end + 1;
+    }
+    return doc;
+}
+
+QByteArray IniDocument::serialize() const
+{
+    QString out;
+    qsizetype total = 0;
+    for (const Line& l : lines_)
+        total += l.text.size() + 2;
+    out.reserve(total);
+    for (const Line& l : lines_) {
+        out += l.text;
+        out += u"\r\n";
+    }
+    return cp1252::encode(out);
+}
+
+int IniDocument::findSection(const QString& section) const
+{
+    for (int i = 0; i < int(lines_.size()); ++i)
+        if (lines_[i].kind == 1 && lines_[i].name.compare(section.trimmed(), Qt::CaseInsensitive) == 0)
+            return i;
+    return -1;
+}
+
+int IniDocument::sectionEnd(int header) const
+{
+    int i = header + 1;
+    while (i < int(lines_.size()) && lines_[i].kind != 1)
+        ++i;
+    return i;
+}
+
+int IniDocument::findKey(int header, const QString& key) const
+{
+    const QString k = key.trimmed();
+    if (k.isEmpty())
+        return -1;
+    const int end = sectionEnd(header);
+    for (int i = header + 1; i < end; ++i)
+        if (lines_[i].kind == 2 && lines_[i].name.compare(k, Qt::CaseInsensitive) == 0)
+            return i;
+    return -1;
+}
+
+std::optional<QString> IniDocument::value(const QString& section, const QString& key) const
+{
+    const int h = findSection(section);
+    if (h < 0)
+        return std::nullopt;
+    const int k = findKey(h, key);
+    if (k < 0)
+        return std::nullopt;
+    const QString& text = lines_[k].text;
+    const int eq = text.indexOf(u'=');
+    QString v = eq < 0 ? QString() : text.mid(eq + 1).trimmed();
+    if (v.size() >= 2 && (v.front() == u'"' || v.front() == u'\'') && v.back() == v.front())
+        v = v.mid(1, v.size() - 2);
+    return v;
+}
+
+void IniDocument::setValue(const QString& section, const QString& key, const QString& value)
+{
+    const QString line = key.trimmed() + u'=' + value;
+    int h = findSection(section);
+    if (h < 0) {
+        lines_.push_back(classify(u'[' + section.trimmed() + u']'));
+        lines_.push_back(classify(line));
+        return;
+    }
+    const int k = findKey(h, key);
+    if (k >= 0) {
+        lines_[k] = classify(lines_[k].name + u'=' + value);   // the key keeps its spelling
+        return;
+    }
+    // After the last non-blank line of the section, so blank separators stay below it.
+    int at = sectionEnd(h);
+    while (at > h + 1 && lines_[at - 1].text.trimmed().isEmpty())
+        --at;
+    lines_.insert(lines_.begin() + at, classify(line));
+}
+
+void IniDocument::removeKey(const QString& section, const QString& key)
+{
+    const int h = findSection(section);
+    if (h < 0)
+        return;
+    const int k = findKey(h, key);
+    if (k >= 0)
+        lines_.erase(lines_.begin() + k);
+}
+
+void IniDocument::removeSection(const QString& section)
+{
+    const int h = findSection(section);
+    if (h < 0)
+        return;
+    lines_.erase(lines_.begin() + h, lines_.begin() + sectionEnd(h));
+}
+
+QStringList IniDocument::sections() const
+{
+    QStringList out;
+    for (const Line& l : lines_)
+        if (l.kind == 1)
+            out << l.name;
+    return out;
+}
+
+QStringList IniDocument::keys(const QString& section) const
+{
+    QStringList out;
+    const int h = findSection(section);
+    if (h < 0)
+        return out;
+    const int end = sectionEnd(h);
+    for (int i = h + 1; i < end; ++i)
+        if (lines_[i].kind == 2)
+            out << lines_[i].name;
+    return out;
+}
+
+} // namespace platform

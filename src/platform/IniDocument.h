@@ -1,0 +1,45 @@
+#pragma once
+// An INI file held in memory with the reading and writing rules of the system's
+// profile functions: names compare without regard to case, the first duplicate wins,
+// blanks around keys and values and one pair of enclosing quotes are dropped on
+// reading, ";" inside a value is part of it, writes replace a key in place, append a
+// new key at the end of its section and a new section at the end of the file. Lines
+// that are not touched are written back exactly as they were read.
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <optional>
+#include <vector>
+
+namespace platform {
+
+class IniDocument {
+public:
+    static IniDocument parse(const QByteArray& bytes);   // Windows-1252, CR LF or LF
+    QByteArray serialize() const;                         // Windows-1252, CR LF
+
+    // The value as the profile functions deliver it; nullopt when the section or key
+    // is missing (an empty value gives an empty string).
+    std::optional<QString> value(const QString& section, const QString& key) const;
+    void setValue(const QString& section, const QString& key, const QString& value);
+    void removeKey(const QString& section, const QString& key);
+    void removeSection(const QString& section);
+
+    QStringList sections() const;
+    QStringList keys(const QString& section) const;
+    bool isEmpty() const { return lines_.empty(); }
+
+private:
+    struct Line {
+        QString text;          // the line as read or written, without its end
+        int kind = 0;          // 0 other, 1 section header, 2 key
+        QString name;          // section or key name, trimmed
+    };
+    int findSection(const QString& section) const;                    // header index or -1
+    int sectionEnd(int header) const;                                  // index past its last line
+    int findKey(int header, const QString& key) const;
+    static Line classify(const QString& text);
+    std::vector<Line> lines_;
+};
+
+} // namespace platform

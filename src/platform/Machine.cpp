@@ -1,0 +1,440 @@
+#include "platform/Machine.h"
+#include "platform/AtomicFile.h"
+#include "platform/DemoMachine.h"
+#include "platform/SysError.h"
+#include "platform/WinPath.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <algorithm>
+
+namespace platform {
+
+static std::unique_ptr<Machine> g_machine;
+static bool nameLess(const QString& a, const QString& b);
+
+QString Resolved::host() const
+{
+    QString h = volume ? volume->hostRoot() : QString();
+    for (const QString& c : components)
+        h += u'/' + c;
+    return h;
+}
+
+QString Resolved::parentHost() const
+{
+    QString h = volume ? volume->hostRoot() : QString();
+    for (int i = 0; i + 1 < components.size(); ++i)
+        h += u'/' + components[i];
+    return h;
+}
+
+QString Resolved::win() const { return winpath::join(drive, components); }
+
+QString Machine::defaultDir()
+{
+    QString base = qEnvironmentVariable("XDG_DATA_HOME");
+    if (base.isEmpty())
+        base = QDir::homePath() + QStringLiteral("/.local/share");
+    return base + QStringLiteral("/trelvo/machine");
+}
+
+bool Machine::isMachine(const QString& dir) { return QFileInfo::exists(dir + QStringLiteral("/machine.ini")); }
+
+Machine& Machine::current()
+{
+    if (!g_machine) {
+        QString dir = qEnvironmentVariable("TRELVO_MACHINE");
+        if (dir.isEmpty())
+            dir = defaultDir();
+        if (!isMachine(dir))
+            createDemoMachine(dir);
+        g_machine = std::make_unique<Machine>(QFileInfo(dir).absoluteFilePath());
+    }
+    return *g_machine;
+}
+
+Machine& Machine::use(const QString& dir)
+{
+    g_machine = std::make_unique<Machine>(QFileInfo(dir).absoluteFilePath());
+    return *g_machine;
+}
+
+Machine::Machine(QString dir) : dir_(std::move(dir))
+{
+    currentDrive_ = u'C';
+}
+
+const IniDocument& Machine::ini() const
+{
+    const QFileInfo fi(hostFile(QStringLiteral("machine.ini")));
+    const QDateTime t = fi.exists() ? fi.lastModified() : QDateTime();
+    const qint64 size = fi.exists() ? fi.size() : -1;
+    if (t == iniTime_ && size == iniSize_)
+        return ini_;
+    QFile f(fi.filePath());
+    ini_ = f.open(QIODevice::ReadOnly) ? IniDocument::parse(f.readAll()) : IniDocument();
+    iniTime_ = isRacy(t) ? QDateTime::fromMSecsSinceEpoch(0) : t;
+    iniSize_ = size;
+    return ini_;
+}
+
+QString Machine::setting(const QString& section, const QString& key, const QString& def) const
+{
+    return ini().value(section, key).value_or(def);
+}
+
+void Machine::setSetting(const QString& section, const QString& key, const QString& value)
+{
+    IniDocument doc = ini();
+    doc.setValue(section, key, value);
+    writeFileAtomically(hostFile(QStringLiteral("machine.ini")), doc.serialize());
+    iniSize_ = -2;
+}
+
+QStringList Machine::settingKeys(const QString& section) const { return ini().keys(section); }
+
+QString Machine::programFolder() const
+{
+    return setting(QStringLiteral("Machine"), QStringLiteral("ProgramFolder"), QStringLiteral("C:\\Program Files\\Trelvo"));
+}
+QString Machine::windowsFolder() const
+{
+    return setting(QStringLiteral("Machine"), QStringLiteral("WindowsFolder"), QStringLiteral("C:\\WINDOWS"));
+}
+QString Machine::systemFolder() const
+{
+    return setting(QStringLiteral("Machine"), QStringLiteral("SystemFolder"), windowsFolder() + QStringLiteral("\\SYSTEM"));
+}
+QString Machine::tempFolder() const
+{
+    return setting(QStringLiteral("Machine"), QStringLiteral("TempFolder"), windowsFolder() + QStringLiteral("\\TEMP"));
+}
+
+// ---- drives ---------------------------------------------------------------
+
+QString Machine::driveLetters() const
+{
+    QString out;
+    for (const QString& k : settingKeys(QStringLiteral("Drives")))
+        if (k.size() == 1 && k[0].isLetter())
+            out += k[0].toUpper();
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+DriveKind Machine::driveKind(QChar letter) const
+{
+    const QString t = setting(QStringLiteral("Drives"), QString(letter.toUpper())).toLower();
+    if (t == u"removable")
+        return DriveKind::Removable;
+    if (t == u"fixed")
+        return DriveKind::Fixed;
+    if (t == u"network")
+        return DriveKind::Network;
+    if (t == u"cdrom")
+        return DriveKind::CdRom;
+    if (t == u"ramdisk")
+        return DriveKind::RamDisk;
+    return DriveKind::None;
+}
+
+std::shared_ptr<Volume> Machine::volumeFor(const QString& folder, const QString& meta) const
+{
+    auto it = volumes_.constFind(folder);
+    if (it != volumes_.constEnd())
+        return *it;
+    auto v = std::make_shared<Volume>(folder, meta);
+    volumes_.insert(folder, v);
+    return v;
+}
+
+QString Machine::insertedDisk(QChar letter) const
+{
+    return setting(QStringLiteral("Drive ") + letter.toUpper(), QStringLiteral("Disk"));
+}
+
+std::shared_ptr<Volume> Machine::volume(QChar letter) const
+{
+    letter = letter.toUpper();
+    const DriveKind kind = driveKind(letter);
+    if (kind == DriveKind::None)
+        return nullptr;
+    if (kind == DriveKind::Removable) {
+        const QString disk = insertedDisk(letter);
+        if (disk.isEmpty() || !diskExists(disk))
+            return nullptr;
+        return diskVolume(disk);
+    }
+    QString folder = setting(QStringLiteral("Drive ") + letter, QStringLiteral("Folder"));
+    if (folder.isEmpty())
+        return nullptr;
+    if (QDir::isRelativePath(folder))
+        folder = hostFile(folder);
+    if (!QFileInfo(folder).isDir())
+        return nullptr;
+    return volumeFor(folder, folder + QStringLiteral(".vol"));
+}
+
+// ---- floppy shelf -----------------------------------------------------------
+
+QString Machine::diskFolder(const QString& name) const { return hostFile(QStringLiteral("floppies/") + name); }
+
+bool Machine::diskExists(const QString& name) const { return QFileInfo::exists(diskFolder(name) + QStringLiteral(".vol")); }
+
+std::shared_ptr<Volume> Machine::diskVolume(const QString& name) const
+{
+    const QString folder = diskFolder(name);
+    return volumeFor(folder, folder + QStringLiteral(".vol"));
+}
+
+QStringList Machine::disks() const
+{
+    QStringList out;
+    const QStringList files = QDir(hostFile(QStringLiteral("floppies"))).entryList({QStringLiteral("*.vol")}, QDir::Files, QDir::Name);
+    for (const QString& f : files)
+        out << f.chopped(4);
+    return out;
+}
+
+void Machine::createDisk(const QString& name, const DiskFormat& format, bool formatted, const QString& label)
+{
+    if (name.isEmpty() || name.contains(u'/') || format.capacity <= 0)
+        fail(ErrBadFileName, name);
+    const QString folder = diskFolder(name);
+    QDir().mkpath(folder);
+    IniDocument doc;
+    const auto set = [&](const char* k, const QString& v) { doc.setValue(QStringLiteral("Volume"), QString::fromLatin1(k), v); };
+    set("Kind", QStringLiteral("floppy"));
+    set("Format", format.name);
+    set("Capacity", QString::number(format.capacity));
+    set("ClusterSize", QString::number(format.clusterSize));
+    set("RootEntries", QString::number(format.rootEntries));
+    set("Formatted", formatted ? QStringLiteral("1") : QStringLiteral("0"));
+    set("WriteProtected", QStringLiteral("0"));
+    set("Label", label);
+    const quint32 serial = qHash(name + QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs)) & 0xFFFFFFFFu;
+    set("Serial", QString::number(serial, 16).toUpper().rightJustified(8, u'0'));
+    writeFileAtomically(folder + QStringLiteral(".vol"), doc.serialize());
+    volumes_.remove(folder);
+}
+
+void Machine::formatDisk(const QString& name, bool quick, const QString& label)
+{
+    auto v = diskVolume(name);
+    if (v->writeProtected())
+        fail(ErrPathFileAccess, QStringLiteral("write-protected"));
+    if (quick && !v->formatted())
+        fail(ErrDiskNotReady, QStringLiteral("a quick format needs a formatted disk"));
+    QDir(v->hostRoot()).removeRecursively();
+    QDir().mkpath(v->hostRoot());
+    QFile::remove(diskFolder(name) + QStringLiteral(".attr"));
+    v->setMeta(QStringLiteral("Formatted"), QStringLiteral("1"));
+    v->setMeta(QStringLiteral("Label"), label.left(11).toUpper());
+    const quint32 serial = qHash(name + QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs)) & 0xFFFFFFFFu;
+    v->setMeta(QStringLiteral("Serial"), QString::number(serial, 16).toUpper().rightJustified(8, u'0'));
+    volumes_.remove(v->hostRoot());
+    dirs_.clear();
+}
+
+void Machine::insertDisk(const QString& name, QChar letter)
+{
+    if (!diskExists(name))
+        fail(ErrFileNotFound, name);
+    setSetting(QStringLiteral("Drive ") + letter.toUpper(), QStringLiteral("Disk"), name);
+}
+
+void Machine::ejectDisk(QChar letter) { setSetting(QStringLiteral("Drive ") + letter.toUpper(), QStringLiteral("Disk"), QString()); }
+
+void Machine::protectDisk(const QString& name, bool on)
+{
+    if (!diskExists(name))
+        fail(ErrFileNotFound, name);
+    diskVolume(name)->setMeta(QStringLiteral("WriteProtected"), on ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+void Machine::labelDisk(const QString& name, const QString& label)
+{
+    if (!diskExists(name))
+        fail(ErrFileNotFound, name);
+    diskVolume(name)->setMeta(QStringLiteral("Label"), label);
+}
+
+// ---- current drive and folders ---------------------------------------------
+
+void Machine::setCurrentDrive(QChar letter)
+{
+    letter = letter.toUpper();
+    auto v = volume(letter);
+    if (!v || !v->formatted())
+        fail(ErrDeviceUnavailable, QString(letter));
+    currentDrive_ = letter;
+}
+
+QString Machine::currentDir(QChar letter) const
+{
+    if (letter.isNull())
+        letter = currentDrive_;
+    letter = letter.toUpper();
+    return winpath::join(letter, currentDirs_.value(letter));
+}
+
+void Machine::setCurrentDir(const QString& winPath)
+{
+    const Resolved r = resolve(winPath);
+    if (r.status == Resolved::NoSuchDrive)
+        fail(ErrDeviceUnavailable, winPath);
+    if (r.status == Resolved::NotReady)
+        fail(ErrDiskNotReady, winPath);
+    if (!r.ok() || !r.isDir())
+        fail(ErrPathNotFound, winPath);
+    currentDirs_[r.drive] = r.components;
+}
+
+// ---- host folder listings --------------------------------------------------
+
+const Machine::DirListing* Machine::listing(const QString& hostDir) const
+{
+    const QFileInfo fi(hostDir);
+    if (!fi.isDir())
+        return nullptr;
+    const QDateTime t = fi.lastModified();
+    auto it = dirs_.find(hostDir);
+    if (it != dirs_.end() && it->modified == t)
+        return &*it;
+    DirListing l;
+    l.names = QDir(hostDir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    std::sort(l.names.begin(), l.names.end(), nameLess);
+    for (const QString& n : l.names)
+        if (!l.byFolded.contains(winpath::foldCase(n)))
+            l.byFolded.insert(winpath::foldCase(n), n);
+    l.modified = isRacy(t) ? QDateTime::fromMSecsSinceEpoch(0) : t;
+    if (dirs_.size() > 4096)
+        dirs_.clear();
+    return &*dirs_.insert(hostDir, std::move(l));
+}
+
+void Machine::forgetDir(const QString& hostDir) const { dirs_.remove(hostDir); }
+
+static bool nameLess(const QString& a, const QString& b)
+{
+    const int c = a.compare(b, Qt::CaseInsensitive);
+    return c != 0 ? c < 0 : a < b;
+}
+
+void Machine::noteAdded(const QString& hostDir, const QString& name) const
+{
+    auto it = dirs_.find(hostDir);
+    if (it == dirs_.end())
+        return;
+    const QString folded = winpath::foldCase(name);
+    if (!it->byFolded.contains(folded)) {
+        it->byFolded.insert(folded, name);
+        it->names.insert(std::lower_bound(it->names.begin(), it->names.end(), name, nameLess), name);
+    }
+    it->modified = QFileInfo(hostDir).lastModified();
+}
+
+void Machine::noteRemoved(const QString& hostDir, const QString& name) const
+{
+    auto it = dirs_.find(hostDir);
+    if (it == dirs_.end())
+        return;
+    it->byFolded.remove(winpath::foldCase(name));
+    it->names.removeAll(name);
+    it->modified = QFileInfo(hostDir).lastModified();
+}
+
+QStringList Machine::listDir(const QString& hostDir) const
+{
+    const DirListing* l = listing(hostDir);
+    return l ? l->names : QStringList();
+}
+
+QString Machine::findInDir(const QString& hostDir, const QString& name) const
+{
+    if (name.isEmpty())
+        return {};
+    if (QFileInfo::exists(hostDir + u'/' + name))
+        return name;
+    const DirListing* l = listing(hostDir);
+    if (!l)
+        return {};
+    const QString hit = l->byFolded.value(winpath::foldCase(name));
+    if (!hit.isEmpty())
+        return hit;
+    if (name.contains(u'~') && winpath::isShortName(name)) {
+        const QStringList names = l->names;   // shortNameOf() may list the folder again
+        for (const QString& n : names)
+            if (!winpath::isShortName(n) && winpath::sameName(shortNameOf(hostDir, n), name))
+                return n;
+    }
+    return {};
+}
+
+QString Machine::shortNameOf(const QString& hostDir, const QString& longName) const
+{
+    if (winpath::isShortName(longName))
+        return {};
+    const winpath::ShortBasis basis = winpath::shortBasis(longName);
+    int number = 0;
+    if (const DirListing* l = listing(hostDir)) {
+        const QStringList names = l->names;
+        for (const QString& n : names) {
+            if (winpath::isShortName(n))
+                continue;
+            const winpath::ShortBasis b = winpath::shortBasis(n);
+            if (b.stem == basis.stem && b.ext == basis.ext) {
+                ++number;
+                if (n == longName)
+                    break;
+            }
+        }
+    }
+    return winpath::makeShortName(basis, qMax(1, number));
+}
+
+// ---- resolution -------------------------------------------------------------
+
+Resolved Machine::resolve(const QString& winPath) const
+{
+    Resolved r;
+    const winpath::Parts p = winpath::split(winPath);
+    if (p.unc) {
+        r.status = Resolved::Unsupported;
+        return r;
+    }
+    r.drive = p.drive.isNull() ? currentDrive_ : p.drive;
+    if (driveKind(r.drive) == DriveKind::None) {
+        r.status = Resolved::NoSuchDrive;
+        return r;
+    }
+    QStringList comps = p.rooted ? QStringList() : currentDirs_.value(r.drive);
+    comps += p.components;
+    comps = winpath::normalise(comps);
+    r.volume = volume(r.drive);
+    if (!r.volume || !r.volume->formatted()) {
+        r.status = Resolved::NotReady;
+        r.components = comps;
+        return r;
+    }
+    QString host = r.volume->hostRoot();
+    r.lastIsDir = true;
+    for (int i = 0; i < comps.size(); ++i) {
+        if (!r.lastIsDir)
+            break;
+        const QString found = findInDir(host, comps[i]);
+        if (found.isEmpty())
+            break;
+        comps[i] = found;
+        host += u'/' + found;
+        ++r.existing;
+        r.lastIsDir = QFileInfo(host).isDir();
+    }
+    r.components = comps;
+    return r;
+}
+
+} // namespace platform

@@ -1,0 +1,124 @@
+#pragma once
+// The emulated Windows 98 PC: a folder on the host holding machine.ini (identity,
+// drive table, program table, network settings), registry.reg, one host folder per
+// fixed drive and a shelf of floppy disks. Every path the programs use is a Windows
+// path; this class turns it into a host path, component by component and without
+// regard to case, and keeps the current drive and the current folder of each drive
+// (the host process's own working folder is never used).
+#include "platform/IniDocument.h"
+#include "platform/Volume.h"
+
+#include <QDateTime>
+#include <QHash>
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+namespace platform {
+
+enum class DriveKind { None = 1, Removable = 2, Fixed = 3, Network = 4, CdRom = 5, RamDisk = 6 };
+
+// A Windows path taken onto the host.
+struct Resolved {
+    enum Status { Ok, NoSuchDrive, NotReady, Unsupported };
+    Status status = Ok;
+    QChar drive;
+    std::shared_ptr<Volume> volume;
+    QStringList components;     // found ones in their stored case, the rest as given
+    int existing = 0;           // how many leading components exist
+    bool lastIsDir = true;      // of the deepest existing component (the root is a folder)
+
+    bool ok() const { return status == Ok; }
+    bool isRoot() const { return components.isEmpty(); }
+    bool exists() const { return existing == components.size(); }
+    bool parentExists() const { return existing >= components.size() - 1 && (existing < components.size() ? lastIsDir : true); }
+    bool isDir() const { return exists() && lastIsDir; }
+    bool isFile() const { return exists() && !isRoot() && !lastIsDir; }
+    QString rel() const { return components.join(u'/'); }
+    QString host() const;
+    QString parentHost() const;
+    QString win() const;        // "C:\WINDOWS\WIN.INI"
+    QString name() const { return components.isEmpty() ? QString() : components.last(); }
+};
+
+class Machine {
+public:
+    // The machine of this process: $TRELVO_MACHINE, else the default location; created
+    // from the demo template when it does not exist yet.
+    static Machine& current();
+    // Makes the machine in `dir` the current one (tests, the machine tool).
+    static Machine& use(const QString& dir);
+    static QString defaultDir();
+    static bool isMachine(const QString& dir);
+
+    explicit Machine(QString dir);
+
+    const QString& dir() const { return dir_; }
+    QString hostFile(const QString& name) const { return dir_ + u'/' + name; }
+
+    // machine.ini
+    QString setting(const QString& section, const QString& key, const QString& def = {}) const;
+    void setSetting(const QString& section, const QString& key, const QString& value);
+    QStringList settingKeys(const QString& section) const;
+
+    // Identity
+    QString programFolder() const;   // "C:\Program Files\Trelvo"
+    QString windowsFolder() const;   // "C:\WINDOWS"
+    QString systemFolder() const;
+    QString tempFolder() const;
+
+    // Drives and media
+    QString driveLetters() const;                          // "AC"
+    DriveKind driveKind(QChar letter) const;
+    std::shared_ptr<Volume> volume(QChar letter) const;    // null: no medium in the drive
+    QString insertedDisk(QChar letter) const;               // removable drives: the disk's name
+
+    // Floppy shelf
+    QStringList disks() const;
+    QString diskFolder(const QString& name) const;
+    bool diskExists(const QString& name) const;
+    void createDisk(const QString& name, const DiskFormat& format, bool formatted, const QString& label = {});
+    void formatDisk(const QString& name, bool quick, const QString& label);
+    void insertDisk(const QString& name, QChar letter = u'A');
+    void ejectDisk(QChar letter = u'A');
+    void protectDisk(const QString& name, bool on);
+    void labelDisk(const QString& name, const QString& label);
+    std::shared_ptr<Volume> diskVolume(const QString& name) const;
+
+    // Current drive and folders
+    QChar currentDrive() const { return currentDrive_; }
+    void setCurrentDrive(QChar letter);                    // 68 when the drive has no ready medium
+    QString currentDir(QChar letter = QChar()) const;      // "C:\WINDOWS"
+    void setCurrentDir(const QString& winPath);            // 76 when the folder does not exist
+
+    // Paths
+    Resolved resolve(const QString& winPath) const;
+    QString shortNameOf(const QString& hostDir, const QString& longName) const;   // "" when already 8.3
+    QString findInDir(const QString& hostDir, const QString& name) const;         // stored name or ""
+    // Keep the cached listing of a host folder in step with a change made through the platform.
+    void noteAdded(const QString& hostDir, const QString& name) const;
+    void noteRemoved(const QString& hostDir, const QString& name) const;
+    void forgetDir(const QString& hostDir) const;
+    QStringList listDir(const QString& hostDir) const;                             // stored names, sorted
+
+private:
+    struct DirListing {
+        QDateTime modified;
+        QStringList names;                       // sorted without regard to case
+        QHash<QString, QString> byFolded;        // folded name -> stored name
+    };
+    const DirListing* listing(const QString& hostDir) const;
+    const IniDocument& ini() const;
+    std::shared_ptr<Volume> volumeFor(const QString& folder, const QString& meta) const;
+
+    QString dir_;
+    mutable IniDocument ini_;
+    mutable QDateTime iniTime_;
+    mutable qint64 iniSize_ = -2;
+    mutable QHash<QString, std::shared_ptr<Volume>> volumes_;
+    mutable QHash<QString, DirListing> dirs_;
+    QChar currentDrive_ = u'C';
+    QHash<QChar, QStringList> currentDirs_;
+};
+
+} // namespace platform

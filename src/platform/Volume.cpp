@@ -1,0 +1,298 @@
+#include "platform/Volume.h"
+#include "platform/AtomicFile.h"
+#include "platform/IniDocument.h"
+#include "platform/SysError.h"
+#include "platform/WinPath.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QStorageInfo>
+
+namespace platform {
+
+DiskFormat DiskFormat::byName(const QString& name)
+{
+    const QString n = name.trimmed().toUpper();
+    if (n == u"720K")
+        return {QStringLiteral("720K"), 730112, 1024, 112};
+    if (n == u"2.88M")
+        return {QStringLiteral("2.88M"), 2931712, 1024, 240};
+    if (n.isEmpty() || n == u"1.44M")
+        return {QStringLiteral("1.44M"), 1457664, 512, 224};
+    bool ok = false;
+    const qint64 bytes = n.toLongLong(&ok);
+    if (!ok || bytes < 512)
+        return {};
+    return {QString::number(bytes), bytes / 512 * 512, 512, 0};
+}
+
+struct Volume::Meta {
+    bool formatted = true;
+    bool writeProtected = false;
+    bool floppy = false;
+    QString label;
+    quint32 serial = 0;
+    qint64 clusterSize = 4096;
+    qint64 capacity = 0;
+    int rootEntries = 0;
+    IniDocument doc;
+};
+
+Volume::Volume(QString folder, QString meta) : folder_(std::move(folder)), meta_(std::move(meta))
+{
+    attrFile_ = meta_;
+    if (attrFile_.endsWith(u".vol"))
+        attrFile_.chop(4);
+    attrFile_ += u".attr";
+}
+
+const Volume::Meta& Volume::meta() const
+{
+    const QFileInfo fi(meta_);
+    const QDateTime t = fi.exists() ? fi.lastModified() : QDateTime();
+    const qint64 size = fi.exists() ? fi.size() : -1;
+    if (metaCache_ && t == metaTime_ && size == metaSize_)
+        return *metaCache_;
+    auto m = std::make_shared<Meta>();
+    QFile f(meta_);
+    if (f.open(QIODevice::ReadOnly))
+        m->doc = IniDocument::parse(f.readAll());
+    auto get = [&](const char* key, const QString& def = {}) {
+        return m->doc.value(QStringLiteral("Volume"), QString::fromLatin1(key)).value_or(def);
+    };
+    m->formatted = get("Formatted", QStringLiteral("1")) != u"0";
+    m->writeProtected = get("WriteProtected", QStringLiteral("0")) == u"1";
+    m->floppy = get("Kind") == u"floppy";
+    m->label = get("Label");
+    m->serial = get("Serial", QStringLiteral("0")).toUInt(nullptr, 16);
+    m->clusterSize = qMax<qint64>(512, get("ClusterSize", QStringLiteral("4096")).toLongLong());
+    m->capacity = get("Capacity", QStringLiteral("0")).toLongLong();
+    m->rootEntries = get("RootEntries", QStringLiteral("0")).toInt();
+    metaCache_ = m;
+    metaTime_ = isRacy(t) ? QDateTime::fromMSecsSinceEpoch(0) : t;   // read again next time
+    metaSize_ = size;
+    return *metaCache_;
+}
+
+void Volume::writeMeta() const
+{
+    writeFileAtomically(meta_, metaCache_->doc.serialize());
+    metaCache_.reset();
+}
+
+bool Volume::formatted() const { return meta().formatted; }
+bool Volume::writeProtected() const { return meta().writeProtected; }
+QString Volume::label() const { return meta().label; }
+quint32 Volume::serial() const { return meta().serial; }
+bool Volume::isFloppy() const { return meta().floppy; }
+qint64 Volume::clusterSize() const { return meta().clusterSize; }
+qint64 Volume::capacity() const { return meta().capacity; }
+int Volume::rootEntryLimit() const { return meta().rootEntries; }
+
+void Volume::setMeta(const QString& key, const QString& value)
+{
+    meta();
+    metaCache_->doc.setValue(QStringLiteral("Volume"), key, value);
+    writeMeta();
+}
+
+void Volume::setLabel(const QString& label)
+{
+    requireWritable();
+    setMeta(QStringLiteral("Label"), label);
+}
+
+static qint64 folderClusters(const QString& path, qint64 cluster, int* entries)
+{
+    // Files take whole clusters; a sub-folder takes the clusters its entry table needs
+    // (".", ".." and one or more entries per name).
+    qint64 clusters = 0;
+    int count = 0;
+    const QFileInfoList items = QDir(path).entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    for (const QFileInfo& fi : items) {
+        count += winpath::fatEntriesFor(fi.fileName());
+        if (fi.isDir()) {
+            int sub = 0;
+            clusters += folderClusters(fi.filePath(), cluster, &sub);
+            clusters += qMax<qint64>(1, ((sub + 2) * 32 + cluster - 1) / cluster);
+        } else {
+            clusters += (fi.size() + cluster - 1) / cluster;
+        }
+    }
+    if (entries)
+        *entries = count;
+    return clusters;
+}
+
+qint64 Volume::usedBytes() const
+{
+    return folderClusters(folder_, clusterSize(), nullptr) * clusterSize();
+}
+
+int Volume::rootEntriesUsed() const
+{
+    int entries = 0;
+    folderClusters(folder_, clusterSize(), &entries);   // walks the tree; floppies are small
+    if (!label().isEmpty())
+        ++entries;
+    return entries;
+}
+
+qint64 Volume::totalBytes() const
+{
+    if (isFloppy())
+        return capacity() / clusterSize() * clusterSize();
+    const QStorageInfo si(folder_);
+    return si.isValid() ? si.bytesTotal() : 0;
+}
+
+qint64 Volume::freeBytes() const
+{
+    if (isFloppy())
+        return qMax<qint64>(0, totalBytes() - usedBytes());
+    const QStorageInfo si(folder_);
+    return si.isValid() ? si.bytesAvailable() : 0;
+}
+
+void Volume::requireWritable() const
+{
+    if (!formatted())
+        fail(ErrDiskNotReady, folder_);
+    if (writeProtected())
+        fail(ErrPathFileAccess, QStringLiteral("write-protected"));
+}
+
+void Volume::requireRoom(qint64 oldSize, qint64 newSize) const
+{
+    if (!isFloppy() || newSize <= oldSize)
+        return;
+    const qint64 more = (clustersFor(newSize) - clustersFor(oldSize)) * clusterSize();
+    if (more > 0 && more > freeBytes())
+        fail(ErrDiskFull);
+}
+
+void Volume::requireRootEntry(const QString& name) const
+{
+    const int limit = rootEntryLimit();
+    if (limit > 0 && rootEntriesUsed() + winpath::fatEntriesFor(name) > limit)
+        fail(ErrTooManyFiles, QStringLiteral("root directory full"));
+}
+
+// ---- attributes -----------------------------------------------------------
+
+void Volume::loadAttributes() const
+{
+    const QFileInfo fi(attrFile_);
+    const QDateTime t = fi.exists() ? fi.lastModified() : QDateTime();
+    const qint64 size = fi.exists() ? fi.size() : -1;
+    if (t == attrTime_ && size == attrSize_)
+        return;
+    attrs_.clear();
+    QFile f(attrFile_);
+    if (f.open(QIODevice::ReadOnly)) {
+        const QList<QByteArray> lines = f.readAll().split('\n');
+        for (const QByteArray& raw : lines) {
+            const int tab = raw.indexOf('\t');
+            if (tab <= 0)
+                continue;
+            const quint32 a = raw.left(tab).toUInt(nullptr, 16);
+            QString rel = QString::fromUtf8(raw.mid(tab + 1));
+            if (rel.endsWith(u'\r'))
+                rel.chop(1);
+            attrs_.insert(winpath::foldCase(rel), {a, rel});
+        }
+    }
+    attrTime_ = isRacy(t) ? QDateTime::fromMSecsSinceEpoch(0) : t;
+    attrSize_ = size;
+}
+
+void Volume::saveAttributes() const
+{
+    QByteArray out;
+    QStringList keys = attrs_.keys();
+    keys.sort();
+    for (const QString& k : keys) {
+        const auto& [a, rel] = attrs_[k];
+        out += QByteArray::number(a, 16).rightJustified(2, '0') + '\t' + rel.toUtf8() + '\n';
+    }
+    if (out.isEmpty())
+        QFile::remove(attrFile_);
+    else
+        writeFileAtomically(attrFile_, out);
+    const QFileInfo fi(attrFile_);
+    attrTime_ = fi.exists() ? fi.lastModified() : QDateTime();
+    attrSize_ = fi.exists() ? fi.size() : -1;
+}
+
+quint32 Volume::attributes(const QString& rel, bool isDir) const
+{
+    loadAttributes();
+    const auto it = attrs_.constFind(winpath::foldCase(rel));
+    if (it != attrs_.constEnd())
+        return it->first | (isDir ? AttrDirectory : 0);
+    return isDir ? AttrDirectory : AttrArchive;
+}
+
+void Volume::setAttributes(const QString& rel, bool isDir, quint32 attrs)
+{
+    loadAttributes();
+    attrs &= (AttrReadOnly | AttrHidden | AttrSystem | AttrArchive);
+    const QString key = winpath::foldCase(rel);
+    const quint32 def = isDir ? 0 : AttrArchive;
+    const auto it = attrs_.constFind(key);
+    if (attrs == def) {
+        if (it == attrs_.constEnd())
+            return;
+        attrs_.remove(key);
+    } else {
+        if (it != attrs_.constEnd() && it->first == attrs && it->second == rel)
+            return;
+        attrs_.insert(key, {attrs, rel});
+    }
+    saveAttributes();
+}
+
+void Volume::forget(const QString& rel)
+{
+    loadAttributes();
+    const QString key = winpath::foldCase(rel);
+    const QString prefix = key + u'/';
+    bool changed = attrs_.remove(key) > 0;
+    for (auto it = attrs_.begin(); it != attrs_.end();) {
+        if (it.key().startsWith(prefix)) {
+            it = attrs_.erase(it);
+            changed = true;
+        } else {
+            ++it;
+        }
+    }
+    if (changed)
+        saveAttributes();
+}
+
+void Volume::moved(const QString& fromRel, const QString& toRel)
+{
+    loadAttributes();
+    const QString from = winpath::foldCase(fromRel);
+    const QString prefix = from + u'/';
+    QList<std::pair<QString, std::pair<quint32, QString>>> moving;
+    for (auto it = attrs_.begin(); it != attrs_.end();) {
+        if (it.key() == from || it.key().startsWith(prefix)) {
+            moving.append({it.key(), it.value()});
+            it = attrs_.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    if (moving.isEmpty())
+        return;
+    for (const auto& [key, val] : moving) {
+        const QString rel = toRel + val.second.mid(fromRel.size());
+        attrs_.insert(winpath::foldCase(rel), {val.first, rel});
+    }
+    saveAttributes();
+}
+
+} // namespace platform

@@ -1,0 +1,92 @@
+#pragma once
+// One medium of the machine: a host folder that holds its files, plus the metadata
+// kept beside that folder (never inside it): label, serial number, capacity, cluster
+// size, root-directory limit, formatted and write-protected flags, and the DOS
+// attributes of its files. Metadata is re-read whenever its file changed, so another
+// process (trelvo-machine) can change a disk while a program runs.
+#include <QDateTime>
+#include <QHash>
+#include <QString>
+#include <memory>
+
+namespace platform {
+
+enum Attribute : quint32 {
+    AttrNormal = 0,
+    AttrReadOnly = 0x01,
+    AttrHidden = 0x02,
+    AttrSystem = 0x04,
+    AttrVolume = 0x08,
+    AttrDirectory = 0x10,
+    AttrArchive = 0x20,
+};
+
+// FAT geometry of the floppy formats the machine knows.
+struct DiskFormat {
+    QString name;              // "1.44M"
+    qint64 capacity = 0;       // bytes available to files on an empty disk
+    qint64 clusterSize = 512;
+    int rootEntries = 0;       // 0: no limit
+    static DiskFormat byName(const QString& name);   // "720K", "1.44M", "2.88M" or a byte count
+};
+
+class Volume {
+public:
+    // `folder`: host folder of the files; `meta`: the metadata file beside it.
+    Volume(QString folder, QString meta);
+
+    const QString& hostRoot() const { return folder_; }
+    const QString& metaFile() const { return meta_; }
+
+    // Metadata (re-read when the file changed).
+    bool formatted() const;
+    bool writeProtected() const;
+    QString label() const;              // as stored, may be empty
+    quint32 serial() const;
+    bool isFloppy() const;              // capacity accounted in clusters by the machine
+    qint64 clusterSize() const;
+    qint64 capacity() const;            // bytes for files when empty
+    int rootEntryLimit() const;         // 0 = none
+
+    void setLabel(const QString& label);
+    void setMeta(const QString& key, const QString& value);
+
+    // Space. Fixed media report the host's free space; floppies count clusters as FAT12 does.
+    qint64 freeBytes() const;
+    qint64 totalBytes() const;
+    qint64 clustersFor(qint64 size) const { return (size + clusterSize() - 1) / clusterSize(); }
+    int rootEntriesUsed() const;
+
+    // Fail with 75 when the medium is write-protected.
+    void requireWritable() const;
+    // Fail with 61 when growing a file from `oldSize` to `newSize` does not fit.
+    void requireRoom(qint64 oldSize, qint64 newSize) const;
+    // Fail with 67 when a new entry named `name` does not fit into the root folder.
+    void requireRootEntry(const QString& name) const;
+
+    // DOS attributes by path relative to the root ("/"-separated, actual case).
+    quint32 attributes(const QString& rel, bool isDir) const;
+    void setAttributes(const QString& rel, bool isDir, quint32 attrs);
+    void forget(const QString& rel);                       // a file or a whole folder went away
+    void moved(const QString& fromRel, const QString& toRel);
+
+private:
+    struct Meta;
+    const Meta& meta() const;
+    void writeMeta() const;
+    void loadAttributes() const;
+    void saveAttributes() const;
+    qint64 usedBytes() const;
+
+    QString folder_;
+    QString meta_;
+    QString attrFile_;
+    mutable std::shared_ptr<Meta> metaCache_;
+    mutable QDateTime metaTime_;
+    mutable qint64 metaSize_ = -1;
+    mutable QHash<QString, std::pair<quint32, QString>> attrs_;  // folded rel -> (attrs, rel)
+    mutable QDateTime attrTime_;
+    mutable qint64 attrSize_ = -2;
+};
+
+} // namespace platform

@@ -1,0 +1,178 @@
+#include "platform/WinPath.h"
+
+namespace platform::winpath {
+
+static bool isSep(QChar c) { return c == u'\\' || c == u'/'; }
+
+Parts split(const QString& path)
+{
+    Parts p;
+    int i = 0;
+    const int n = path.size();
+    if (n >= 2 && isSep(path[0]) && isSep(path[1])) {
+        p.unc = true;
+        p.rooted = true;
+        i = 2;
+    } else if (n >= 2 && path[1] == u':' && path[0].isLetter()) {
+        p.drive = path[0].toUpper();
+        i = 2;
+    }
+    if (!p.unc && i < n && isSep(path[i]))
+        p.rooted = true;
+    QString cur;
+    for (; i <= n; ++i) {
+        if (i == n || isSep(path[i])) {
+            if (!cur.isEmpty() && cur != u".")
+                p.components << cur;
+            cur.clear();
+        } else {
+            cur += path[i];
+        }
+    }
+    p.trailingSeparator = n > 0 && isSep(path[n - 1]);
+    return p;
+}
+
+QString join(QChar drive, const QStringList& components)
+{
+    QString s = QString(drive) + QStringLiteral(":\\");
+    s += components.join(u'\\');
+    return s;
+}
+
+QStringList normalise(const QStringList& components)
+{
+    QStringList out;
+    for (QString c : components) {
+        if (c == u"..") {
+            if (!out.isEmpty())
+                out.removeLast();
+            continue;
+        }
+        while (!c.isEmpty() && (c.endsWith(u' ') || c.endsWith(u'.')))
+            c.chop(1);
+        if (!c.isEmpty())
+            out << c;
+    }
+    return out;
+}
+
+QString foldCase(const QString& s) { return s.toUpper(); }
+
+bool sameName(const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
+
+bool hasWildcards(const QString& s) { return s.contains(u'*') || s.contains(u'?'); }
+
+static bool matchFrom(const QString& p, int pi, const QString& s, int si)
+{
+    while (pi < p.size()) {
+        const QChar pc = p[pi];
+        if (pc == u'*') {
+            while (pi < p.size() && p[pi] == u'*')
+                ++pi;
+            if (pi == p.size())
+                return true;
+            for (int k = si; k <= s.size(); ++k)
+                if (matchFrom(p, pi, s, k))
+                    return true;
+            return false;
+        }
+        if (si >= s.size())
+            return false;
+        if (pc != u'?' && pc.toUpper() != s[si].toUpper())
+            return false;
+        ++pi;
+        ++si;
+    }
+    return si == s.size();
+}
+
+bool wildcardMatch(const QString& pattern, const QString& name)
+{
+    if (pattern.isEmpty())
+        return false;
+    if (pattern == u"*" || pattern == u"*.*")
+        return true;
+    if (matchFrom(pattern, 0, name, 0))
+        return true;
+    // "name.*" also matches "name" without any extension, as on the real system.
+    if (pattern.endsWith(u".*") && !name.contains(u'.'))
+        return matchFrom(pattern.left(pattern.size() - 2), 0, name, 0);
+    // "*." matches the names that have no extension.
+    if (pattern.endsWith(u'.') && !name.contains(u'.'))
+        return matchFrom(pattern.left(pattern.size() - 1), 0, name, 0);
+    return false;
+}
+
+static bool validShortChar(QChar c)
+{
+    if (c.unicode() >= 128)
+        return true;
+    if (c.isLetterOrNumber())
+        return true;
+    static const QString extra = QStringLiteral("!#$%&'()-@^_`{}~");
+    return extra.contains(c);
+}
+
+bool isShortName(const QString& name)
+{
+    if (name == u"." || name == u"..")
+        return true;
+    const int dot = name.indexOf(u'.');
+    if (dot != name.lastIndexOf(u'.'))
+        return false;
+    const QString stem = dot < 0 ? name : name.left(dot);
+    const QString ext = dot < 0 ? QString() : name.mid(dot + 1);
+    if (stem.isEmpty() || stem.size() > 8 || ext.size() > 3 || (dot >= 0 && ext.isEmpty()))
+        return false;
+    for (QChar c : stem)
+        if (!validShortChar(c))
+            return false;
+    for (QChar c : ext)
+        if (!validShortChar(c))
+            return false;
+    return true;
+}
+
+static QString cleanShort(const QString& s)
+{
+    QString out;
+    for (QChar c : s) {
+        if (c == u' ' || c == u'.')
+            continue;
+        out += validShortChar(c) ? c.toUpper() : QChar(u'_');
+    }
+    return out;
+}
+
+ShortBasis shortBasis(const QString& longName)
+{
+    QString name = longName;
+    while (name.startsWith(u'.'))
+        name.remove(0, 1);
+    const int dot = name.lastIndexOf(u'.');
+    ShortBasis b;
+    b.stem = cleanShort(dot < 0 ? name : name.left(dot)).left(6);
+    b.ext = dot < 0 ? QString() : cleanShort(name.mid(dot + 1)).left(3);
+    if (b.stem.isEmpty())
+        b.stem = QStringLiteral("_");
+    return b;
+}
+
+QString makeShortName(const ShortBasis& basis, int number)
+{
+    const QString tail = u'~' + QString::number(number);
+    QString s = basis.stem.left(8 - tail.size()) + tail;
+    if (!basis.ext.isEmpty())
+        s += u'.' + basis.ext;
+    return s;
+}
+
+int fatEntriesFor(const QString& name)
+{
+    if (isShortName(name) && name == name.toUpper())
+        return 1;
+    return 1 + (int(name.size()) + 12) / 13;
+}
+
+} // namespace platform::winpath

@@ -1,0 +1,50 @@
+#pragma once
+// Pure string work on Windows paths: splitting, DOS wildcards and 8.3 names.
+// Nothing here touches the host file system.
+#include <QString>
+#include <QStringList>
+
+namespace platform::winpath {
+
+// A Windows path taken apart. `drive` is the upper-case letter or a null QChar when
+// the path names none; `rooted` is true when the part after the drive starts with "\".
+struct Parts {
+    QChar drive;
+    bool rooted = false;
+    bool unc = false;          // \\server\share\...
+    QStringList components;    // without "." entries; ".." kept for the caller to apply
+    bool trailingSeparator = false;
+};
+
+Parts split(const QString& path);
+
+// Joins components with "\" behind "X:\".
+QString join(QChar drive, const QStringList& components);
+
+// Applies ".." entries and strips the trailing blanks and dots Windows drops from names.
+QStringList normalise(const QStringList& components);
+
+// DOS wildcard match, without regard to case: "*" any run, "?" one character.
+// "*.*" matches every name, dot-less ones too; a trailing "." in the pattern matches a
+// name without extension.
+bool wildcardMatch(const QString& pattern, const QString& name);
+bool hasWildcards(const QString& s);
+
+// Case-insensitive equality as the file system compares names.
+bool sameName(const QString& a, const QString& b);
+QString foldCase(const QString& s);
+
+// True when the name is a valid short (8.3) name as it stands, letter case aside.
+bool isShortName(const QString& name);
+
+// The basis of a generated short name: upper case, invalid characters dropped,
+// name part cut to `keep` characters; the extension cut to three.
+struct ShortBasis { QString stem; QString ext; };
+ShortBasis shortBasis(const QString& longName);
+QString makeShortName(const ShortBasis& basis, int number);
+
+// Number of directory entries a name takes on a FAT volume: one, plus the long-name
+// entries of a name that is not a short name as it stands.
+int fatEntriesFor(const QString& name);
+
+} // namespace platform::winpath
