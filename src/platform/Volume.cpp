@@ -231,7 +231,7 @@ quint32 Volume::attributes(const QString& rel, bool isDir) const
     loadAttributes();
     const auto it = attrs_.constFind(winpath::foldCase(rel));
     if (it != attrs_.constEnd())
-        return it->first | (isDir ? AttrDirectory : 0);
+        return it->first | (isDir ? quint32(AttrDirectory) : 0u);
     return isDir ? AttrDirectory : AttrArchive;
 }
 
@@ -240,7 +240,7 @@ void Volume::setAttributes(const QString& rel, bool isDir, quint32 attrs)
     loadAttributes();
     attrs &= (AttrReadOnly | AttrHidden | AttrSystem | AttrArchive);
     const QString key = winpath::foldCase(rel);
-    const quint32 def = isDir ? 0 : AttrArchive;
+    const quint32 def = isDir ? 0u : quint32(AttrArchive);
     const auto it = attrs_.constFind(key);
     if (attrs == def) {
         if (it == attrs_.constEnd())

@@ -1,5 +1,9 @@
 #include "support/TempMachine.h"
+#include "core/ProgramState.h"
 #include "platform/DemoMachine.h"
+#include "platform/Profile.h"
+#include "vb/FileIO.h"
+#include "vb/UiServices.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,6 +17,10 @@ TempMachine::TempMachine() : tmp_(QDir::tempPath() + QStringLiteral("/trelvo-tes
     if (!platform::createDemoMachine(dir_))
         ADD_FAILURE() << "cannot create a machine in " << dir_.toStdString();
     platform::Machine::use(dir_);
+    platform::profile::forgetCache();
+    vb::CloseAll();
+    vb::App().Path = platform::Machine::current().programFolder();
+    core::resetState();
 }
 
 TempMachine::~TempMachine() = default;

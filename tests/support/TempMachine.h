@@ -1,6 +1,7 @@
 #pragma once
 // A fresh demo machine in a temporary folder, made the machine of the test process.
 #include "platform/Machine.h"
+#include "support/QtPrinters.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,0 +1,39 @@
+#include "core/IniValues.h"
+#include "core/Messages.h"
+#include "platform/Profile.h"
+#include "vb/Conversions.h"
+#include "vb/DateTime.h"
+#include "vb/Error.h"
+#include "vb/FileIO.h"
+
+namespace core {
+
+QString ReadIni(const QString& section, const QString& key, const QString& file)
+{
+    return platform::profile::getString(section, key, QString(), 255, file);
+}
+
+int WriteIni(const QString& section, const QString& key, const QString& value, const QString& file)
+{
+    return platform::profile::writeString(section, key, value, file) ? 1 : 0;
+}
+
+void ErrorLog(int errorNumber, const QString& tag)
+{
+    // Every step may fail on its own; the next one still runs.
+    vb::ResumeNext([] { vb::ChDir(ProgramFolder()); });
+    vb::ResumeNext([] { vb::ChDrive(ProgramFolder()); });
+    const QString text = vb::ErrorText(errorNumber);
+    const QString log = QStringLiteral("Error.log");
+    vb::ResumeNext([&] {
+        if (!vb::Dir(log).isEmpty() && vb::FileLen(log) > 5000)
+            vb::Kill(log);
+    });
+    const int n = vb::FreeFile();
+    if (vb::ResumeNext([&] { vb::Open(log, vb::OpenMode::Append, n); }) == 0) {
+        vb::ResumeNext([&] { vb::Print(n, text + vb::Format(vb::Now(), QStringLiteral("mm-dd-yyyy")) + tag); });
+        vb::Close(n);
+    }
+}
+
+} // namespace core

@@ -1,0 +1,37 @@
+#pragma once
+// What the Info-ZIP adapters need between the host and the machine: a scratch folder on
+// the host for the host programs to work in, and the copy of a file they made onto the
+// machine through its file layer.
+#include <QString>
+#include <QTemporaryDir>
+
+namespace platform {
+
+// A folder on the host, removed with everything in it when the object goes, whatever
+// permissions and names the host's unzip gave the things in it.
+class ScratchDir {
+public:
+    ScratchDir();
+    ~ScratchDir();
+    ScratchDir(const ScratchDir&) = delete;
+    ScratchDir& operator=(const ScratchDir&) = delete;
+
+    bool isValid() const { return dir_.isValid(); }
+    QString path() const { return dir_.path(); }
+    QString filePath(const QString& name) const { return dir_.filePath(name); }
+
+private:
+    QTemporaryDir dir_;
+};
+
+namespace fs {
+
+// Copies a host file to `winPath` on the machine as a write of the programs would:
+// the write protection, a read-only file in the way, the entries of a root folder and the
+// room on the disk are checked before anything is written (SysError as for writeAll).
+// The copy gets the host file's modification time; a file it replaces keeps its
+// attributes and gets the archive bit, as after any write.
+void importHostFile(const QString& hostFile, const QString& winPath);
+
+} // namespace fs
+} // namespace platform

@@ -1,0 +1,226 @@
+#include "platform/Process.h"
+#include "platform/Machine.h"
+#include "platform/SysError.h"
+#include "platform/UnzipAdapter.h"
+#include "platform/WinPath.h"
+#include "platform/ZipAdapter.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QProcess>
+#include <QThread>
+#include <cerrno>
+#include <csignal>
+
+namespace platform::proc {
+namespace {
+
+constexpr int kInvalidProcedureCall = 5;   // the run-time error of an empty command line
+
+struct Token {
+    QString text;
+    qsizetype end = 0;   // index behind the token in the line
+};
+
+QList<Token> scan(const QString& line)
+{
+    QList<Token> tokens;
+    Token cur;
+    bool inQuotes = false;
+    bool started = false;
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        const QChar c = line[i];
+        if (inQuotes) {
+            if (c != u'"')
+                cur.text += c;
+            else if (i + 1 < line.size() && line[i + 1] == u'"')
+                cur.text += line[++i];
+            else
+                inQuotes = false;
+        } else if (c == u' ' || c == u'\t') {
+            if (started) {
+                cur.end = i;
+                tokens << cur;
+                cur = {};
+                started = false;
+            }
+        } else {
+            started = true;
+            if (c == u'"')
+                inQuotes = true;
+            else
+                cur.text += c;
+        }
+    }
+    if (started) {
+        cur.end = line.size();
+        tokens << cur;
+    }
+    return tokens;
+}
+
+// The program file of the first token: a path as given, else the folders Windows searches.
+std::optional<QString> findProgram(QString name)
+{
+    const Machine& m = Machine::current();
+    const qsizetype lastSep = qMax(name.lastIndexOf(u'\\'), qMax(name.lastIndexOf(u'/'), name.lastIndexOf(u':')));
+    if (!name.mid(lastSep + 1).contains(u'.'))
+        name += QStringLiteral(".exe");
+    const auto fileAt = [&](const QString& winPath) -> std::optional<QString> {
+        const Resolved r = m.resolve(winPath);
+        return r.ok() && r.isFile() ? std::optional(r.win()) : std::nullopt;
+    };
+    if (lastSep >= 0)
+        return fileAt(name);
+    for (const QString& folder : {m.programFolder(), m.currentDir(), m.systemFolder(), m.windowsFolder()})
+        if (const auto found = fileAt(folder + u'\\' + name))
+            return found;
+    return std::nullopt;
+}
+
+QString behaviourOf(const QString& program)
+{
+    const QString file = program.mid(program.lastIndexOf(u'\\') + 1);
+    const Machine& m = Machine::current();
+    const QString section = QStringLiteral("Programs");
+    for (const QString& key : m.settingKeys(section))
+        if (winpath::sameName(key, file))
+            return m.setting(section, key).trimmed().toLower();
+    return {};
+}
+
+// The built update program, started beside the running executable, on this machine.
+Outcome startUpdateProgram(const Invocation& inv)
+{
+    QString bin = qEnvironmentVariable("TRELVO_SKYFETCH_BIN");
+    if (bin.isEmpty())
+        bin = QCoreApplication::applicationDirPath() + QStringLiteral("/skyfetch");
+    if (!QFileInfo(bin).isExecutable())
+        fail(ErrFileNotFound, bin);
+    QProcess p;
+    p.setProgram(bin);
+    p.setArguments(inv.args);
+    // The whole environment goes along (QT_QPA_PLATFORM and the display among it).
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("TRELVO_MACHINE"), Machine::current().dir());
+    p.setProcessEnvironment(env);
+    p.setStandardInputFile(QProcess::nullDevice());
+    qint64 pid = 0;
+    if (!p.startDetached(&pid))
+        fail(ErrFileNotFound, bin);
+    return Outcome::detached(pid);
+}
+
+QHash<QString, Behaviour>& behaviours()
+{
+    static QHash<QString, Behaviour> table{
+        {QStringLiteral("zip"), infozip::runZip},
+        {QStringLiteral("unzip"), infozip::runUnzip},
+        {QStringLiteral("skyfetch"), startUpdateProgram},
+    };
+    return table;
+}
+
+QHash<qint64, Outcome>& children()
+{
+    static QHash<qint64, Outcome> table;
+    return table;
+}
+
+// A detached program is not our child: it is gone when the id is free or names a zombie
+// that nobody has reaped yet.
+bool hostProcessAlive(qint64 pid)
+{
+    if (::kill(pid_t(pid), 0) != 0)
+        return errno == EPERM;
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return true;
+    const QByteArray s = stat.readAll();
+    const qsizetype close = s.lastIndexOf(')');
+    return close < 0 || close + 2 >= s.size() || s[close + 2] != 'Z';
+}
+
+} // namespace
+
+void registerBehaviour(const QString& name, Behaviour fn) { behaviours().insert(name.toLower(), std::move(fn)); }
+
+QStringList splitCommandLine(const QString& line)
+{
+    QStringList out;
+    for (const Token& t : scan(line))
+        out << t.text;
+    return out;
+}
+
+qint64 Shell(const QString& commandLine, int windowStyle)
+{
+    const QList<Token> tokens = scan(commandLine);
+    if (tokens.isEmpty())
+        fail(kInvalidProcedureCall, commandLine);
+    const std::optional<QString> program = findProgram(tokens[0].text);
+    if (!program)
+        fail(ErrFileNotFound, tokens[0].text);
+    const auto it = behaviours().constFind(behaviourOf(*program));
+    if (it == behaviours().constEnd())
+        fail(ErrFileNotFound, QStringLiteral("%1 is not a program this machine can run").arg(*program));
+    const Behaviour behaviour = *it;
+
+    Invocation inv;
+    inv.commandLine = commandLine;
+    inv.program = *program;
+    for (qsizetype i = 1; i < tokens.size(); ++i)
+        inv.args << tokens[i].text;
+    qsizetype from = tokens[0].end;
+    while (from < commandLine.size() && (commandLine[from] == u' ' || commandLine[from] == u'\t'))
+        ++from;
+    inv.argText = commandLine.mid(from);
+    inv.windowStyle = windowStyle;
+
+    static qint64 lastId = 1000;
+    lastId += 4;
+    children().insert(lastId, behaviour(inv));
+    return lastId;
+}
+
+void WaitForProcess(qint64 pid)
+{
+    const auto it = children().constFind(pid);
+    if (it == children().constEnd() || it->exitCode || it->hostPid <= 0)
+        return;
+    while (hostProcessAlive(it->hostPid))
+        QThread::msleep(20);
+}
+
+std::optional<int> ExitCodeOf(qint64 pid) { return children().value(pid).exitCode; }
+
+QString OutputOf(qint64 pid) { return children().value(pid).output; }
+
+int runHost(const QString& program, const QStringList& args, const QString& workDir, QString* output, const QByteArray& input)
+{
+    QProcess p;
+    p.setProgram(program);
+    p.setArguments(args);
+    p.setWorkingDirectory(workDir);
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    if (input.isEmpty())
+        p.setStandardInputFile(QProcess::nullDevice());
+    p.start();
+    if (!p.waitForStarted(-1)) {
+        if (output)
+            *output = QStringLiteral("%1: %2").arg(program, p.errorString());
+        return -1;
+    }
+    if (!input.isEmpty()) {
+        p.write(input);
+        p.closeWriteChannel();
+    }
+    p.waitForFinished(-1);
+    if (output)
+        *output = QString::fromLocal8Bit(p.readAll());
+    return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+}
+
+} // namespace platform::proc

@@ -1,0 +1,73 @@
+#pragma once
+// The machine's registry, read from registry.reg (REGEDIT4 text, Windows-1252), and the
+// read-only calls the programs make on it with the calling conventions they expect of
+// Windows: open a key (relative to a root or to a key already open), ask for a value's
+// type and size, then for its data, close the key. Nothing here writes the registry.
+#include <QByteArray>
+#include <QHash>
+#include <QString>
+
+namespace platform::reg {
+
+using HKEY = quint32;
+
+inline constexpr HKEY HKEY_CLASSES_ROOT = 0x80000000;
+inline constexpr HKEY HKEY_CURRENT_USER = 0x80000001;
+inline constexpr HKEY HKEY_LOCAL_MACHINE = 0x80000002;
+inline constexpr HKEY HKEY_USERS = 0x80000003;
+inline constexpr HKEY HKEY_CURRENT_CONFIG = 0x80000005;
+inline constexpr HKEY HKEY_DYN_DATA = 0x80000006;
+
+inline constexpr quint32 REG_NONE = 0;
+inline constexpr quint32 REG_SZ = 1;
+inline constexpr quint32 REG_EXPAND_SZ = 2;
+inline constexpr quint32 REG_BINARY = 3;
+inline constexpr quint32 REG_DWORD = 4;
+inline constexpr quint32 REG_MULTI_SZ = 7;
+
+inline constexpr long ERROR_SUCCESS = 0;
+inline constexpr long ERROR_FILE_NOT_FOUND = 2;
+inline constexpr long ERROR_INVALID_HANDLE = 6;
+inline constexpr long ERROR_INVALID_PARAMETER = 87;
+inline constexpr long ERROR_MORE_DATA = 234;
+
+inline constexpr quint32 KEY_ALL_ACCESS = 0xF003F;
+inline constexpr quint32 KEY_READ = 0x20019;
+
+// One parsed registry file. Keys are named by a root and a path below it
+// ("Software\Microsoft"); key and value names compare without regard to case.
+class Registry {
+public:
+    struct Value {
+        QString name;          // as written; "" for the default value "@"
+        quint32 type = REG_NONE;
+        QByteArray data;       // as the data call delivers it: a string with its NUL, a dword in 4 little-endian bytes
+    };
+
+    // REGEDIT4 text. A text without the "REGEDIT4" header gives an empty registry;
+    // a line that cannot be read is skipped. A later value of the same name in the
+    // same key replaces an earlier one.
+    static Registry parse(const QByteArray& bytes);
+
+    // A key exists when a section names it or a key below it; a root always exists.
+    bool hasKey(HKEY root, const QString& path) const;
+    const Value* value(HKEY root, const QString& path, const QString& name) const;
+
+private:
+    using Values = QHash<QString, Value>;                 // folded value name -> value
+    QHash<QString, Values> keys_;                         // folded "ROOT\PATH" -> values
+};
+
+// Windows 98 keeps no security on keys: `options` and `sam` are taken as given.
+// On failure *result is 0, a handle on which every later call fails.
+long RegOpenKeyEx(HKEY root, const QString& subKey, quint32 options, quint32 sam, HKEY* result);
+// As above; an empty `subKey` gives back `root` itself rather than a new handle.
+long RegOpenKey(HKEY root, const QString& subKey, HKEY* result);
+// `valueName` "" is the key's default value. With `data` null only *type and *size
+// are filled (either may be null). Otherwise *size gives the room the caller has:
+// when it is enough, *data receives the value's bytes and *size their count; when
+// not, the result is ERROR_MORE_DATA and *size the count needed.
+long RegQueryValueEx(HKEY key, const QString& valueName, quint32* type, QByteArray* data, quint32* size);
+long RegCloseKey(HKEY key);
+
+} // namespace platform::reg

@@ -1,0 +1,313 @@
+#include "platform/UnzipAdapter.h"
+#include "platform/FileSystem.h"
+#include "platform/HostTransfer.h"
+#include "platform/SysError.h"
+#include "platform/WinPath.h"
+#include "platform/ZipArchive.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <dirent.h>
+#include <sys/stat.h>
+
+namespace platform::infozip {
+namespace {
+
+const QString kUnzip = QStringLiteral("/usr/bin/unzip");
+
+enum UnzipExit { UnzipOk = 0, UnzipWarning = 1, UnzipError = 2, UnzipNoZip = 9, UnzipBadOptions = 10, UnzipDiskFull = 50 };
+
+struct UnzipRequest {
+    bool quiet = false;
+    bool overwrite = false;
+    bool caseless = false;
+    QString archive;
+    QStringList patterns;    // "/"-separated
+    std::optional<QString> target;
+};
+
+std::optional<UnzipRequest> parse(const QStringList& args, QString* error)
+{
+    UnzipRequest req;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& arg = args[i];
+        if (arg == u"-d") {
+            if (i + 1 == args.size()) {
+                *error = QStringLiteral("error:  must specify directory to which to extract with -d option\n");
+                return std::nullopt;
+            }
+            req.target = args[++i];
+        } else if (arg.size() > 1 && arg.startsWith(u'-')) {
+            for (const QChar c : arg.mid(1)) {
+                switch (c.unicode()) {
+                case u'q': req.quiet = true; break;
+                case u'o': req.overwrite = true; break;
+                case u'C': req.caseless = true; break;
+                default:
+                    *error = QStringLiteral("error:  unknown option '%1'\n").arg(c);
+                    return std::nullopt;
+                }
+            }
+        } else if (req.archive.isEmpty()) {
+            req.archive = arg;
+        } else {
+            req.patterns << QString(arg).replace(u'\\', u'/');
+        }
+    }
+    if (req.archive.isEmpty()) {
+        *error = QStringLiteral("error:  no archive named\n");
+        return std::nullopt;
+    }
+    return req;
+}
+
+// An entry that would land outside the target folder: "..", a root, a drive.
+bool unsafe(const QString& name)
+{
+    const QString n = QString(name).replace(u'\\', u'/');
+    return n.startsWith(u'/') || n.contains(u':') || n.split(u'/').contains(QStringLiteral(".."));
+}
+
+// The name as a pattern of unzip that matches only itself.
+QString literalPattern(const QString& name)
+{
+    QString p;
+    for (const QChar c : name) {
+        if (c == u'[' || c == u'*' || c == u'?' || c == u'\\')
+            p += u'[' + QString(c) + u']';
+        else
+            p += c;
+    }
+    return p;
+}
+
+// The attributes the machine gives an extracted file: as stored for entries of DOS
+// systems; for others the archive bit and read-only when the owner may not write.
+quint8 attributesOf(const zip::ZipEntry& e)
+{
+    const quint8 stored = e.dosAttributes() & (AttrReadOnly | AttrHidden | AttrSystem | AttrArchive);
+    return e.host() == zip::HostMsDos ? stored : quint8(AttrArchive | (stored & AttrReadOnly));
+}
+
+// unzip gives the entries of MS-DOS systems their names in Latin-1 (from the OEM code page),
+// and the host's file names are UTF-8: such a name is renamed to its UTF-8 form, so that no
+// extracted file is passed over unseen. Returns the names that could not be renamed.
+QStringList repairNames(const QByteArray& dir)
+{
+    QStringList left;
+    DIR* d = ::opendir(dir.constData());
+    if (!d)
+        return left;
+    QList<QByteArray> names;
+    while (const dirent* e = ::readdir(d))
+        if (qstrcmp(e->d_name, ".") != 0 && qstrcmp(e->d_name, "..") != 0)
+            names << QByteArray(e->d_name);
+    ::closedir(d);
+    struct stat st;
+    for (const QByteArray& name : names) {
+        QByteArray path = dir + '/' + name;
+        if (QFile::encodeName(QFile::decodeName(name)) != name) {
+            const QByteArray utf8 = dir + '/' + QString::fromLatin1(name).toUtf8();
+            if (::lstat(utf8.constData(), &st) != 0 && ::rename(path.constData(), utf8.constData()) == 0)
+                path = utf8;
+            else
+                left << QString::fromLatin1(name);
+        }
+        if (::lstat(path.constData(), &st) == 0 && S_ISDIR(st.st_mode))
+            left << repairNames(path);
+    }
+    return left;
+}
+
+QString under(const QString& base, const QString& rel)
+{
+    const QString r = QString(rel).replace(u'/', u'\\');
+    return base.endsWith(u'\\') ? base + r : base + u'\\' + r;
+}
+
+// Takes what the host's unzip extracted into the scratch folder onto the machine.
+class Merger {
+public:
+    Merger(bool overwrite, QString* out) : overwrite_(overwrite), out_(out) {}
+
+    QHash<QString, quint8> attrs;   // by entry name, folders with "/"
+    int code = UnzipOk;
+    bool diskFull = false;
+
+    // The target folder, made when missing; "" when it cannot be had.
+    QString prepare(const QString& target)
+    {
+        const std::optional<QString> folder = ensureFolder(target);
+        if (!folder)
+            *out_ += QStringLiteral("checkdir:  cannot create extraction directory: %1\n").arg(target);
+        return folder.value_or(QString());
+    }
+
+    void mergeFolder(const QString& host, const QString& base, const QString& rel)
+    {
+        const QFileInfoList items = QDir(host).entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                                                             QDir::Name);
+        for (const QFileInfo& fi : items) {
+            if (diskFull)
+                return;
+            const QString itemRel = rel.isEmpty() ? fi.fileName() : rel + u'/' + fi.fileName();
+            if (fi.isSymLink() || fi.fileName().contains(u'\\') || fi.fileName().contains(u':')) {
+                warn(QStringLiteral("error:  refused to extract %1 outside a plain file or folder\n").arg(itemRel));
+                continue;
+            }
+            const QString win = under(base, itemRel);
+            if (fi.isDir()) {
+                if (!ensureFolder(win))
+                    continue;
+                if (const auto a = lookup(itemRel + u'/'))
+                    guarded(win, [&] { fs::setAttributes(win, *a); });
+                mergeFolder(fi.filePath(), base, itemRel);
+            } else {
+                mergeFile(fi.filePath(), win, itemRel);
+            }
+        }
+    }
+
+private:
+    std::optional<quint8> lookup(const QString& name) const
+    {
+        const auto it = attrs.constFind(name);
+        return it == attrs.constEnd() ? std::nullopt : std::optional(*it);
+    }
+
+    void warn(const QString& text)
+    {
+        *out_ += text;
+        code = UnzipWarning;
+    }
+
+    // Runs a change of the machine; a full disk ends the merge, other failures are warnings.
+    template <typename F>
+    bool guarded(const QString& win, F&& change)
+    {
+        try {
+            change();
+            return true;
+        } catch (const SysError& e) {
+            if (e.code() == ErrDiskFull) {
+                diskFull = true;
+                *out_ += QStringLiteral("%1:  write error (disk full?).\n").arg(win);
+            } else {
+                warn(QStringLiteral("error:  cannot create %1 (error %2)\n").arg(win).arg(e.code()));
+            }
+            return false;
+        }
+    }
+
+    // The folder in its stored case, its missing levels made with the case given.
+    std::optional<QString> ensureFolder(const QString& win)
+    {
+        const Resolved r = Machine::current().resolve(win);
+        if (!r.ok())
+            return std::nullopt;
+        if (r.exists() && !r.lastIsDir) {
+            warn(QStringLiteral("error:  cannot create %1: a file is in the way\n").arg(r.win()));
+            return std::nullopt;
+        }
+        for (qsizetype level = r.existing + 1; level <= r.components.size(); ++level)
+            if (!guarded(win, [&] { fs::createDirectory(winpath::join(r.drive, r.components.mid(0, level))); }))
+                return std::nullopt;
+        return r.win();
+    }
+
+    void mergeFile(const QString& host, const QString& win, const QString& rel)
+    {
+        const Resolved r = Machine::current().resolve(win);
+        if (r.exists()) {
+            if (r.lastIsDir) {
+                warn(QStringLiteral("error:  cannot create %1: a folder is in the way\n").arg(r.win()));
+                return;
+            }
+            if (!overwrite_)
+                return;
+            if (r.volume->attributes(r.rel(), false) & AttrReadOnly) {
+                warn(QStringLiteral("error:  cannot overwrite read-only file %1\n").arg(r.win()));
+                return;
+            }
+        }
+        const quint8 a = lookup(rel).value_or(AttrArchive);
+        guarded(win, [&] {
+            fs::importHostFile(host, win);
+            fs::setAttributes(win, a);
+        });
+    }
+
+    bool overwrite_;
+    QString* out_;
+};
+
+} // namespace
+
+proc::Outcome runUnzip(const proc::Invocation& inv)
+{
+    QString out;
+    const std::optional<UnzipRequest> req = parse(inv.args, &out);
+    if (!req)
+        return proc::Outcome::ended(UnzipBadOptions, out);
+
+    const Machine& m = Machine::current();
+    Resolved archive = m.resolve(req->archive);
+    if (!archive.ok() || !archive.isFile())
+        archive = m.resolve(req->archive + QStringLiteral(".zip"));
+    if (!archive.ok() || !archive.isFile())
+        return proc::Outcome::ended(UnzipNoZip, QStringLiteral("unzip:  cannot find or open %1, %1.zip or %1.ZIP.\n").arg(req->archive));
+
+    Merger merger(req->overwrite, &out);
+    QStringList refused;
+    if (const auto entries = zip::readEntries(archive.host())) {
+        for (const zip::ZipEntry& e : *entries) {
+            if (unsafe(e.name))
+                refused << e.name;
+            else
+                merger.attrs.insert(e.name, attributesOf(e));
+        }
+    }
+
+    // unzip extracts into a scratch folder; nothing of the machine is its to write.
+    ScratchDir scratch;
+    if (!scratch.isValid())
+        return proc::Outcome::ended(UnzipError, QStringLiteral("error:  no scratch folder on the host\n"));
+    QStringList args{QStringLiteral("-o")};
+    if (req->quiet)
+        args << QStringLiteral("-q");
+    if (req->caseless)
+        args << QStringLiteral("-C");
+    args << archive.host() << req->patterns;
+    if (!refused.isEmpty()) {
+        args << QStringLiteral("-x");
+        for (const QString& name : refused) {
+            args << literalPattern(name);
+            merger.code = UnzipWarning;
+            out += QStringLiteral("error:  refused to extract %1 outside the target folder\n").arg(name);
+        }
+    }
+    args << QStringLiteral("-d") << scratch.path();
+    QString unzipOut;
+    const int rc = proc::runHost(kUnzip, args, scratch.path(), &unzipOut);
+    out += QString(unzipOut).replace(scratch.path() + u'/', QString());
+
+    for (const QString& name : repairNames(QFile::encodeName(scratch.path()))) {
+        out += QStringLiteral("error:  cannot extract %1: its name clashes with another entry\n").arg(name);
+        merger.code = UnzipWarning;
+    }
+    if (!QDir(scratch.path()).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)) {
+        const QString base = merger.prepare(req->target.value_or(m.currentDir()));
+        if (base.isEmpty())
+            return proc::Outcome::ended(UnzipError, out);
+        merger.mergeFolder(scratch.path(), base, QString());
+    }
+    if (merger.diskFull)
+        return proc::Outcome::ended(UnzipDiskFull, out);
+    if (rc < 0)
+        return proc::Outcome::ended(UnzipError, out);
+    return proc::Outcome::ended(rc > UnzipWarning ? rc : qMax(rc, merger.code), out);
+}
+
+} // namespace platform::infozip

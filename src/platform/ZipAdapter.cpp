@@ -1,0 +1,283 @@
+#include "platform/ZipAdapter.h"
+#include "platform/FileSystem.h"
+#include "platform/HostTransfer.h"
+#include "platform/SysError.h"
+#include "platform/WinPath.h"
+#include "platform/ZipArchive.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QSet>
+#include <algorithm>
+
+namespace platform::infozip {
+namespace {
+
+const QString kZip = QStringLiteral("/usr/bin/zip");
+
+enum ZipExit { ZipOk = 0, ZipNothingToDo = 12, ZipWriteError = 14, ZipCreateError = 15, ZipBadArguments = 16 };
+
+struct ZipRequest {
+    QChar level;
+    bool quiet = false;
+    bool update = false;
+    bool grow = false;
+    bool archiveTime = false;
+    bool recurse = false;
+    bool move = false;
+    bool hiddenToo = false;
+    QString archive;
+    QStringList sources;
+};
+
+std::optional<ZipRequest> parse(const QStringList& args, QString* error)
+{
+    ZipRequest req;
+    for (const QString& arg : args) {
+        if (arg.size() < 2 || !arg.startsWith(u'-')) {
+            if (req.archive.isEmpty())
+                req.archive = arg;
+            else
+                req.sources << arg;
+            continue;
+        }
+        for (const QChar c : arg.mid(1)) {
+            switch (c.unicode()) {
+            case u'q': req.quiet = true; break;
+            case u'u': req.update = true; break;
+            case u'g': req.grow = true; break;
+            case u'o': req.archiveTime = true; break;
+            case u'r': req.recurse = true; break;
+            case u'm': req.move = true; break;
+            case u'S': req.hiddenToo = true; break;
+            default:
+                if (!c.isDigit()) {
+                    *error = QStringLiteral("zip error: Invalid command arguments (short option '%1' not supported)\n").arg(c);
+                    return std::nullopt;
+                }
+                req.level = c;
+            }
+        }
+    }
+    if (req.archive.isEmpty()) {
+        *error = QStringLiteral("zip error: Invalid command arguments (nothing to select from)\n");
+        return std::nullopt;
+    }
+    // As on Windows, an archive name without an extension gets ".zip".
+    const qsizetype sep = qMax(req.archive.lastIndexOf(u'\\'), qMax(req.archive.lastIndexOf(u'/'), req.archive.lastIndexOf(u':')));
+    if (!req.archive.mid(sep + 1).contains(u'.'))
+        req.archive += QStringLiteral(".zip");
+    return req;
+}
+
+// An item to pack, by its path below the drive root in its stored case.
+struct Item {
+    QString rel;
+    bool dir = false;
+    quint8 attrs = 0;
+    QString entryName() const { return dir ? rel + u'/' : rel; }
+};
+
+struct DriveItems {
+    QChar drive;
+    std::shared_ptr<Volume> volume;
+    QList<Item> items;       // every folder before its contents
+    QSet<QString> names;
+};
+
+QString childRel(const QString& rel, const QString& name) { return rel.isEmpty() ? name : rel + u'/' + name; }
+
+QFileInfoList folderContents(const QString& host)
+{
+    return QDir(host).entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                                    QDir::Name | QDir::IgnoreCase);
+}
+
+// Expands the sources as zip on the machine's own system does: DOS wildcards in the last
+// part of a path, hidden and system items only with S, folders searched with r.
+class Collector {
+public:
+    Collector(const ZipRequest& req, const Resolved& archive) : req_(req), archive_(archive) {}
+
+    bool add(const QString& source)
+    {
+        const qsizetype before = count();
+        const qsizetype sep = qMax(source.lastIndexOf(u'\\'), source.lastIndexOf(u'/'));
+        const qsizetype split = sep >= 0 ? sep + 1 : (source.size() >= 2 && source[1] == u':' ? 2 : 0);
+        const QString pattern = source.mid(split);
+        const Machine& m = Machine::current();
+        if (winpath::hasWildcards(pattern)) {
+            const Resolved folder = m.resolve(source.left(split));
+            if (folder.ok() && folder.isDir()) {
+                DriveItems& d = drive(folder);
+                for (const QFileInfo& fi : folderContents(folder.host()))
+                    if (winpath::wildcardMatch(pattern, fi.fileName()))
+                        consider(d, childRel(folder.rel(), fi.fileName()), fi);
+            }
+        } else {
+            const Resolved item = m.resolve(source);
+            if (item.ok() && item.exists() && !item.isRoot())
+                consider(drive(item), item.rel(), QFileInfo(item.host()));
+        }
+        return count() > before;
+    }
+
+    QList<DriveItems>& drives() { return drives_; }
+    qsizetype count() const
+    {
+        qsizetype n = 0;
+        for (const DriveItems& d : drives_)
+            n += d.items.size();
+        return n;
+    }
+
+private:
+    DriveItems& drive(const Resolved& r)
+    {
+        for (DriveItems& d : drives_)
+            if (d.drive == r.drive)
+                return d;
+        drives_.append({r.drive, r.volume, {}, {}});
+        return drives_.last();
+    }
+
+    void consider(DriveItems& d, const QString& rel, const QFileInfo& fi)
+    {
+        if (fi.isSymLink())
+            return;
+        if (archive_.ok() && archive_.drive == d.drive && winpath::sameName(archive_.rel(), rel))
+            return;   // the archive does not pack itself
+        const bool dir = fi.isDir();
+        const quint32 attrs = d.volume->attributes(rel, dir);
+        if (!req_.hiddenToo && (attrs & (AttrHidden | AttrSystem)))
+            return;
+        const Item item{rel, dir, quint8(attrs)};
+        if (!d.names.contains(item.entryName())) {
+            d.names.insert(item.entryName());
+            d.items.append(item);
+        }
+        if (dir && req_.recurse)
+            for (const QFileInfo& child : folderContents(fi.filePath()))
+                consider(d, childRel(rel, child.fileName()), child);
+    }
+
+    const ZipRequest& req_;
+    const Resolved& archive_;
+    QList<DriveItems> drives_;
+};
+
+QString winPathOf(QChar drive, const QString& rel) { return winpath::join(drive, rel.split(u'/')); }
+
+// zip -m removes what it packed; the machine does it here so that attribute records and
+// cached listings follow. Folders go only when they have become empty.
+void removePacked(const QList<DriveItems>& drives)
+{
+    for (const DriveItems& d : drives) {
+        for (const Item& item : d.items) {
+            if (!item.dir) {
+                try {
+                    fs::removeFile(winPathOf(d.drive, item.rel));
+                } catch (const SysError&) {
+                }
+            }
+        }
+        for (auto it = d.items.crbegin(); it != d.items.crend(); ++it) {
+            if (it->dir) {
+                try {
+                    fs::removeDirectory(winPathOf(d.drive, it->rel));
+                } catch (const SysError&) {
+                }
+            }
+        }
+    }
+}
+
+} // namespace
+
+proc::Outcome runZip(const proc::Invocation& inv)
+{
+    QString out;
+    const std::optional<ZipRequest> req = parse(inv.args, &out);
+    if (!req)
+        return proc::Outcome::ended(ZipBadArguments, out);
+
+    const Resolved archive = Machine::current().resolve(req->archive);
+    Collector collector(*req, archive);
+    for (const QString& source : req->sources)
+        if (!collector.add(source))
+            out += QStringLiteral("\tzip warning: name not matched: %1\n").arg(source);
+    if (collector.count() == 0)
+        return proc::Outcome::ended(ZipNothingToDo, out + QStringLiteral("\nzip error: Nothing to do! (%1)\n").arg(req->archive));
+
+    const auto cannotCreate = [&](const QString& why) {
+        return proc::Outcome::ended(ZipCreateError, out + QStringLiteral("zip error: Could not create output file (%1): %2\n").arg(req->archive, why));
+    };
+    if (!archive.ok() || !archive.parentExists() || (archive.exists() && archive.lastIsDir))
+        return cannotCreate(QStringLiteral("the folder is not there or the drive not ready"));
+
+    // The host's zip builds the archive in a scratch folder; an existing archive is its start.
+    ScratchDir scratch;
+    const QString work = scratch.filePath(QStringLiteral("archive.zip"));
+    if (!scratch.isValid() || (archive.isFile() && !QFile::copy(archive.host(), work)))
+        return cannotCreate(QStringLiteral("no scratch folder on the host"));
+
+    // r, m and S are the adapter's own work: zip gets the expanded list of names.
+    QString flags = QStringLiteral("-");
+    if (!req->level.isNull())
+        flags += req->level;
+    for (const auto& [on, letter] : {std::pair(req->quiet, u'q'), std::pair(req->update, u'u'), std::pair(req->grow, u'g'),
+                                     std::pair(req->archiveTime, u'o')})
+        if (on)
+            flags += QChar(letter);
+    QStringList args;
+    if (flags.size() > 1)
+        args << flags;
+    args << QStringLiteral("-X") << QStringLiteral("-nw") << QStringLiteral("-@") << work;
+
+    int code = ZipNothingToDo;
+    QHash<QString, quint8> attrs;
+    for (const DriveItems& d : collector.drives()) {
+        QByteArray names;
+        for (const Item& item : d.items) {
+            names += QFile::encodeName(item.rel) + '\n';
+            attrs.insert(item.entryName(), item.attrs);
+        }
+        QString zipOut;
+        const int rc = proc::runHost(kZip, args, d.volume->hostRoot(), &zipOut, names);
+        out += zipOut;
+        if (rc != ZipOk && rc != ZipNothingToDo)
+            return proc::Outcome::ended(rc < 0 ? ZipCreateError : rc, out);
+        if (rc == ZipOk)
+            code = ZipOk;
+    }
+    if (code != ZipOk)
+        return proc::Outcome::ended(code, out);
+
+    // Entries become MS-DOS entries with their attributes. A name beyond ASCII stays in the
+    // Unix entry zip wrote: its bytes are UTF-8, and unzip reads the names of MS-DOS entries
+    // in the OEM code page, so only the Unix entry brings the name back unchanged.
+    const QDateTime made = QFileInfo(work).lastModified();   // with o: the time of the newest entry
+    QString error;
+    if (!zip::setDosAttributes(work, [&](const zip::ZipEntry& e) {
+            const auto it = attrs.constFind(e.name);
+            const bool ascii = std::all_of(e.name.cbegin(), e.name.cend(), [](QChar c) { return c.unicode() < 0x80; });
+            return it == attrs.constEnd() || !ascii ? std::nullopt : std::optional<quint8>(*it);
+        }, &error))
+        out += QStringLiteral("zip warning: attributes not recorded: %1\n").arg(error);
+
+    try {
+        fs::importHostFile(work, req->archive);
+    } catch (const SysError& e) {
+        if (e.code() == ErrDiskFull)
+            return proc::Outcome::ended(ZipWriteError, out + QStringLiteral("zip I/O error: No space left on device\nzip error: Output file write failure (write error on zip file)\n"));
+        return cannotCreate(e.detail());
+    }
+    fs::setModified(req->archive, made);
+    if (req->move)
+        removePacked(collector.drives());
+    return proc::Outcome::ended(ZipOk, out);
+}
+
+} // namespace platform::infozip

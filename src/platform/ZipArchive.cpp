@@ -1,0 +1,210 @@
+#include "platform/ZipArchive.h"
+#include "platform/Cp1252.h"
+#include "platform/Volume.h"
+#include <QFile>
+#include <QtEndian>
+
+namespace platform::zip {
+namespace {
+
+constexpr quint32 kEndSignature = 0x06054b50;
+constexpr quint32 kZip64LocatorSignature = 0x07064b50;
+constexpr quint32 kCentralSignature = 0x02014b50;
+constexpr qint64 kEndSize = 22;
+constexpr qint64 kZip64LocatorSize = 20;
+constexpr qint64 kCentralSize = 46;
+constexpr qint64 kLocalSize = 30;
+constexpr qint64 kMaxComment = 0xFFFF;
+constexpr quint16 kUtf8Names = 0x0800;
+constexpr quint16 kMadeByMsDos = HostMsDos << 8 | 20;
+
+quint16 le16(const char* p) { return qFromLittleEndian<quint16>(p); }
+quint32 le32(const char* p) { return qFromLittleEndian<quint32>(p); }
+
+bool failWith(QString* error, const QString& why)
+{
+    if (error)
+        *error = why;
+    return false;
+}
+
+std::nullopt_t refuse(QString* error, const QString& why)
+{
+    failWith(error, why);
+    return std::nullopt;
+}
+
+QDateTime fromDos(quint16 date, quint16 time)
+{
+    const QDate day(1980 + (date >> 9), (date >> 5) & 0x0F, date & 0x1F);
+    const QTime clock(time >> 11, (time >> 5) & 0x3F, (time & 0x1F) * 2);
+    if (!day.isValid() || !clock.isValid())
+        return {};
+    return QDateTime(day, clock);
+}
+
+// The central directory as it lies in the file, with the position of each entry's header in it.
+struct Directory {
+    qint64 offset = 0;
+    QByteArray bytes;
+    QList<ZipEntry> entries;
+    QList<qsizetype> headers;
+};
+
+// Reads the tail of the file and the central directory, nothing else.
+std::optional<Directory> readDirectory(QFile& file, QString* error)
+{
+    const qint64 fileSize = file.size();
+    if (fileSize < kEndSize)
+        return refuse(error, QStringLiteral("not a zip archive: %1 bytes long").arg(fileSize));
+
+    // The end record is followed by its comment of up to 64 KB; the Zip64 locator would precede it.
+    const qint64 tailSize = qMin(fileSize, kZip64LocatorSize + kEndSize + kMaxComment);
+    const qint64 tailStart = fileSize - tailSize;
+    QByteArray tail;
+    if (file.seek(tailStart))
+        tail = file.read(tailSize);
+    if (tail.size() != tailSize)
+        return refuse(error, QStringLiteral("cannot read the archive: %1").arg(file.errorString()));
+
+    // The last record whose comment reaches exactly to the end of the file.
+    qint64 end = tailSize - kEndSize;
+    while (end >= 0
+           && (le32(tail.constData() + end) != kEndSignature || end + kEndSize + le16(tail.constData() + end + 20) != tailSize))
+        --end;
+    if (end < 0)
+        return refuse(error, QStringLiteral("not a zip archive: no end-of-central-directory record"));
+
+    const char* e = tail.constData() + end;
+    const qint64 endOffset = tailStart + end;
+    const quint16 disk = le16(e + 4), directoryDisk = le16(e + 6), entriesOnDisk = le16(e + 8), count = le16(e + 10);
+    const quint32 size = le32(e + 12), offset = le32(e + 16);
+    if (count == 0xFFFF || size == 0xFFFFFFFF || offset == 0xFFFFFFFF
+        || (end >= kZip64LocatorSize && le32(e - kZip64LocatorSize) == kZip64LocatorSignature))
+        return refuse(error, QStringLiteral("Zip64 archives are not supported"));
+    if (disk != 0 || directoryDisk != 0 || entriesOnDisk != count)
+        return refuse(error, QStringLiteral("archives spanning several disks are not supported"));
+    if (qint64(offset) + size != endOffset)
+        return refuse(error, QStringLiteral("damaged archive: the central directory (%1 bytes at %2) does not end at the end record (at %3)")
+                                 .arg(size).arg(offset).arg(endOffset));
+    if (count > size / kCentralSize)
+        return refuse(error, QStringLiteral("damaged archive: %1 entries cannot fit into a central directory of %2 bytes").arg(count).arg(size));
+
+    Directory dir;
+    dir.offset = offset;
+    if (file.seek(offset))
+        dir.bytes = file.read(size);
+    if (dir.bytes.size() != qsizetype(size))
+        return refuse(error, QStringLiteral("cannot read the central directory: %1").arg(file.errorString()));
+
+    dir.entries.reserve(count);
+    dir.headers.reserve(count);
+    qsizetype pos = 0;
+    for (int n = 1; n <= count; ++n) {
+        const char* h = dir.bytes.constData() + pos;
+        const qsizetype left = dir.bytes.size() - pos;
+        if (left < kCentralSize || le32(h) != kCentralSignature)
+            return refuse(error, QStringLiteral("damaged archive: no header for entry %1 in the central directory").arg(n));
+        const qsizetype nameLength = le16(h + 28);
+        const qsizetype headerSize = kCentralSize + nameLength + le16(h + 30) + le16(h + 32);
+        if (left < headerSize)
+            return refuse(error, QStringLiteral("damaged archive: entry %1 runs past the central directory").arg(n));
+
+        ZipEntry entry;
+        const QByteArray name(h + kCentralSize, nameLength);
+        entry.name = le16(h + 8) & kUtf8Names ? QString::fromUtf8(name) : cp1252::decode(name);
+        entry.versionMadeBy = le16(h + 4);
+        entry.method = le16(h + 10);
+        entry.modified = fromDos(le16(h + 14), le16(h + 12));
+        entry.crc = le32(h + 16);
+        entry.compressedSize = le32(h + 20);
+        entry.size = le32(h + 24);
+        entry.externalAttrs = le32(h + 38);
+        entry.localHeaderOffset = le32(h + 42);
+        const quint16 startDisk = le16(h + 34);
+        if (entry.compressedSize == 0xFFFFFFFF || entry.size == 0xFFFFFFFF || entry.localHeaderOffset == 0xFFFFFFFF || startDisk == 0xFFFF)
+            return refuse(error, QStringLiteral("Zip64 archives are not supported"));
+        if (startDisk != 0)
+            return refuse(error, QStringLiteral("archives spanning several disks are not supported"));
+        if (entry.localHeaderOffset + kLocalSize + entry.compressedSize > quint64(offset))
+            return refuse(error, QStringLiteral("damaged archive: the data of entry %1 (%2) runs into the central directory").arg(n).arg(entry.name));
+
+        dir.entries.append(std::move(entry));
+        dir.headers.append(pos);
+        pos += headerSize;
+    }
+    if (pos != dir.bytes.size())
+        return refuse(error, QStringLiteral("damaged archive: the central directory holds %1 bytes after its %2 entries").arg(dir.bytes.size() - pos).arg(count));
+    return dir;
+}
+
+QString cannotOpen(const QFile& file)
+{
+    return QStringLiteral("cannot open %1: %2").arg(file.fileName(), file.errorString());
+}
+
+} // namespace
+
+bool ZipEntry::isDir() const
+{
+    return name.endsWith(u'/');
+}
+
+quint8 ZipEntry::dosAttributes() const
+{
+    const quint8 attrs = quint8(externalAttrs);
+    return isDir() ? attrs | AttrDirectory : attrs & ~AttrDirectory;
+}
+
+std::optional<QList<ZipEntry>> readEntries(const QString& hostPath, QString* error)
+{
+    QFile file(hostPath);
+    if (!file.open(QIODevice::ReadOnly))
+        return refuse(error, cannotOpen(file));
+    std::optional<Directory> dir = readDirectory(file, error);
+    if (!dir)
+        return std::nullopt;
+    return std::move(dir->entries);
+}
+
+std::optional<QStringList> entryNames(const QString& hostPath, QString* error)
+{
+    const std::optional<QList<ZipEntry>> entries = readEntries(hostPath, error);
+    if (!entries)
+        return std::nullopt;
+    QStringList names;
+    names.reserve(entries->size());
+    for (const ZipEntry& entry : *entries)
+        names.append(entry.name);
+    return names;
+}
+
+bool setDosAttributes(const QString& hostPath, const std::function<std::optional<quint8>(const ZipEntry&)>& attrsFor, QString* error)
+{
+    QFile file(hostPath);
+    if (!file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly))
+        return failWith(error, cannotOpen(file));
+    const std::optional<Directory> dir = readDirectory(file, error);
+    if (!dir)
+        return false;
+
+    QByteArray patched = dir->bytes;
+    for (qsizetype i = 0; i < dir->entries.size(); ++i) {
+        const ZipEntry& entry = dir->entries[i];
+        const std::optional<quint8> attrs = attrsFor(entry);
+        if (!attrs)
+            continue;
+        const quint8 dosAttrs = entry.isDir() ? *attrs | AttrDirectory : *attrs & ~AttrDirectory;
+        char* h = patched.data() + dir->headers[i];
+        qToLittleEndian<quint16>(kMadeByMsDos, h + 4);
+        qToLittleEndian<quint32>(dosAttrs, h + 38);
+    }
+    if (patched == dir->bytes)
+        return true;
+    // Fixed-size fields at fixed places: even a write that stops halfway leaves a readable archive.
+    if (!file.seek(dir->offset) || file.write(patched) != patched.size() || !file.flush())
+        return failWith(error, QStringLiteral("cannot write %1: %2").arg(hostPath, file.errorString()));
+    return true;
+}
+
+} // namespace platform::zip

@@ -1,0 +1,60 @@
+#pragma once
+// The file statements of the runtime, on the machine's drives. Every path is a Windows
+// path; relative paths and bare names are taken against the current folder of the
+// current drive (ChDir/ChDrive), never against the host process's working folder.
+// Failures throw vb::Error with the number the statement gives on the real system.
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+
+namespace vb {
+
+enum FileAttribute : int {
+    vbNormal = 0,
+    vbReadOnly = 1,
+    vbHidden = 2,
+    vbSystem = 4,
+    vbVolume = 8,
+    vbDirectory = 16,
+    vbArchive = 32,
+};
+
+// Dir: the first name matching `pathname` (wildcards in its last part; a path ending in
+// "\" or a bare drive lists everything), "" when none. Dir() gives the next one.
+QString Dir(const QString& pathname, int attributes = vbNormal);
+QString Dir();
+
+void FileCopy(const QString& source, const QString& destination);
+void Kill(const QString& pathname);                 // wildcards; hidden and system files are passed over
+void MkDir(const QString& path);
+void RmDir(const QString& path);
+void Name(const QString& oldPath, const QString& newPath);
+qint64 FileLen(const QString& pathname);
+QDateTime FileDateTime(const QString& pathname);
+int GetAttr(const QString& pathname);
+void SetAttr(const QString& pathname, int attributes);
+
+void ChDir(const QString& path);
+void ChDrive(const QString& drive);
+QString CurDir(const QString& drive = {});
+
+// Open/Close and the statements on open files. File numbers are 1..255.
+enum class OpenMode { Input, Output, Append, Binary };
+int FreeFile();
+void Open(const QString& pathname, OpenMode mode, int fileNumber);
+void Close(int fileNumber);
+void CloseAll();
+bool IsOpen(int fileNumber);
+
+QString LineInput(int fileNumber);                  // one line; CR, CR LF or LF end it
+QString InputItem(int fileNumber);                  // one item as Input # reads it
+void Print(int fileNumber, const QString& text);    // the text and CR LF
+void PrintPart(int fileNumber, const QString& text); // the text alone (Print #n, x;)
+bool Eof(int fileNumber);
+qint64 Lof(int fileNumber);
+qint64 Seek(int fileNumber);                        // 1-based position of the next byte
+void SeekTo(int fileNumber, qint64 position);       // 1-based
+QByteArray Get(int fileNumber, qint64 length, qint64 position = -1);   // position 1-based, -1 = current
+void Put(int fileNumber, const QByteArray& bytes, qint64 position = -1);
+
+} // namespace vb

@@ -1,0 +1,272 @@
+#include "vb/Form.h"
+
+#include "vb/Forms.h"
+#include "vb/UiServices.h"
+
+#include <QAbstractButton>
+#include <QEventLoop>
+#include <QFontMetrics>
+#include <QKeySequence>
+#include <QKeyEvent>
+#include <QPointer>
+#include <QWidget>
+
+namespace vb {
+
+namespace {
+qint32 nextHWnd()
+{
+    static qint32 last = 0x10000;
+    return last += 0x10;
+}
+} // namespace
+
+Form::Form(const QString& name) : name_(name), window_(new QWidget(nullptr, Qt::Window)), hWnd_(nextHWnd())
+{
+    setObjectName(name);
+    window_->setObjectName(name);
+    window_->setWindowTitle(name);
+    window_->resize(320, 240);
+    window_->installEventFilter(this);
+}
+
+Form::~Form()
+{
+    window_->removeEventFilter(this);
+    Forms::forget(*this);
+    delete window_;
+}
+
+QString Form::Caption() const { return window_->windowTitle(); }
+void Form::setCaption(const QString& caption) { window_->setWindowTitle(caption); }
+
+void Form::Show(int modal)
+{
+    if (modal != vbModeless && modal != vbModal)
+        Raise(5);
+    if (modal == vbModal && window_->isVisible())
+        Raise(400);
+    if (!window_->isVisible())
+        window_->setWindowModality(modal == vbModal ? Qt::ApplicationModal : Qt::NonModal);
+    const QPointer<Form> self(this);
+    window_->show();
+    window_->activateWindow();
+    Forms::activate(*this);
+    if (modal != vbModal || !self || !Visible())
+        return;
+    if (ui().ModalForm(*this) || !self || !Visible())
+        return;
+    QEventLoop loop;
+    connect(this, &Form::hidden, &loop, &QEventLoop::quit);
+    connect(this, &QObject::destroyed, &loop, &QEventLoop::quit);
+    loop.exec(QEventLoop::DialogExec);
+}
+
+void Form::Hide() { window_->hide(); }
+void Form::Unload() { Forms::unload(*this, vbFormCode); }
+bool Form::Visible() const { return window_->isVisible(); }
+bool Form::Enabled() const { return window_->isEnabled(); }
+void Form::setEnabled(bool enabled) { window_->setEnabled(enabled); }
+
+int Form::WindowState() const
+{
+    const Qt::WindowStates state = window_->windowState();
+    if (state & Qt::WindowMinimized)
+        return vbMinimized;
+    return state & Qt::WindowMaximized ? vbMaximized : vbNormal;
+}
+
+void Form::setWindowState(int state)
+{
+    static const Qt::WindowState states[] = {Qt::WindowNoState, Qt::WindowMinimized, Qt::WindowMaximized};
+    if (state < vbNormal || state > vbMaximized)
+        Raise(380);
+    window_->setWindowState(states[state]);
+}
+
+int Form::Left() const { return twipsFromPixels(window_->x()); }
+int Form::Top() const { return twipsFromPixels(window_->y()); }
+int Form::Width() const { return twipsFromPixels(window_->frameGeometry().width()); }
+int Form::Height() const { return twipsFromPixels(window_->frameGeometry().height()); }
+void Form::setLeft(int twips) { window_->move(pixelsFromTwips(twips), window_->y()); }
+void Form::setTop(int twips) { window_->move(window_->x(), pixelsFromTwips(twips)); }
+
+void Form::setWidth(int twips)
+{
+    const int frame = window_->frameGeometry().width() - window_->width();
+    window_->resize(qMax(1, pixelsFromTwips(twips) - frame), window_->height());
+}
+
+void Form::setHeight(int twips)
+{
+    const int frame = window_->frameGeometry().height() - window_->height();
+    window_->resize(window_->width(), qMax(1, pixelsFromTwips(twips) - frame));
+}
+
+void Form::Move(int left, int top, int width, int height)
+{
+    window_->move(pixelsFromTwips(left), pixelsFromTwips(top));
+    if (width >= 0)
+        setWidth(width);
+    if (height >= 0)
+        setHeight(height);
+}
+
+int Form::ScaleWidth() const
+{
+    return scaleMode_ == vbPixels ? window_->width() : twipsFromPixels(window_->width());
+}
+
+int Form::ScaleHeight() const
+{
+    return scaleMode_ == vbPixels ? window_->height() : twipsFromPixels(window_->height());
+}
+
+void Form::setClientSize(int widthTwips, int heightTwips)
+{
+    window_->resize(pixelsFromTwips(widthTwips), pixelsFromTwips(heightTwips));
+}
+
+void Form::setScaleMode(int mode)
+{
+    if (mode != vbTwips && mode != vbPixels)
+        Raise(380);
+    scaleMode_ = mode;
+}
+
+int Form::TextWidth(const QString& text) const
+{
+    const int pixels = QFontMetrics(window_->font()).horizontalAdvance(text);
+    return scaleMode_ == vbPixels ? pixels : twipsFromPixels(pixels);
+}
+
+void Form::Refresh() { window_->repaint(); }
+
+void Form::SetFocus()
+{
+    if (!Visible() || !Enabled())
+        Raise(5);
+    window_->activateWindow();
+    Forms::activate(*this);
+}
+
+Control* Form::findControl(const QString& name) const
+{
+    for (Control* control : controls_)
+        if (control->Name().compare(name, Qt::CaseInsensitive) == 0)
+            return control;
+    return nullptr;
+}
+
+void Form::addControl(Control* control) { controls_.append(control); }
+void Form::removeControl(Control* control) { controls_.removeOne(control); }
+
+void Form::joinTabOrder(WidgetControl& control)
+{
+    // A new widget comes last in its window's focus chain already.
+    int count = 0;
+    for (Control* c : controls_)
+        if (c != &control && qobject_cast<WidgetControl*>(c))
+            ++count;
+    control.tabIndex_ = count;
+}
+
+void Form::moveInTabOrder(WidgetControl& control, int index)
+{
+    if (index < 0)
+        Raise(380);
+    QList<WidgetControl*> order;
+    for (Control* c : controls_)
+        if (auto* w = qobject_cast<WidgetControl*>(c); w && w != &control)
+            order.append(w);
+    std::stable_sort(order.begin(), order.end(),
+                     [](const WidgetControl* a, const WidgetControl* b) { return a->tabIndex_ < b->tabIndex_; });
+    order.insert(qMin(index, int(order.size())), &control);
+    for (int i = 0; i < order.size(); ++i) {
+        order[i]->tabIndex_ = i;
+        if (i > 0)
+            QWidget::setTabOrder(order[i - 1]->widget(), order[i]->widget());
+    }
+}
+
+bool Form::pressButton(const std::function<bool(const CommandButton&)>& which)
+{
+    for (Control* c : controls_) {
+        auto* button = qobject_cast<CommandButton*>(c);
+        if (button && which(*button) && button->widget()->isVisible() && button->widget()->isEnabled()) {
+            static_cast<QAbstractButton*>(button->widget())->click();
+            return true;
+        }
+    }
+    return false;
+}
+
+bool Form::pressAccessKey(const QKeyEvent& key)
+{
+    if (key.modifiers() != Qt::AltModifier)
+        return false;
+    const QKeySequence pressed(key.keyCombination());
+    return pressButton([&](const CommandButton& b) { return QKeySequence::mnemonic(b.Caption()) == pressed; });
+}
+
+bool Form::eventFilter(QObject* watched, QEvent* event)
+{
+    // The controls' widgets pass their keys through here first: Alt and a letter belongs
+    // to the form's access keys even in a text box (also before the window system has
+    // made the window the active one, when no shortcut would fire).
+    if (watched != window_)
+        return event->type() == QEvent::KeyPress && pressAccessKey(*static_cast<QKeyEvent*>(event));
+    switch (event->type()) {
+    case QEvent::Close:
+        // The close box: the form decides in its QueryUnload and Unload events.
+        event->ignore();
+        runEventHandler([this] { Forms::unload(*this, vbFormControlMenu); });
+        return true;
+    case QEvent::Hide:
+        if (!event->spontaneous()) {   // not merely minimised
+            emit hidden();
+            runEventHandler([this] { Forms::formHidden(*this); });
+        }
+        break;
+    case QEvent::WindowActivate:
+        Forms::windowActivated();
+        break;
+    case QEvent::Resize:
+    case QEvent::WindowStateChange:
+        if (window_->isVisible())
+            runEventHandler([this] { Form_Resize(); });
+        break;
+    case QEvent::KeyPress: {
+        // Keys no control took: Enter presses the default button, Esc the cancel button.
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
+            return pressButton([](const CommandButton& b) { return b.Default(); });
+        if (key->key() == Qt::Key_Escape)
+            return pressButton([](const CommandButton& b) { return b.Cancel(); });
+        return pressAccessKey(*key);
+    }
+    default:
+        break;
+    }
+    return false;
+}
+
+void runEventHandler(const std::function<void()>& handler)
+{
+    int number = 0;
+    QString description;
+    try {
+        handler();
+        return;
+    } catch (const Error& e) {
+        number = e.Number();
+        description = e.Description();
+    } catch (const std::exception& e) {
+        number = 51;
+        description = QString::fromLocal8Bit(e.what());
+    }
+    MsgBox(QStringLiteral("Run-time error '%1':\r\r%2").arg(number).arg(description), vbCritical);
+    End(1);
+}
+
+} // namespace vb

@@ -1,0 +1,135 @@
+#pragma once
+// A form: one top-level window with its controls. A window's own code derives from Form
+// and holds its controls as members, created in design order:
+//
+//     class RestoreReqForm : public vb::Form {
+//     public:
+//         RestoreReqForm();
+//         vb::TabStrip SSTab1{*this, "SSTab1", 4};
+//         vb::Frame Frame2{{SSTab1, 0}, "Frame2"};
+//         vb::CheckBox Check1{Frame2, "Check1"};
+//         ...
+//         void Form_Activate() override;
+//     };
+//
+// Lower layers reach the same controls by name through the registry (Forms.h).
+// Coordinates are twips (15 to a pixel) unless ScaleMode says pixels.
+#include "vb/CommonControls.h"
+#include "vb/Controls.h"
+#include "vb/Error.h"
+#include "vb/Lists.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <functional>
+
+class QKeyEvent;
+class QWidget;
+
+namespace vb {
+
+enum FormShowConstants : int { vbModeless = 0, vbModal = 1 };
+enum QueryUnloadConstants : int { vbFormControlMenu = 0, vbFormCode = 1 };
+enum FormWindowStateConstants : int { vbNormal = 0, vbMinimized = 1, vbMaximized = 2 };
+enum ScaleModeConstants : int { vbTwips = 1, vbPixels = 3 };
+
+class Form : public QObject {
+    Q_OBJECT
+public:
+    explicit Form(const QString& name);
+    ~Form() override;
+
+    const QString& Name() const { return name_; }
+    QWidget* window() const { return window_; }
+
+    QString Caption() const;
+    void setCaption(const QString& caption);
+    // vbModal runs an event loop until the form is hidden or unloaded (error 400 when it is
+    // already visible). Showing makes the form the active one.
+    void Show(int modal = vbModeless);
+    void Hide();
+    void Unload();   // QueryUnload and Unload with unloadMode vbFormCode; see Forms::unload
+    bool Visible() const;
+    bool Enabled() const;
+    void setEnabled(bool enabled);
+    int WindowState() const;
+    void setWindowState(int state);   // vbNormal, vbMinimized, vbMaximized
+
+    // The outer window, frame included.
+    int Left() const;
+    int Top() const;
+    int Width() const;
+    int Height() const;
+    void setLeft(int twips);
+    void setTop(int twips);
+    void setWidth(int twips);
+    void setHeight(int twips);
+    void Move(int left, int top, int width = -1, int height = -1);
+    // The client area, in ScaleMode units; its size is set in twips.
+    int ScaleWidth() const;
+    int ScaleHeight() const;
+    void setClientSize(int widthTwips, int heightTwips);
+    int ScaleMode() const { return scaleMode_; }
+    void setScaleMode(int mode);   // vbTwips or vbPixels
+    int TextWidth(const QString& text) const;   // in the window's font, in ScaleMode units
+
+    qint32 hWnd() const { return hWnd_; }   // fixed for the life of the loaded form
+    const QString& Tag() const { return tag_; }
+    void setTag(const QString& tag) { tag_ = tag; }
+    int HelpContextID() const { return helpContextID_; }
+    void setHelpContextID(int id) { helpContextID_ = id; }
+    void Refresh();
+    void SetFocus();   // activates the form; error 5 when it is not visible
+
+    // A control by name (without regard to case); error 438 when there is none of that type.
+    template <class T>
+    T& control(const QString& name) const
+    {
+        if (auto* found = dynamic_cast<T*>(findControl(name)))
+            return *found;
+        throw Error(438);
+    }
+    Control* findControl(const QString& name) const;
+    const QList<Control*>& controls() const { return controls_; }   // in creation order
+
+    // Events.
+    virtual void Form_Load() {}
+    virtual void Form_Activate() {}
+    virtual void Form_QueryUnload(int& cancel, int unloadMode) {}
+    virtual void Form_Unload(int& cancel) {}
+    virtual void Form_Resize() {}
+
+signals:
+    void hidden();   // the window was hidden (also on the way to being unloaded)
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    friend class Control;
+    friend class WidgetControl;
+    friend class Forms;
+    void addControl(Control* control);
+    void removeControl(Control* control);
+    void joinTabOrder(WidgetControl& control);
+    void moveInTabOrder(WidgetControl& control, int index);
+    bool pressButton(const std::function<bool(const CommandButton&)>& which);
+    bool pressAccessKey(const QKeyEvent& key);
+
+    QString name_;
+    QWidget* window_;
+    QList<Control*> controls_;
+    qint32 hWnd_;
+    QString tag_;
+    int helpContextID_ = 0;
+    int scaleMode_ = vbTwips;
+    bool unloading_ = false;
+};
+
+// Runs an event handler on behalf of the user or the window system. A run-time error that
+// escapes it ends the program after the usual "Run-time error" message, as an untrapped
+// error in an event procedure always has.
+void runEventHandler(const std::function<void()>& handler);
+
+} // namespace vb

@@ -1,0 +1,122 @@
+// Floppy disks on the machine's shelf: FAT12 geometry, whole-cluster accounting and the
+// states a disk can be in.
+#include "platform/FileSystem.h"
+#include "platform/SysError.h"
+#include "support/TempMachine.h"
+
+#include <QDir>
+
+using namespace platform;
+using testsupport::MachineTest;
+
+namespace {
+
+int errorOf(const std::function<void()>& f)
+{
+    try {
+        f();
+    } catch (const SysError& e) {
+        return e.code();
+    }
+    return 0;
+}
+
+void newDisk(const QString& name, const QString& size, bool formatted = true)
+{
+    Machine::current().createDisk(name, DiskFormat::byName(size), formatted);
+    Machine::current().insertDisk(name);
+}
+
+} // namespace
+
+TEST_F(MachineTest, EmptyDisksHaveTheFreeSpaceOfTheirFormat)
+{
+    struct Case { const char* size; qint64 free; qint64 cluster; };
+    for (const Case& c : {Case{"720K", 730112, 1024}, Case{"1.44M", 1457664, 512}, Case{"2.88M", 2931712, 1024}}) {
+        newDisk(QString::fromLatin1(c.size), QString::fromLatin1(c.size));
+        const auto space = fs::diskSpace(QStringLiteral("A:\\"));
+        ASSERT_TRUE(space) << c.size;
+        EXPECT_EQ(space->freeClusters * space->sectorsPerCluster * space->bytesPerSector, c.free) << c.size;
+        EXPECT_EQ(space->sectorsPerCluster * space->bytesPerSector, c.cluster) << c.size;
+    }
+}
+
+TEST_F(MachineTest, FilesTakeWholeClustersFoldersOneAndEmptyFilesNone)
+{
+    newDisk(QStringLiteral("d1"), QStringLiteral("1.44M"));
+    fs::writeAll(QStringLiteral("A:\\ONE.TXT"), QByteArray(1, 'x'));        // 1 cluster
+    fs::writeAll(QStringLiteral("A:\\EXACT.BIN"), QByteArray(1024, 'x'));   // 2 clusters
+    fs::writeAll(QStringLiteral("A:\\EMPTY.TXT"), QByteArray());            // none
+    fs::createDirectory(QStringLiteral("A:\\SUB"));                         // 1 cluster
+    EXPECT_EQ(Machine::current().volume(u'A')->freeBytes(), 1457664 - 4 * 512);
+}
+
+TEST_F(MachineTest, ARemovableMediumOfAnyByteSizeHas512ByteClustersAndNoRootLimit)
+{
+    newDisk(QStringLiteral("big"), QStringLiteral("3000000"));
+    auto v = Machine::current().volume(u'A');
+    EXPECT_EQ(v->totalBytes(), 2999808);
+    EXPECT_EQ(v->rootEntryLimit(), 0);
+    newDisk(QStringLiteral("huge"), QStringLiteral("3221225472"));
+    EXPECT_EQ(Machine::current().volume(u'A')->freeBytes(), 3221225472LL);
+}
+
+TEST_F(MachineTest, WritesPastTheCapacityFailWithDiskFull)
+{
+    newDisk(QStringLiteral("d1"), QStringLiteral("720K"));
+    fs::writeAll(QStringLiteral("A:\\FILL.BIN"), QByteArray(730112 - 1024, 'x'));
+    EXPECT_EQ(errorOf([] { fs::writeAll(QStringLiteral("A:\\MORE.BIN"), QByteArray(1025, 'x')); }), ErrDiskFull);
+    fs::File f;
+    f.open(QStringLiteral("A:\\MORE.BIN"), fs::File::Write);
+    f.write(QByteArray(1024, 'y'));   // exactly the last cluster
+    EXPECT_EQ(errorOf([&] { f.write(QByteArray(1, 'z')); }), ErrDiskFull);
+    f.close();
+    EXPECT_EQ(Machine::current().volume(u'A')->freeBytes(), 0);
+}
+
+TEST_F(MachineTest, TheRootFolderHoldsALimitedNumberOfEntries)
+{
+    newDisk(QStringLiteral("d1"), QStringLiteral("720K"));   // 112 root entries
+    for (int i = 0; i < 112; ++i)
+        fs::writeAll(QStringLiteral("A:\\F%1.TXT").arg(i), QByteArray());
+    EXPECT_EQ(errorOf([] { fs::writeAll(QStringLiteral("A:\\LAST.TXT"), QByteArray()); }), ErrTooManyFiles);
+    EXPECT_EQ(errorOf([] { fs::createDirectory(QStringLiteral("A:\\DIR")); }), ErrTooManyFiles);
+}
+
+TEST_F(MachineTest, DiskStatesGiveTheirErrors)
+{
+    Machine& m = Machine::current();
+    m.ejectDisk();
+    EXPECT_EQ(errorOf([] { fs::find(QStringLiteral("A:\\*.*"), 0); }), ErrBadFileName);
+    EXPECT_EQ(errorOf([] { fs::File f; f.open(QStringLiteral("A:\\X.TXT"), fs::File::Write); }), ErrDiskNotReady);
+    EXPECT_EQ(errorOf([&] { m.setCurrentDrive(u'A'); }), ErrDeviceUnavailable);
+
+    newDisk(QStringLiteral("raw"), QStringLiteral("1.44M"), false);
+    EXPECT_EQ(errorOf([] { fs::find(QStringLiteral("A:"), 0); }), ErrBadFileName);
+    EXPECT_FALSE(fs::diskSpace(QStringLiteral("A:\\")));
+
+    newDisk(QStringLiteral("ro"), QStringLiteral("1.44M"));
+    fs::writeAll(QStringLiteral("A:\\KEEP.TXT"), "keep");
+    m.protectDisk(QStringLiteral("ro"), true);
+    EXPECT_EQ(errorOf([] { fs::writeAll(QStringLiteral("A:\\NEW.TXT"), "x"); }), ErrPathFileAccess);
+    EXPECT_EQ(errorOf([] { fs::removeFile(QStringLiteral("A:\\KEEP.TXT")); }), ErrPathFileAccess);
+    EXPECT_EQ(errorOf([] { fs::setVolumeLabel(QStringLiteral("A:\\"), QStringLiteral("X")); }), ErrPathFileAccess);
+    EXPECT_EQ(fs::readAll(QStringLiteral("A:\\KEEP.TXT")), QByteArray("keep"));
+}
+
+TEST_F(MachineTest, ADiskChangedBehindAnOpenFileIsNotWrittenTo)
+{
+    newDisk(QStringLiteral("one"), QStringLiteral("1.44M"));
+    fs::File f;
+    f.open(QStringLiteral("A:\\PIECE.TV1"), fs::File::Write);
+    newDisk(QStringLiteral("two"), QStringLiteral("1.44M"));
+    EXPECT_EQ(errorOf([&] { f.write("data"); }), ErrDiskNotReady);
+}
+
+TEST_F(MachineTest, LabelsAreUpperCaseAndAtMostElevenCharacters)
+{
+    fs::setVolumeLabel(QStringLiteral("A:\\"), QStringLiteral("Save#1"));
+    EXPECT_EQ(fs::volumeLabel(QStringLiteral("A:")).value(), QStringLiteral("SAVE#1"));
+    fs::setVolumeLabel(QStringLiteral("A:\\"), QStringLiteral("a-very-long-label"));
+    EXPECT_EQ(fs::volumeLabel(QStringLiteral("A")).value(), QStringLiteral("A-VERY-LONG"));
+}

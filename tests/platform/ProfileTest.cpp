@@ -1,0 +1,88 @@
+// The profile functions against INI files written by hand.
+#include "platform/FileSystem.h"
+#include "platform/Profile.h"
+#include "support/TempMachine.h"
+
+using namespace platform;
+using testsupport::MachineTest;
+
+namespace {
+
+QString get(const QString& section, const QString& key, const QString& file = QStringLiteral("C:\\test.ini"))
+{
+    return profile::getString(section, key, QStringLiteral("<none>"), 255, file);
+}
+
+} // namespace
+
+TEST_F(MachineTest, ReadingFollowsTheSystemRules)
+{
+    tm.writeC(QStringLiteral("test.ini"),
+              "[Settings]\r\n"
+              "  Config1 =  My Backup  \r\n"
+              "Quoted=\"  spaced  \"\r\n"
+              "Single='x'\r\n"
+              "Semi=a;b ; c\r\n"
+              "Empty=\r\n"
+              "dup=first\r\n"
+              "DUP=second\r\n"
+              "[settings]\r\n"
+              "Other=in the second section of the same name\r\n"
+              "[Unix]\n"
+              "Key=lf only\n");
+    EXPECT_EQ(get(QStringLiteral("SETTINGS"), QStringLiteral("config1")), QStringLiteral("My Backup"));
+    EXPECT_EQ(get(QStringLiteral("Settings"), QStringLiteral("Quoted")), QStringLiteral("  spaced  "));
+    EXPECT_EQ(get(QStringLiteral("Settings"), QStringLiteral("Single")), QStringLiteral("x"));
+    EXPECT_EQ(get(QStringLiteral("Settings"), QStringLiteral("Semi")), QStringLiteral("a;b ; c"));
+    EXPECT_EQ(get(QStringLiteral("Settings"), QStringLiteral("Empty")), QString());
+    EXPECT_EQ(get(QStringLiteral("Settings"), QStringLiteral("dup")), QStringLiteral("first"));
+    EXPECT_EQ(get(QStringLiteral("Settings"), QStringLiteral("Other")), QStringLiteral("<none>"));
+    EXPECT_EQ(get(QStringLiteral("Settings"), QString()), QStringLiteral("<none>"));
+    EXPECT_EQ(get(QStringLiteral("Unix"), QStringLiteral("key")), QStringLiteral("lf only"));
+    EXPECT_EQ(get(QStringLiteral("Nope"), QStringLiteral("Config1")), QStringLiteral("<none>"));
+    EXPECT_EQ(get(QStringLiteral("Settings"), QStringLiteral("Config1"), QStringLiteral("C:\\missing.ini")), QStringLiteral("<none>"));
+}
+
+TEST_F(MachineTest, ValuesAreCutToTheBuffer)
+{
+    tm.writeC(QStringLiteral("test.ini"), "[S]\r\nLong=" + QByteArray(300, 'v') + "\r\n");
+    EXPECT_EQ(profile::getString(QStringLiteral("S"), QStringLiteral("Long"), {}, 255, QStringLiteral("C:\\test.ini")).size(), 254);
+}
+
+TEST_F(MachineTest, WritingReplacesInPlaceAndAppendsAtTheEndOfTheSection)
+{
+    tm.writeC(QStringLiteral("test.ini"), "; comment\r\n[A]\r\nx=1\r\ny=2\r\n\r\n[B]\r\nz=3\r\n");
+    const QString file = QStringLiteral("C:\\TEST.INI");
+    ASSERT_TRUE(profile::writeString(QStringLiteral("a"), QStringLiteral("X"), QStringLiteral("one"), file));
+    ASSERT_TRUE(profile::writeString(QStringLiteral("A"), QStringLiteral("new"), QStringLiteral("n"), file));
+    ASSERT_TRUE(profile::writeString(QStringLiteral("C"), QStringLiteral("k"), QStringLiteral("\xe4\xf6\xfc"), file));
+    EXPECT_EQ(tm.readC(QStringLiteral("test.ini")),
+              QByteArray("; comment\r\n[A]\r\nx=one\r\ny=2\r\nnew=n\r\n\r\n[B]\r\nz=3\r\n[C]\r\nk=\xe4\xf6\xfc\r\n"));
+    ASSERT_TRUE(profile::writeString(QStringLiteral("B"), QStringLiteral("z"), std::nullopt, file));
+    ASSERT_TRUE(profile::writeString(QStringLiteral("A"), std::nullopt, std::nullopt, file));
+    EXPECT_EQ(tm.readC(QStringLiteral("test.ini")), QByteArray("; comment\r\n[B]\r\n[C]\r\nk=\xe4\xf6\xfc\r\n"));
+}
+
+TEST_F(MachineTest, WritingCreatesTheFileButNotItsFolder)
+{
+    EXPECT_TRUE(profile::writeString(QStringLiteral("S"), QStringLiteral("k"), QStringLiteral("v"), QStringLiteral("C:\\new.ini")));
+    EXPECT_EQ(tm.readC(QStringLiteral("new.ini")), QByteArray("[S]\r\nk=v\r\n"));
+    EXPECT_FALSE(profile::writeString(QStringLiteral("S"), QStringLiteral("k"), QStringLiteral("v"), QStringLiteral("C:\\NoFolder\\new.ini")));
+    Machine::current().protectDisk(QStringLiteral("blank"), true);
+    EXPECT_FALSE(profile::writeString(QStringLiteral("S"), QStringLiteral("k"), QStringLiteral("v"), QStringLiteral("A:\\x.ini")));
+}
+
+TEST_F(MachineTest, ABareNameIsAFileOfTheWindowsFolder)
+{
+    EXPECT_EQ(profile::getString(QStringLiteral("boot"), QStringLiteral("shell"), {}, 255, QStringLiteral("system.ini")),
+              QStringLiteral("Explorer.exe"));
+}
+
+TEST_F(MachineTest, AChangeMadeBehindTheCacheIsSeen)
+{
+    const QString file = QStringLiteral("C:\\test.ini");
+    ASSERT_TRUE(profile::writeString(QStringLiteral("S"), QStringLiteral("k"), QStringLiteral("old"), file));
+    EXPECT_EQ(get(QStringLiteral("S"), QStringLiteral("k")), QStringLiteral("old"));
+    tm.writeC(QStringLiteral("test.ini"), "[S]\r\nk=new\r\n");   // same size, same second
+    EXPECT_EQ(get(QStringLiteral("S"), QStringLiteral("k")), QStringLiteral("new"));
+}
