@@ -6,11 +6,11 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>
+#include "vb/Constants.h"
 
 namespace vb {
 
 enum FileAttribute : int {
-    vbNormal = 0,
     vbReadOnly = 1,
     vbHidden = 2,
     vbSystem = 4,

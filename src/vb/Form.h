@@ -15,6 +15,7 @@
 // Lower layers reach the same controls by name through the registry (Forms.h).
 // Coordinates are twips (15 to a pixel) unless ScaleMode says pixels.
 #include "vb/CommonControls.h"
+#include "vb/Constants.h"
 #include "vb/Controls.h"
 #include "vb/Error.h"
 #include "vb/Lists.h"
@@ -31,7 +32,7 @@ namespace vb {
 
 enum FormShowConstants : int { vbModeless = 0, vbModal = 1 };
 enum QueryUnloadConstants : int { vbFormControlMenu = 0, vbFormCode = 1 };
-enum FormWindowStateConstants : int { vbNormal = 0, vbMinimized = 1, vbMaximized = 2 };
+enum FormWindowStateConstants : int { vbMinimized = 1, vbMaximized = 2 };
 enum ScaleModeConstants : int { vbTwips = 1, vbPixels = 3 };
 
 class Form : public QObject {

@@ -3,6 +3,8 @@
 #include "platform/DemoMachine.h"
 #include "platform/Profile.h"
 #include "vb/FileIO.h"
+#include "ui/Registration.h"
+#include "vb/Forms.h"
 #include "vb/UiServices.h"
 
 #include <QDir>
@@ -21,6 +23,8 @@ TempMachine::TempMachine() : tmp_(QDir::tempPath() + QStringLiteral("/trelvo-tes
     vb::CloseAll();
     vb::App().Path = platform::Machine::current().programFolder();
     core::resetState();
+    vb::Forms::reset();
+    ui::registerWindows();
 }
 
 TempMachine::~TempMachine() = default;

@@ -1,0 +1,12 @@
+#include "restore/Registration.h"
+#include "restore/RestoreReq.h"
+#include "vb/Forms.h"
+
+namespace restore {
+
+void registerWindows()
+{
+    vb::Forms::registerFactory(QStringLiteral("RestoreReq"), [] { return new RestoreReqForm; });
+}
+
+} // namespace restore
