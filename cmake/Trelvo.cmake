@@ -23,8 +23,6 @@ function(trelvo_test_suite folder)
   set(target test_${folder})
   add_executable(${target} ${sources})
   target_link_libraries(${target} PRIVATE trelvo_testsupport ${ARGN} GTest::gtest GTest::gmock)
-  gtest_discover_tests(${target}
-    DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;TRELVO_TEST_BIN=${CMAKE_BINARY_DIR}/bin"
-               TIMEOUT 300)
+  # The test main runs offscreen; tests find the programs beside their own binary.
+  gtest_discover_tests(${target} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300)
 endfunction()

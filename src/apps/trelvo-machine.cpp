@@ -1,4 +1,5 @@
-// trelvo-machine: creates the emulated Windows 98 PC and manages its floppy disks.
+// trelvo-machine: creates the emulated Windows 98 PC, manages its floppy disks and boots it.
+#include "platform/Boot.h"
 #include "platform/DemoMachine.h"
 #include "platform/FileSystem.h"
 #include "platform/Machine.h"
@@ -26,6 +27,7 @@ static int usage()
            "  floppy protect NAME on|off      set the write-protect tab\n"
            "  floppy label NAME TEXT          set the volume label\n"
            "  floppy format NAME [--quick] [--label TEXT]\n"
+           "  boot                            restart the machine: carry out Wininit.ini [rename]\n"
            "The machine is --machine DIR, else $TRELVO_MACHINE, else " << Machine::defaultDir() << "\n";
     err.flush();
     return 2;
@@ -66,6 +68,17 @@ static int info(Machine& m)
         out << "label \"" << v->label() << "\", " << v->freeBytes() << " of " << v->totalBytes() << " bytes free, cluster "
             << v->clusterSize() << (v->writeProtected() ? ", write-protected" : "") << "\n";
     }
+    if (restartPending())
+        out << "A restart is pending.\n";
+    return 0;
+}
+
+static int boot()
+{
+    const BootReport report = bootMachine();
+    for (const QString& line : report.lines)
+        out << line << "\n";
+    out << report.replaced << " replaced, " << report.deleted << " deleted, " << report.skipped << " skipped\n";
     return 0;
 }
 
@@ -192,6 +205,8 @@ int main(int argc, char** argv)
             return info(m);
         if (cmd == u"floppy")
             return floppy(m, args);
+        if (cmd == u"boot" && args.isEmpty())
+            return boot();
     } catch (const SysError& e) {
         err << "failed: error " << e.code() << " " << e.detail() << "\n";
         return 1;

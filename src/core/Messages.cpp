@@ -1,4 +1,5 @@
 #include "core/Messages.h"
+#include "resources/AddedStrings.h"
 #include "resources/Catalogue.h"
 #include "vb/Error.h"
 #include "vb/FileIO.h"
@@ -9,6 +10,8 @@ namespace core {
 QString LoadResString(int number)
 {
     if (const auto text = resources::appString(number))
+        return *text;
+    if (const auto text = resources::addedAppString(number))
         return *text;
     throw vb::Error(326);
 }

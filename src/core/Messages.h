@@ -4,7 +4,8 @@
 
 namespace core {
 
-// The text of message `number`; run-time error 326 when the catalogue has none.
+// The text of message `number` from the catalogue, or from the program's own added texts
+// (2101 on); run-time error 326 when neither has one.
 QString LoadResString(int number);
 
 // The program folder on the machine ("C:\Program Files\Trelvo", no trailing "\").

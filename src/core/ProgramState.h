@@ -56,6 +56,12 @@ struct ProgramState {
     bool AnimateShown = false;
     bool SomethingRestored = false;
     bool SkipSaveOnQuit = false;
+
+    // The save's own outcome and state, beside SaveDone (the save reached its end):
+    bool SaveComplete = false;      // every selected item's archive was written
+    bool OldConfigDeleted = false;  // the save got past deleting the slot's old archives and description
+    bool AutomaticSave = false;     // set by the automatic run around its save, never by a marker
+    bool SaveRunning = false;       // a save is under way: no other save, restore, import, delete or wizard
 };
 
 ProgramState& state();

@@ -1,5 +1,5 @@
 #pragma once
 namespace restore {
-// Registers the windows of the restore engine, and those of the layers below it.
+// Registers the windows of the restore engine: RestoreReq and the restart notice Reboot.
 void registerWindows();
 } // namespace restore

@@ -1,27 +1,216 @@
 #include "restore/RestoreReq.h"
 #include "core/ProgramState.h"
+#include "restore/Restore.h"
 #include "vb/Forms.h"
+#include "vb/Screen.h"
+#include "vb/UiServices.h"
+
+#include <QApplication>
+#include <QStyle>
 
 namespace restore {
 
+namespace {
+
+QPixmap icon(QStyle::StandardPixmap which) { return QApplication::style()->standardIcon(which).pixmap(32, 32); }
+
+} // namespace
+
 RestoreReqForm::RestoreReqForm() : vb::Form(QStringLiteral("RestoreReq"))
 {
-    setCaption(QStringLiteral("Restore"));
+    setCaption(QStringLiteral("Select files to restore"));
+    setClientSize(6840, 5280);
+    SSTab1.Move(120, 120, 6600, 4440);
+    SSTab1.setTabCaption(0, QStringLiteral("System Files"));
+    SSTab1.setTabCaption(1, QStringLiteral("Other Files"));
+    SSTab1.setTabCaption(2, QStringLiteral("Internet Explorer "));
+    SSTab1.setTabCaption(3, QStringLiteral("Netscape"));
+
+    Frame2.setCaption(QStringLiteral("System Files"));
+    Frame2.Move(120, 120, 4200, 3720);
+    Image1.Move(3480, 3000, 480, 480);
+    Image1.setPicture(icon(QStyle::SP_ComputerIcon));
+    struct Box {
+        vb::CheckBox& box;
+        const char* caption;
+    };
+    const Box left[] = {{Check1, "Autoexec.bat"}, {Check2, "Config.sys"},   {Check12, "Autoexec.dos"},
+                        {Check13, "Config.dos"},  {Check4, "Msdos.sys"},    {Check14, "Dblspace.ini"},
+                        {Check15, "Drvspace.ini"}, {Check16, "Drvspace.bin"}};
+    const Box right[] = {{Check24, "Dblspace.bin"}, {Check3, "Control.ini"}, {Check5, "Protocol.ini"},
+                         {Check6, "System.dat"},    {Check7, "System.ini"},  {Check8, "User.dat"},
+                         {Check9, "Win.ini"}};
+    int row = 0;
+    for (const Box& b : left) {
+        b.box.setCaption(QString::fromLatin1(b.caption));
+        b.box.Move(240, 300 + 420 * row++, 1800, 255);
+    }
+    row = 0;
+    for (const Box& b : right) {
+        b.box.setCaption(QString::fromLatin1(b.caption));
+        b.box.Move(2160, 300 + 420 * row++, 1800, 255);
+    }
+    Frame1.setCaption(QStringLiteral("Desktop"));
+    Frame1.Move(4440, 120, 2040, 1080);
+    Image2.Move(120, 300, 480, 480);
+    Image2.setPicture(icon(QStyle::SP_DirHomeIcon));
+    Check20.setCaption(QStringLiteral("Start Menu"));
+    Check20.Move(600, 420, 1320, 255);
+    Command5.setCaption(QStringLiteral("A&ll"));
+    Command5.Move(4680, 2880, 1455, 375);
+    Command6.setCaption(QStringLiteral("&None"));
+    Command6.Move(4680, 3360, 1455, 375);
+
+    Frame3.setCaption(QStringLiteral("Other Files "));
+    Frame3.Move(120, 120, 6360, 3720);
+    List1.Move(120, 300, 6120, 2700);
     List1.setMultiSelect(2);
     Label1.setCaption(QStringLiteral("All files selected !"));
-    Command1.setCaption(QStringLiteral("OK"));
-    Command2.setCaption(QStringLiteral("Cancel"));
+    Label1.Move(120, 3180, 3000, 255);
+    Label1.setVisible(false);
+    Command3.setCaption(QStringLiteral("A&ll"));
+    Command3.Move(3600, 3120, 1215, 375);
+    Command4.setCaption(QStringLiteral("&None"));
+    Command4.Move(4920, 3120, 1215, 375);
+
+    const auto pair = [](vb::Frame& frame, const char* caption, int top, vb::Image& image1, vb::CheckBox& box1,
+                         const char* caption1, QStyle::StandardPixmap icon1, vb::Image* image2, vb::CheckBox* box2,
+                         const char* caption2, QStyle::StandardPixmap icon2) {
+        frame.setCaption(QString::fromLatin1(caption));
+        frame.Move(120, top, 6360, 1320);
+        image1.Move(240, 420, 480, 480);
+        image1.setPicture(icon(icon1));
+        box1.setCaption(QString::fromLatin1(caption1));
+        box1.Move(840, 540, 2400, 255);
+        if (image2 && box2) {
+            image2->Move(3240, 420, 480, 480);
+            image2->setPicture(icon(icon2));
+            box2->setCaption(QString::fromLatin1(caption2));
+            box2->Move(3840, 540, 2400, 255);
+        }
+    };
+    pair(Frame4, "Microsoft Internet Explorer:", 120, Image3, Check11, "Favorites", QStyle::SP_DirLinkIcon, &Image4,
+         &Check19, "Cookies", QStyle::SP_FileIcon);
+    pair(Frame5, "Outlook Express:", 1560, Image5, Check21, "Mailbox", QStyle::SP_FileDialogDetailedView, &Image6,
+         &Check18, "Windows Adressbook", QStyle::SP_FileDialogInfoView);
+    Label2.Move(120, 3000, 6360, 255);
+    pair(Frame6, "Netscape Navigator:", 120, Image7, Check10, "Bookmark", QStyle::SP_DirLinkIcon, &Image8, &Check22,
+         "Cookies", QStyle::SP_FileIcon);
+    pair(Frame7, "Netscape Messenger:", 1560, Image9, Check23, "Mailbox", QStyle::SP_FileDialogDetailedView, nullptr,
+         nullptr, "", QStyle::SP_FileIcon);
+    Label3.Move(120, 3000, 6360, 255);
+
+    Command1.setCaption(QStringLiteral("&OK"));
+    Command1.setDefault(true);
+    Command1.Move(2640, 4740, 1215, 375);
+    Command2.setCaption(QStringLiteral("&Cancel"));
     Command2.setCancel(true);
-    connect(&Command1, &vb::CommandButton::Click, this, [this] { Hide(); });
+    Command2.Move(3960, 4740, 1215, 375);
+    Command7.setCaption(QStringLiteral("&Help"));
+    Command7.Move(5280, 4740, 1215, 375);
+
+    connect(&Command1, &vb::CommandButton::Click, this, [this] { Command1_Click(); });
     connect(&Command2, &vb::CommandButton::Click, this, [this] { Command2_Click(); });
+    connect(&Command3, &vb::CommandButton::Click, this, [this] { Command3_Click(); });
+    connect(&Command4, &vb::CommandButton::Click, this, [this] { Command4_Click(); });
+    connect(&Command5, &vb::CommandButton::Click, this, [this] { Command5_Click(); });
+    connect(&Command6, &vb::CommandButton::Click, this, [this] { Command6_Click(); });
+    connect(&Command7, &vb::CommandButton::Click, this, [this] { Command7_Click(); });
+    connect(&List1, &vb::ListBox::MouseDown, this,
+            [this](int button, int shift, int x, int y) { List1_MouseDown(button, shift, x, y); });
 }
 
+QList<vb::CheckBox*> RestoreReqForm::systemFileBoxes()
+{
+    return {&Check1, &Check2, &Check3, &Check4, &Check5, &Check6, &Check7, &Check8,
+            &Check9, &Check12, &Check13, &Check14, &Check15, &Check16, &Check24};
+}
+
+// The restore runs inside this handler, after the main window has had a chance to repaint.
+void RestoreReqForm::Command1_Click()
+{
+    Hide();
+    vb::DoEvents();
+    Restore();
+}
+
+// Also the way back from the view-only mode: the window is complete again for the next
+// showing, and the loaded configuration is not going to be restored.
 void RestoreReqForm::Command2_Click()
 {
-    for (vb::CommandButton* b : {&Command1, &Command3, &Command4, &Command5, &Command6})
+    for (vb::CommandButton* b : {&Command1, &Command5, &Command6, &Command3, &Command4}) {
+        b->setVisible(true);
         b->setEnabled(true);
+    }
     core::state().SettingsSaved = true;
+    ForgetLoadedRestore();
     Hide();
+}
+
+void RestoreReqForm::Command3_Click()
+{
+    for (int i = 0; i < List1.ListCount(); ++i)
+        List1.setSelected(i, true);
+    Label1.setVisible(true);
+}
+
+void RestoreReqForm::Command4_Click()
+{
+    for (int i = 0; i < List1.ListCount(); ++i)
+        List1.setSelected(i, false);
+    Label1.setVisible(false);
+}
+
+void RestoreReqForm::Command5_Click()
+{
+    for (vb::CheckBox* box : systemFileBoxes())
+        if (box->Enabled())
+            box->setValue(1);
+}
+
+void RestoreReqForm::Command6_Click()
+{
+    for (vb::CheckBox* box : systemFileBoxes())
+        if (box->Enabled())
+            box->setValue(0);
+}
+
+// What F1 does in this window.
+void RestoreReqForm::Command7_Click() { vb::ui().ShowHelp(vb::App().HelpFile, HelpContextID()); }
+
+void RestoreReqForm::List1_MouseDown(int, int, int, int)
+{
+    for (int i = 0; i < List1.ListCount(); ++i) {
+        if (!List1.Selected(i)) {
+            Label1.setVisible(false);
+            return;
+        }
+    }
+}
+
+void RestoreReqForm::Form_Activate()
+{
+    SSTab1.setTab(0);
+    setScaleMode(vb::vbPixels);
+    setHelpContextID(1030);
+    const bool listed = !List1.List(0).isEmpty();
+    Command3.setEnabled(listed);
+    Command4.setEnabled(listed);
+    Label1.setVisible(false);
+    // A path wider than the list can be scrolled into view.
+    int widest = 0;
+    for (int i = 0; i <= List1.ListCount(); ++i)
+        widest = qMax(widest, TextWidth(List1.List(i)));
+    List1.setHorizontalExtent(widest + 5);
+}
+
+// The close box is Cancel; only the program's end unloads the window.
+void RestoreReqForm::Form_QueryUnload(int& cancel, int unloadMode)
+{
+    if (unloadMode != vb::vbFormControlMenu)
+        return;
+    cancel = 1;
+    Command2_Click();
 }
 
 RestoreReqForm& RestoreReq() { return vb::Forms::get<RestoreReqForm>(QStringLiteral("RestoreReq")); }

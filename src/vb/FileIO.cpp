@@ -40,6 +40,7 @@ DirState& dirState()
 struct OpenFile {
     fs::File file;
     OpenMode mode = OpenMode::Input;
+    bool readOnly = false;   // Input, or Binary with Access Read
     QString host;
     // Read buffer of the sequential modes.
     QByteArray buf;
@@ -216,7 +217,7 @@ int FreeFile()
 
 bool IsOpen(int fileNumber) { return fileNumber >= 1 && fileNumber <= 255 && files()[fileNumber]; }
 
-void Open(const QString& pathname, OpenMode mode, int fileNumber)
+void Open(const QString& pathname, OpenMode mode, int fileNumber, OpenAccess access)
 {
     if (fileNumber < 1 || fileNumber > 255)
         throw Error(52);
@@ -224,18 +225,19 @@ void Open(const QString& pathname, OpenMode mode, int fileNumber)
         throw Error(55);
     auto f = std::make_unique<OpenFile>();
     f->mode = mode;
+    f->readOnly = mode == OpenMode::Input || (mode == OpenMode::Binary && access == OpenAccess::Read);
     machineCall([&] {
         const platform::Resolved r = fs::resolveReady(pathname);
         f->host = r.host();
         for (const auto& other : files())
-            if (other && other->host == f->host && (mode != OpenMode::Input || other->mode != OpenMode::Input))
+            if (other && other->host == f->host && !(f->readOnly && other->readOnly))
                 throw platform::SysError(platform::ErrFileAlreadyOpen);
         fs::File::Mode m = fs::File::Read;
         if (mode == OpenMode::Output)
             m = fs::File::Write;
         else if (mode == OpenMode::Append)
             m = fs::File::Append;
-        else if (mode == OpenMode::Binary)
+        else if (mode == OpenMode::Binary && !f->readOnly)
             m = fs::File::ReadWrite;
         f->file.open(pathname, m);
         if (mode == OpenMode::Append)

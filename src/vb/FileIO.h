@@ -40,8 +40,11 @@ QString CurDir(const QString& drive = {});
 
 // Open/Close and the statements on open files. File numbers are 1..255.
 enum class OpenMode { Input, Output, Append, Binary };
+// Access Read opens a binary file for reading only (so that a file on a write-protected
+// disk can be read) and shares it with other readers.
+enum class OpenAccess { Default, Read };
 int FreeFile();
-void Open(const QString& pathname, OpenMode mode, int fileNumber);
+void Open(const QString& pathname, OpenMode mode, int fileNumber, OpenAccess access = OpenAccess::Default);
 void Close(int fileNumber);
 void CloseAll();
 bool IsOpen(int fileNumber);

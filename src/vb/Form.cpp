@@ -9,6 +9,7 @@
 #include <QKeySequence>
 #include <QKeyEvent>
 #include <QPointer>
+#include <QScopedValueRollback>
 #include <QWidget>
 
 namespace vb {
@@ -251,11 +252,16 @@ bool Form::eventFilter(QObject* watched, QEvent* event)
     return false;
 }
 
+static int g_runningHandlers = 0;
+
+int RunningEventHandlers() { return g_runningHandlers; }
+
 void runEventHandler(const std::function<void()>& handler)
 {
     int number = 0;
     QString description;
     try {
+        const QScopedValueRollback<int> running(g_runningHandlers, g_runningHandlers + 1);
         handler();
         return;
     } catch (const Error& e) {

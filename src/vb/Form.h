@@ -133,4 +133,8 @@ private:
 // error in an event procedure always has.
 void runEventHandler(const std::function<void()>& handler);
 
+// How many event handlers are running now (nested ones each count); 0 while the program
+// waits in its main event loop for the next event.
+int RunningEventHandlers();
+
 } // namespace vb

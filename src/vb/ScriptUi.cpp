@@ -135,8 +135,19 @@ std::optional<AnswerScript::Line> ScriptUi::lineFor(const Box& box, const QStrin
     const int i = script_.take(box);
     if (i < 0) {
         unexpected(QStringLiteral("unexpected: %1 => %2").arg(box.describe(), defaultAnswer));
+        // A box that keeps coming back unanswered (Retry as the default of a lasting failure)
+        // would hold an unattended run forever.
+        const QString seen = box.describe();
+        repeats_ = seen == lastUnanswered_ ? repeats_ + 1 : 1;
+        lastUnanswered_ = seen;
+        if (repeats_ >= kMaxRepeats) {
+            writeError(QStringLiteral("the same box came %1 times without an answer; ending the run").arg(repeats_));
+            EndProcess(3);
+        }
         return std::nullopt;
     }
+    repeats_ = 0;
+    lastUnanswered_.clear();
     answering(i);
     return script_.line(i);
 }

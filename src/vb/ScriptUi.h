@@ -104,6 +104,9 @@ private:
     void misfit(const Box& box, const QString& answer, const QString& given);
 
     AnswerScript script_;
+    static constexpr int kMaxRepeats = 20;
+    QString lastUnanswered_;
+    int repeats_ = 0;
 };
 
 } // namespace vb

@@ -3,7 +3,7 @@
 #include "platform/DemoMachine.h"
 #include "platform/Profile.h"
 #include "vb/FileIO.h"
-#include "ui/Registration.h"
+#include "rescue/Registration.h"
 #include "vb/Forms.h"
 #include "vb/UiServices.h"
 
@@ -24,7 +24,7 @@ TempMachine::TempMachine() : tmp_(QDir::tempPath() + QStringLiteral("/trelvo-tes
     vb::App().Path = platform::Machine::current().programFolder();
     core::resetState();
     vb::Forms::reset();
-    ui::registerWindows();
+    rescue::registerWindows();
 }
 
 TempMachine::~TempMachine() = default;

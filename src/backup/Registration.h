@@ -1,0 +1,5 @@
+#pragma once
+namespace backup {
+// Registers the windows of the backup engine and those of the catalogue below it.
+void registerWindows();
+} // namespace backup

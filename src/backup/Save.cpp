@@ -1,0 +1,833 @@
+#include "backup/Save.h"
+#include "backup/CopyState.h"
+#include "backup/FloppyPrep.h"
+#include "backup/FloppySpan.h"
+#include "backup/FolderPaths.h"
+#include "catalogue/ConfigItems.h"
+#include "catalogue/Description.h"
+#include "core/Animate.h"
+#include "core/Exit.h"
+#include "core/IniValues.h"
+#include "core/Messages.h"
+#include "core/PathUtils.h"
+#include "core/ProgramState.h"
+#include "core/Settings.h"
+#include "core/Shell.h"
+#include "core/System.h"
+#include "core/UserFileList.h"
+#include "core/Windows.h"
+#include "platform/Cp1252.h"
+#include "platform/FileSystem.h"
+#include "platform/SysError.h"
+#include "vb/Conversions.h"
+#include "vb/DateTime.h"
+#include "vb/Error.h"
+#include "vb/FileIO.h"
+#include "vb/Forms.h"
+#include "vb/Screen.h"
+#include "vb/Strings.h"
+#include "vb/UiServices.h"
+
+#include <QScopedValueRollback>
+#include <QSet>
+#include <array>
+#include <functional>
+
+namespace backup {
+
+namespace {
+
+const QString kForm1 = QStringLiteral("Form1");
+const QString kUserFiles = QStringLiteral("UserFiles");
+const QString kAutoKeep = QStringLiteral("FrmAutoKeep");
+constexpr qint32 kFloppyLimit = 1500000;
+constexpr int kHourglass = 11;
+constexpr int kAnyEntry = vb::vbDirectory | vb::vbHidden | vb::vbSystem;
+
+QString text(int number) { return core::LoadResString(number); }
+QString quoted(const QString& path) { return u'"' + path + u'"'; }
+
+// What a failed file operation says: its file-error message, or the error's own text.
+QString fileErrorReason(int number)
+{
+    const QString reason = FileErrorText(number);
+    return (reason.isEmpty() ? vb::ErrorText(number) : reason) + u' ' + vb::Str(number);
+}
+
+vb::CheckBox& form1Box(const char16_t* name) { return core::CheckBoxOf(kForm1, QString::fromUtf16(name)); }
+vb::CheckBox& userBox(const char16_t* name) { return core::CheckBoxOf(kUserFiles, QString::fromUtf16(name)); }
+bool tickedAndEnabled(const vb::CheckBox& box) { return box.Value() != 0 && box.Enabled(); }
+
+// The system files, in the order they are staged: their box on Form1, the name the user
+// knows them by, whether they live in the Windows folder (else on C:\), and the file name,
+// which is also their name in the staging folder.
+struct SystemFile {
+    const char16_t* box;
+    const char16_t* name;
+    bool windowsFolder;
+    const char16_t* file;
+};
+constexpr SystemFile kSystemFiles[] = {
+    {u"Check8", u"Autoexec.bat", false, u"autoexec.bat"}, {u"Check13", u"Autoexec.dos", false, u"autoexec.dos"},
+    {u"Check9", u"Config.sys", false, u"config.sys"},     {u"Check14", u"Config.dos", false, u"config.dos"},
+    {u"Check10", u"Msdos.sys", false, u"msdos.sys"},      {u"Check3", u"System.ini", true, u"system.ini"},
+    {u"Check5", u"Protocol.ini", true, u"protocol.ini"},  {u"Check4", u"Control.ini", true, u"control.ini"},
+    {u"Check6", u"User.dat", true, u"user.dat"},          {u"Check7", u"System.dat", true, u"system.dat"},
+    {u"Check2", u"Win.ini", true, u"win.ini"},            {u"Check15", u"dblspace.ini", false, u"dblspace.ini"},
+    {u"Check16", u"drvspace.ini", false, u"drvspace.ini"}, {u"Check17", u"drvspace.bin", false, u"drvspace.bin"},
+    {u"Check12", u"dblspace.bin", false, u"dblspace.bin"},
+};
+
+// The archives in the order they go onto floppies, with the caption of the progress window.
+struct FloppyArchive {
+    const char16_t* suffix;
+    const char16_t* caption;
+};
+constexpr FloppyArchive kFloppyArchives[] = {
+    {u".tva", u"Saving System Files."},
+    {u"us.tva", u"Saving user-defined Files."},
+    {u"s.tva", u"Saving Start Menu."},
+    {u"mc.tva", u"Saving Microsoft Internet Explorer Files."},
+    {u"mb.tva", u"Saving Microsoft Internet Explorer Files."},
+    {u"ma.tva", u"Saving Microsoft Internet Explorer Files."},
+    {u"mx.tva", u"Saving Microsoft Internet Explorer Files."},
+    {u"na.tva", u"Saving Netscape Navigator Files."},
+};
+
+// The old archives of a slot, in the order they are deleted.
+constexpr const char16_t* kOldArchives[] = {u".tva", u"s.tva", u"us.tva", u"mc.tva", u"mb.tva", u"ma.tva", u"mx.tva", u"na.tva"};
+
+// The position of an item of the description in the item table, by its save-side box.
+int itemIndex(const QString& form, const QString& box)
+{
+    for (int i = 0; i < int(catalogue::ConfigItems.size()); ++i)
+        if (catalogue::ConfigItems[i].SaveForm == form && catalogue::ConfigItems[i].SaveBox == box)
+            return i;
+    return -1;
+}
+
+// The archive that holds an item of the description.
+QString archiveSuffixOf(int item)
+{
+    const catalogue::ConfigItem& it = catalogue::ConfigItems[item];
+    if (item == catalogue::StartMenuItem)
+        return QStringLiteral("s.tva");
+    if (it.SystemItem)
+        return QStringLiteral(".tva");
+    if (it.DescriptionKey.startsWith(u"NSC"))
+        return QStringLiteral("na.tva");
+    if (it.DescriptionKey == u"MSEFavorites")
+        return QStringLiteral("mb.tva");
+    if (it.DescriptionKey == u"MSEAdressbook")
+        return QStringLiteral("ma.tva");
+    if (it.DescriptionKey == u"MSECookies")
+        return QStringLiteral("mc.tva");
+    return QStringLiteral("mx.tva");
+}
+
+// Whether `folder` (ending with "\") is there. A drive root counts when the drive is
+// ready, even with nothing on it; a drive that is not ready raises 52.
+bool folderExists(const QString& folder)
+{
+    if (folder.size() == 3 && folder.endsWith(QStringLiteral(":\\"))) {
+        vb::Dir(folder, kAnyEntry);
+        return true;
+    }
+    return !vb::Dir(folder + QStringLiteral("*.*"), kAnyEntry).isEmpty();
+}
+
+// Deletes the file when it is there, whatever its attributes.
+void deleteFile(const QString& path)
+{
+    if (vb::Dir(path, vb::vbHidden | vb::vbSystem | vb::vbReadOnly).isEmpty())
+        return;
+    vb::SetAttr(path, vb::vbNormal);
+    vb::Kill(path);
+}
+
+// Removes `folder` with everything below it, whatever the attributes of its files.
+void removeTree(const QString& folder)
+{
+    namespace fs = platform::fs;
+    QList<fs::Entry> entries;
+    try {
+        if (!fs::isDirectory(folder))
+            return;
+        entries = fs::find(folder + QStringLiteral("\\*.*"), kAnyEntry);
+    } catch (const platform::SysError&) {
+        return;
+    }
+    for (const fs::Entry& e : entries) {
+        if (e.name == u"." || e.name == u"..")
+            continue;
+        const QString path = folder + u'\\' + e.name;
+        if (e.isDir()) {
+            removeTree(path);
+            continue;
+        }
+        try {
+            if (e.attrs & (vb::vbReadOnly | vb::vbHidden | vb::vbSystem))
+                fs::setAttributes(path, 0);
+            fs::removeFile(path);
+        } catch (const platform::SysError&) {
+        }
+    }
+    try {
+        fs::removeDirectory(folder);
+    } catch (const platform::SysError&) {
+    }
+}
+
+// The automatic-save window repeats the status texts and progress values while an
+// automatic save shows it; an ordinary save leaves it alone.
+vb::Form* shownAutoKeepWindow()
+{
+    if (!core::state().AutomaticSave || !vb::Forms::isLoaded(kAutoKeep))
+        return nullptr;
+    vb::Form& window = core::Win(kAutoKeep);
+    return window.Visible() ? &window : nullptr;
+}
+
+void showRunStatus(const QString& status)
+{
+    vb::StatusBar& bar = core::StatusBarOf(kForm1, QStringLiteral("StatusBar1"));
+    bar.setText(status);
+    bar.Refresh();
+    if (vb::Form* autoKeep = shownAutoKeepWindow())
+        autoKeep->control<vb::StatusBar>(QStringLiteral("StatusBar1")).setText(status);
+}
+
+void showProgress(int value)
+{
+    core::ProgressBarOf(kForm1, QStringLiteral("ProgressBar1")).setValue(value);
+    if (vb::Form* autoKeep = shownAutoKeepWindow())
+        autoKeep->control<vb::ProgressBar>(QStringLiteral("ProgressBar1")).setValue(value);
+}
+
+// One save, from the destination checks to the completion message.
+class SaveRun {
+public:
+    void run();
+
+private:
+    // The three ways a failing statement is handled while the save runs.
+    void withHandler1(const std::function<void()>& statement);
+    void withHandler2(const std::function<void()>& statement);
+    enum class UserFileAnswer { Remove, Skip, Stop };
+    UserFileAnswer askAboutUserFile(const vb::Error& e);
+
+    bool checkDestination();
+    void enterBusyState();
+    void deleteOldConfiguration();
+    void stampSlot();
+    void prepareStaging();
+    void stageSystemFiles();
+    bool stageUserFiles();
+    QString stagedPathFor(const QString& item);
+    void makeStagingFolders(const QString& staged);
+    void runBrowserAndMailArchives();
+    bool zipRun(int progress, const QString& suffix, const QString& options, const QString& source, const QString& status);
+    void spreadOverFloppies();
+    void writeDescription();
+    void copyDescriptionBesideArchives();
+    void leaveEarly();
+    void finish();
+
+    QString archivePath(const QString& suffix) const { return archiveFolder_ + QStringLiteral("Conf") + n_ + suffix; }
+    QString stagingFolder() const { return core::state().TempPath + QStringLiteral("trelvo"); }
+    void notSaved(const QString& what);
+    void markSaved(int item, bool saved);
+
+    core::ProgramState& s = core::state();
+    QString n_;                  // the slot number in names
+    QString archiveFolder_;      // where the archives are built
+    QString currentItem_;        // what is being worked on, for the error log and messages
+    std::array<bool, catalogue::ConfigItems.size()> saved_{};
+    QStringList notSaved_;       // what the user is told was not saved
+    QStringList keptArchives_;   // archives that could not go onto the floppies
+    bool userListNotEmpty_ = false; // the user-files archive is made
+    bool userFilesWanted_ = false;  // some user file was to go into it
+    QSet<QString> stagedUserPaths_;   // staged paths taken, case-folded
+    QSet<QString> madeFolders_;       // staging folders made, case-folded
+};
+
+void SaveRun::notSaved(const QString& what)
+{
+    if (!notSaved_.contains(what))
+        notSaved_ << what;
+}
+
+void SaveRun::markSaved(int item, bool saved)
+{
+    if (item >= 0)
+        saved_[item] = saved;
+}
+
+// From the destination checks to the staging folders: each failure is logged; a full disk
+// or a file in use is told and ends the program (which does nothing once the save is busy,
+// so the save goes on), a drive that is not ready may be tried again; then the next
+// statement runs.
+void SaveRun::withHandler1(const std::function<void()>& statement)
+{
+    for (;;) {
+        try {
+            statement();
+            return;
+        } catch (const vb::Error& e) {
+            core::ErrorLog(e.Number(), currentItem_ + QStringLiteral(" Save"));
+            switch (e.Number()) {
+            case 61:
+                vb::MsgBox(QStringLiteral("Not enough free disk space!"), vb::vbCritical | vb::vbOKOnly, text(1011));
+                core::QuitProgram();
+                return;
+            case 55:
+                vb::MsgBox(QStringLiteral("File already in use!\rPlease close all programs"), vb::vbCritical | vb::vbOKOnly, text(1011));
+                core::QuitProgram();
+                return;
+            case 52:
+                if (vb::MsgBox(QStringLiteral("The drive you specified as destination is not available.\r"
+                                              "Please make sure that the drive is ready!"),
+                               vb::vbRetryCancel | vb::vbCritical, text(1005)) == vb::vbRetry)
+                    continue;
+                return;
+            default:
+                return;
+            }
+        }
+    }
+}
+
+// Staging the system files and loading the user-file list: a failure is logged and told
+// (with the way to the help page), and the save goes on.
+void SaveRun::withHandler2(const std::function<void()>& statement)
+{
+    try {
+        statement();
+    } catch (const vb::Error& e) {
+        core::ErrorLog(e.Number(), currentItem_ + QStringLiteral(" Save"));
+        const QString first = s.AutomaticSave ? text(1155) + u' ' + currentItem_ + u' ' + text(1156) : currentItem_ + u' ' + text(1064);
+        vb::MsgBox(first + u'\r' + text(1154) + QStringLiteral("\r\r") + text(1157),
+                   vb::vbCritical | vb::vbOKOnly | vb::vbMsgBoxHelpButton | vb::vbDefaultButton2, text(1005),
+                   QStringLiteral("Trelvo.hlp"), 2010);
+    }
+}
+
+// A user file that could not be staged. Only a file that is really gone is offered for
+// removal from the list; any other failure can be passed over, the entry staying listed.
+SaveRun::UserFileAnswer SaveRun::askAboutUserFile(const vb::Error& e)
+{
+    bool gone = false;
+    vb::ResumeNext([&] { gone = vb::Dir(currentItem_, vb::vbHidden | vb::vbSystem | vb::vbReadOnly).isEmpty(); });
+    if (gone) {
+        const int answer = vb::MsgBox(text(1198) + u'\r' + currentItem_ + u'\r' + text(1199), vb::vbOKCancel | vb::vbCritical, text(1005));
+        return answer == vb::vbOK ? UserFileAnswer::Remove : UserFileAnswer::Stop;
+    }
+    const int answer = vb::MsgBox(currentItem_ + u'\r' + fileErrorReason(e.Number()), vb::vbOKCancel | vb::vbCritical, text(1005));
+    return answer == vb::vbOK ? UserFileAnswer::Skip : UserFileAnswer::Stop;
+}
+
+// Steps up to the choice between a folder and floppies; false when the user called the
+// save off (nothing on disk has changed then, only DiskNo, SaveFolder and the save-folder box).
+bool SaveRun::checkDestination()
+{
+    const QString driveType = core::SysInfo().DriveType(vb::UCase(s.SaveFolder.left(3)));
+    if (driveType == u"Network drive")
+        vb::MsgBox(text(1168), vb::vbOKOnly);
+
+    const bool removable = driveType == u"Removable drive";
+    if (removable) {
+        s.DiskNo = 1;
+        for (;;) {
+            const QString ask = text(1195) + vb::Str(s.DiskNo) + text(1196);
+            if (vb::MsgBox(ask, vb::vbOKCancel | vb::vbInformation, text(1011)) == vb::vbCancel)
+                return false;
+            if (PrepareFloppy(s.SaveFolder.left(3)))
+                break;
+        }
+    }
+
+    bool exists = false;
+    withHandler1([&] { exists = folderExists(s.SaveFolder); });
+    if (!exists) {
+        vb::TextBox& shown = core::TextBoxOf(kForm1, QStringLiteral("Text2"));
+        if (vb::MsgBox(text(1111) + u'\r' + s.SaveFolder + u'\r' + text(1184), vb::vbOKCancel | vb::vbCritical, text(1005)) == vb::vbOK) {
+            Makepath(s.SaveFolder);
+            shown.setText(core::ShortenPath(s.SaveFolder, 49));
+        } else {
+            s.SaveFolder = core::ProgramFolder() + u'\\';
+            shown.setText(core::ShortenPath(s.SaveFolder, 49));
+            const int answer = vb::MsgBox(text(1111) + u'\r' + text(1112) + u'\r' + s.SaveFolder + QStringLiteral("\r "),
+                                          vb::vbOKCancel | vb::vbCritical | vb::vbDefaultButton2, text(1005));
+            if (answer == vb::vbCancel)
+                return false;
+        }
+    }
+
+    // The description goes beside the archives, in the folder the user gets them in.
+    s.ConfigIniCopyPath = s.SaveFolder + QStringLiteral("Config") + n_ + QStringLiteral(".ini");
+
+    if (removable && core::SysInfo().FastDiskSpace(s.SaveFolder) < kFloppyLimit) {
+        s.SplitTargetPath = s.SaveFolder;
+        s.SaveFolder = core::ProgramFolder() + u'\\';
+    } else {
+        s.SplitTargetPath.clear();
+    }
+    return true;
+}
+
+void SaveRun::enterBusyState()
+{
+    vb::Screen::setMousePointer(kHourglass);
+    vb::StatusBar& bar = core::StatusBarOf(kForm1, QStringLiteral("StatusBar1"));
+    bar.setText(text(1032) + u' ' + text(1019));
+    bar.Refresh();
+    core::ButtonOf(kForm1, QStringLiteral("Command2")).setEnabled(false);
+}
+
+// The slot's old archives and its old description files go together: from here on the
+// slot holds nothing of the earlier save.
+void SaveRun::deleteOldConfiguration()
+{
+    archiveFolder_ = s.SaveFolder;
+    for (const char16_t* suffix : kOldArchives) {
+        const QString path = archivePath(QString::fromUtf16(suffix));
+        withHandler1([&] { deleteFile(path); });
+    }
+    QStringList descriptions{s.ConfigIniPath, catalogue::UserFileListPath(s.ConfigIniPath)};
+    if (s.ConfigIniCopyPath.compare(s.ConfigIniPath, Qt::CaseInsensitive) != 0)
+        descriptions << s.ConfigIniCopyPath << catalogue::UserFileListPath(s.ConfigIniCopyPath);
+    for (const QString& path : descriptions) {
+        withHandler1([&] { deleteFile(path); });
+    }
+    s.OldConfigDeleted = true;
+}
+
+void SaveRun::stampSlot()
+{
+    // The automatic save has slots of its own; the five slots of the main window stay as they are.
+    if (s.AutomaticSave)
+        return;
+    s.ConfigDate[s.SelectedConfig] = s.TodayDate;
+    s.ConfigTime[s.SelectedConfig] = vb::TimeText();
+}
+
+// A fresh staging folder: whatever an earlier save left there is never packed.
+void SaveRun::prepareStaging()
+{
+    withHandler1([&] {
+        if (!folderExists(s.TempPath))
+            Makepath(s.TempPath);
+    });
+    removeTree(stagingFolder());
+    withHandler1([&] { vb::MkDir(stagingFolder()); });
+}
+
+void SaveRun::stageSystemFiles()
+{
+    for (const SystemFile& f : kSystemFiles) {
+        const vb::CheckBox& box = form1Box(f.box);
+        if (!tickedAndEnabled(box))
+            continue;
+        currentItem_ = QString::fromUtf16(f.name);
+        const QString file = QString::fromUtf16(f.file);
+        const QString live = f.windowsFolder ? s.SystemPath + u'\\' + file : QStringLiteral("C:\\") + file;
+        bool staged = false;
+        withHandler2([&] {
+            vb::FileCopy(live, stagingFolder() + u'\\' + file);
+            staged = true;
+        });
+        markSaved(itemIndex(kForm1, QString::fromUtf16(f.box)), staged);
+        if (!staged)
+            notSaved(currentItem_);
+        vb::DoEvents();
+    }
+}
+
+// Where a user file is staged: below trelvo\User\ by its path less the drive. A second
+// file that would land on the same path goes below ~2\, a third below ~3\, and so on.
+QString SaveRun::stagedPathFor(const QString& item)
+{
+    const QString userFolder = stagingFolder() + QStringLiteral("\\User\\");
+    const QString rel = item.startsWith(QStringLiteral("\\\\")) ? item.mid(2) : item.mid(3);
+    QString staged = userFolder + rel;
+    for (int k = 2; stagedUserPaths_.contains(staged.toCaseFolded()); ++k)
+        staged = userFolder + u'~' + QString::number(k) + u'\\' + rel;
+    return staged;
+}
+
+// The folders of a staged path below trelvo\User. That tree is made afresh by each save,
+// so a folder this save has not made yet is not there: nothing needs to be looked up.
+void SaveRun::makeStagingFolders(const QString& staged)
+{
+    const QString userFolder = stagingFolder() + QStringLiteral("\\User\\");
+    for (qsizetype sep = staged.indexOf(u'\\', userFolder.size()); sep >= 0; sep = staged.indexOf(u'\\', sep + 1)) {
+        const QString folder = staged.left(sep);
+        if (madeFolders_.contains(folder.toCaseFolded()))
+            continue;
+        try {
+            vb::MkDir(folder);
+        } catch (const vb::Error&) {
+            if (!folderExists(folder + u'\\'))
+                throw;
+        }
+        madeFolders_.insert(folder.toCaseFolded());
+    }
+}
+
+// False when the user stopped the save.
+bool SaveRun::stageUserFiles()
+{
+    vb::ListBox& list = core::ListBoxOf(kUserFiles, QStringLiteral("List1"));
+    withHandler2(core::LoadUserFileList);
+    if (list.ListCount() <= 0)
+        return true;
+    userListNotEmpty_ = true;
+    showRunStatus(QStringLiteral("Saving user-defined Files.") + text(1019));
+
+    const QString userFolder = stagingFolder() + QStringLiteral("\\User");
+    vb::ResumeNext([&] { vb::MkDir(userFolder); });
+    s.UserIniPath = userFolder + QStringLiteral("\\User.ini");
+    stagedUserPaths_ = {s.UserIniPath.toCaseFolded()};
+    // User.ini is written once, when every file is staged. Its keys are distinct (a file
+    // listed twice is staged once), so it holds exactly what one profile write per file
+    // would leave: the section, then one "key=value" line per file in list order.
+    QString userIni = QStringLiteral("[UserFilesSaved]\r\n");
+    QSet<QString> stagedItems;
+
+    int i = 0;
+    while (i < list.ListCount()) {
+        currentItem_ = list.List(i);
+        // A file listed twice (paths compare without regard to case) is staged once.
+        if (currentItem_.trimmed().isEmpty() || stagedItems.contains(currentItem_.trimmed().toCaseFolded())) {
+            ++i;
+            continue;
+        }
+        const QString staged = stagedPathFor(currentItem_);
+        try {
+            makeStagingFolders(staged);
+            vb::FileCopy(currentItem_, staged);
+            userIni += currentItem_.trimmed() + u'=' + staged + QStringLiteral("\r\n");
+            stagedUserPaths_.insert(staged.toCaseFolded());
+            stagedItems.insert(currentItem_.trimmed().toCaseFolded());
+            userFilesWanted_ = true;
+            ++i;
+        } catch (const vb::Error& e) {
+            switch (askAboutUserFile(e)) {
+            case UserFileAnswer::Remove:
+                list.RemoveItem(i);
+                break;
+            case UserFileAnswer::Skip:
+                userFilesWanted_ = true;
+                notSaved(currentItem_);
+                ++i;
+                break;
+            case UserFileAnswer::Stop:
+                return false;
+            }
+        }
+        vb::DoEvents();
+    }
+    if (!stagedItems.isEmpty()) {
+        try {
+            platform::fs::writeAll(s.UserIniPath, platform::cp1252::encode(userIni));
+        } catch (const platform::SysError& e) {
+            core::ErrorLog(e.code(), s.UserIniPath + QStringLiteral(" Save"));
+            notSaved(QStringLiteral("user-defined Files"));
+        }
+    }
+    return true;
+}
+
+// Runs zip for one archive. True when the run ended with 0 or 12 and its archive is there;
+// anything else is logged.
+bool SaveRun::zipRun(int progress, const QString& suffix, const QString& options, const QString& source, const QString& status)
+{
+    showRunStatus(status + text(1019));
+    const QString archive = archivePath(suffix);
+    s.ZipCommand = QStringLiteral("zip.exe -") + s.Compression.trimmed() + options + quoted(archive) + u' ' + source;
+    s.ShellCommand = s.ZipCommand;
+    std::optional<int> exitCode;
+    const int startError = vb::ResumeNext([&] {
+        core::ShellAndWait(s.ShellCommand);
+        exitCode = core::LastExitCode();
+    });
+    vb::DoEvents();
+    vb::ResumeNext([&] { showProgress(progress); });
+
+    if (startError != 0) {
+        core::ErrorLog(startError, archive + QStringLiteral(" Save"));
+        return false;
+    }
+    if (!exitCode || (*exitCode != 0 && *exitCode != 12)) {
+        core::ErrorLog(0, archive + QStringLiteral(": zip.exe ended with ") +
+                              (exitCode ? QString::number(*exitCode) : QStringLiteral("no exit code")) + QStringLiteral(" Save"));
+        return false;
+    }
+    bool there = false;
+    vb::ResumeNext([&] { there = !vb::Dir(archive).isEmpty(); });
+    return there;
+}
+
+void SaveRun::runBrowserAndMailArchives()
+{
+    const auto ticked = [](const char16_t* box) { return userBox(box).Value() != 0; };
+    const auto available = [](const char16_t* box) { return tickedAndEnabled(userBox(box)); };
+    struct DataRun {
+        const char16_t* box;
+        bool wanted;
+        const char16_t* suffix;
+        const char16_t* options;
+        QString source;
+        const char16_t* status;
+    };
+    const DataRun runs[] = {
+        {u"Check1", available(u"Check1"), u"ma.tva", u"q ", s.AddressBookFile, u"Saving Microsoft Windows Adressbook."},
+        {u"Check12", ticked(u"Check12") && !s.PathFavorites.isEmpty(), u"mb.tva", u"qurS ", s.PathFavorites + QStringLiteral("*.*"),
+         u"Saving Microsoft Internet Explorer Bookmarks."},
+        {u"Check2", available(u"Check2"), u"mc.tva", u"qurgS ", s.IECookiesFolder + QStringLiteral("*.*"),
+         u"Saving Microsoft Internet Explorer Cookies."},
+        {u"Check3", available(u"Check3"), u"mx.tva", u"qurgS ", s.OutlookExpressFolder + QStringLiteral("*.*"),
+         u"Saving Microsoft Outlook Express Mailbox."},
+        {u"Check11", ticked(u"Check11") && !s.PathNetscape.isEmpty(), u"na.tva", u"qgurS ", s.PathNetscape + QStringLiteral("\\Bookmark.htm"),
+         u"Saving Netscape Navigator Bookmarks."},
+        {u"Check4", ticked(u"Check4") && !s.PathNetscape.isEmpty(), u"na.tva", u"qgurS ", s.PathNetscape + QStringLiteral("\\Cookies.txt"),
+         u"Saving Netscape Navigator Cookies."},
+        {u"Check5", ticked(u"Check5") && !s.PathNetscape.isEmpty(), u"na.tva", u"qgurS ", s.PathNetscape + QStringLiteral("\\Mail\\*.*"),
+         u"Saving Netscape Messenger Mailbox."},
+    };
+    for (int i = 0; i < int(std::size(runs)); ++i) {
+        const DataRun& r = runs[i];
+        if (!r.wanted)
+            continue;
+        const QString status = QString::fromUtf16(r.status);
+        const bool ok = zipRun(4 + i, QString::fromUtf16(r.suffix), QString::fromUtf16(r.options), quoted(r.source), status);
+        markSaved(itemIndex(kUserFiles, QString::fromUtf16(r.box)), ok);
+        if (!ok)
+            notSaved(status.mid(7).chopped(1));   // "Saving X." names X
+    }
+}
+
+// The archives go from the program folder onto the floppies, each recorded in [SplitLog]
+// once it is there whole.
+void SaveRun::spreadOverFloppies()
+{
+    core::AnimateForm& progress = core::Animate();
+    vb::ResumeNext([&] { progress.Show(vb::vbModeless); });
+    vb::DoEvents();
+    vb::ResumeNext([&] {
+        progress.ProgressBar1.setMax(9);
+        progress.ProgressBar1.setMin(0);
+        progress.ProgressBar1.setValue(1);
+    });
+    LabelDisk(s.SplitTargetPath, QStringLiteral("Save#") + QString::number(s.DiskNo));
+    vb::DoEvents();
+    vb::ResumeNext([] { vb::Kill(core::ProgramFolder() + QStringLiteral("\\split.Log")); });
+
+    QString prompt;
+    for (int k = 1; k <= 8; ++k) {
+        const QString suffix = QString::fromUtf16(kFloppyArchives[k - 1].suffix);
+        const QString archive = archivePath(suffix);
+        vb::ResumeNext([&] { progress.ProgressBar1.setValue(k); });
+        qint64 length = 0;
+        vb::ResumeNext([&] { length = vb::FileLen(archive); });
+        if (length == 0)
+            continue;
+        progress.Label1.setCaption(QString::fromUtf16(kFloppyArchives[k - 1].caption));
+        if (CopyArchiveToDisk(archive, s.SplitTargetPath, prompt)) {
+            core::WriteIni(QStringLiteral("SplitLog"), QStringLiteral("File") + QString::number(k), archive, s.ConfigIniPath);
+            core::WriteIni(QStringLiteral("SplitLog"), archive, vb::Str(copyState().SplitPieceCount), s.ConfigIniPath);
+            continue;
+        }
+        // Not on the floppies: the archive stays where it was built.
+        keptArchives_ << archive;
+        for (int item = 0; item < int(saved_.size()); ++item)
+            if (archiveSuffixOf(item) == suffix)
+                saved_[item] = false;
+    }
+    vb::ResumeNext([&] { progress.ProgressBar1.setValue(9); });
+    s.SaveFolder = s.SplitTargetPath;
+    vb::ResumeNext([] { vb::Forms::unload(QStringLiteral("Animate")); });
+}
+
+// The description, saying "1" only for what its archive really holds.
+void SaveRun::writeDescription()
+{
+    try {
+        catalogue::SaveCINI();
+    } catch (const vb::Error& e) {
+        core::ErrorLog(e.Number(), s.ConfigIniPath + QStringLiteral(" Save"));
+        notSaved(s.ConfigIniPath);
+    }
+    vb::DoEvents();
+    for (int item = 0; item < int(saved_.size()); ++item) {
+        const catalogue::ConfigItem& it = catalogue::ConfigItems[item];
+        if (!saved_[item] && it.SaveCheckBox().Value() != 0)
+            core::WriteIni(it.SavedSection(), it.DescriptionKey.toString(), QStringLiteral("0"), s.ConfigIniPath);
+    }
+}
+
+// The two description files beside the archives; on floppies they may need one more disk.
+void SaveRun::copyDescriptionBesideArchives()
+{
+    if (s.ConfigIniCopyPath.compare(s.ConfigIniPath, Qt::CaseInsensitive) == 0)
+        return;
+    const QString listFile = catalogue::UserFileListPath(s.ConfigIniPath);
+    const QString target = s.SplitTargetPath.isEmpty() ? s.SaveFolder : s.SplitTargetPath;
+    if (!s.SplitTargetPath.isEmpty()) {
+        qint64 need = 0;
+        vb::ResumeNext([&] {
+            need = RoundToAllocUnit(vb::FileLen(s.ConfigIniPath), target) + RoundToAllocUnit(vb::FileLen(listFile), target);
+        });
+        if (need + 1000 > core::SysInfo().FastDiskSpace(target)) {
+            for (;;) {
+                const QString ask = text(1195) + vb::Str(s.DiskNo + 1) + text(1196);
+                if (vb::MsgBox(ask, vb::vbOKCancel | vb::vbInformation, text(1011)) == vb::vbCancel)
+                    return;   // the archives are on the floppies; the description stays in the program folder
+                if (PrepareFloppy(target.left(3)))
+                    break;
+            }
+        }
+    }
+    bool missing = false;
+    vb::ResumeNext([&] { missing = !folderExists(target); });
+    if (missing)
+        Makepath(target);
+    const QString pairs[][2] = {{s.ConfigIniPath, s.ConfigIniCopyPath},
+                                {listFile, catalogue::UserFileListPath(s.ConfigIniCopyPath)}};
+    for (const auto& [from, to] : pairs) {
+        try {
+            vb::FileCopy(from, to);
+        } catch (const vb::Error& e) {
+            vb::MsgBox(to + u'\r' + fileErrorReason(e.Number()), vb::vbCritical | vb::vbOKOnly, text(1005));
+        }
+    }
+    vb::DoEvents();
+}
+
+// The user stopped the save while its files were staged.
+void SaveRun::leaveEarly()
+{
+    vb::DoEvents();
+    vb::Screen::setMousePointer(0);
+    core::ProgressBarOf(kForm1, QStringLiteral("ProgressBar1")).setValue(0);
+    core::ProgressBarOf(kForm1, QStringLiteral("ProgressBar2")).setValue(0);
+    if (!s.SplitTargetPath.isEmpty())
+        s.SaveFolder = s.SplitTargetPath;
+    core::StatusBarOf(kForm1, QStringLiteral("StatusBar1")).Refresh();
+    removeTree(stagingFolder());
+    // The old archives are gone, and what this save had packed is no configuration: the
+    // slot is free now, on disk, on screen and in the settings.
+    for (const char16_t* suffix : kOldArchives)
+        vb::ResumeNext([&] { deleteFile(archivePath(QString::fromUtf16(suffix))); });
+    if (!s.AutomaticSave) {
+        s.ConfigDescription[s.SelectedConfig] = text(1010);
+        s.ConfigDate[s.SelectedConfig] = QStringLiteral("00/00/0000");
+        s.ConfigTime[s.SelectedConfig] = QStringLiteral("00:00");
+        vb::ResumeNext(core::SaveSettings);
+    }
+    s.SplitTargetPath.clear();
+    core::ButtonOf(kForm1, QStringLiteral("Command2")).setEnabled(true);
+}
+
+void SaveRun::finish()
+{
+    if (!s.SplitTargetPath.isEmpty())
+        spreadOverFloppies();
+    writeDescription();
+
+    vb::Screen::setMousePointer(0);
+    core::ProgressBarOf(kForm1, QStringLiteral("ProgressBar1")).setValue(0);
+    core::ProgressBarOf(kForm1, QStringLiteral("ProgressBar2")).setValue(0);
+    if (s.AutomaticSave && !s.PrevSaveFolder.isEmpty())
+        s.SaveFolder = s.PrevSaveFolder;
+    vb::ResumeNext(core::SaveSettings);
+    vb::DoEvents();
+    copyDescriptionBesideArchives();
+
+    s.SaveComplete = notSaved_.isEmpty() && keptArchives_.isEmpty();
+    if (!s.AutomaticSave) {
+        if (s.SaveComplete) {
+            vb::MsgBox(QStringLiteral("Configuration saved successfull!"), vb::vbInformation | vb::vbOKOnly, text(1011));
+        } else {
+            QString warning = QStringLiteral("The configuration was saved, but not all of it.");
+            if (!notSaved_.isEmpty())
+                warning += QStringLiteral("\r\rNot saved:\r") + notSaved_.join(u'\r');
+            if (!keptArchives_.isEmpty())
+                warning += QStringLiteral("\r\rNot copied to the floppy disks; the archive lies in the program folder:\r") +
+                           keptArchives_.join(u'\r');
+            vb::MsgBox(warning, vb::vbExclamation | vb::vbOKOnly, text(1005));
+        }
+    }
+    vb::StatusBar& bar = core::StatusBarOf(kForm1, QStringLiteral("StatusBar1"));
+    bar.setText(QStringLiteral("Saving finished"));
+    bar.Refresh();
+    s.SplitTargetPath.clear();
+    core::ButtonOf(kForm1, QStringLiteral("Command2")).setEnabled(true);
+    s.SaveDone = true;
+}
+
+void SaveRun::run()
+{
+    n_ = QString::number(s.SelectedConfig + 1);
+    if (!checkDestination())
+        return;
+    enterBusyState();
+    deleteOldConfiguration();
+    stampSlot();
+    prepareStaging();
+
+    if (tickedAndEnabled(form1Box(u"Check1"))) {
+        const bool ok = zipRun(1, QStringLiteral("s.tva"), QStringLiteral("qurS "), quoted(s.PathStartmenue + QStringLiteral("*.*")),
+                               QStringLiteral("Saving Start Menu."));
+        markSaved(catalogue::StartMenuItem, ok);
+        if (!ok)
+            notSaved(QStringLiteral("Start Menu"));
+    }
+
+    stageSystemFiles();
+    const bool systemFilesSaved = zipRun(2, QStringLiteral(".tva"), QStringLiteral("gqoruS "),
+                                         quoted(stagingFolder() + QStringLiteral("\\*.*")), QStringLiteral("Saving System Files."));
+    for (const SystemFile& f : kSystemFiles) {
+        const int item = itemIndex(kForm1, QString::fromUtf16(f.box));
+        if (saved_[item] && !systemFilesSaved) {
+            saved_[item] = false;
+            notSaved(QString::fromUtf16(f.name));
+        }
+    }
+
+    if (!stageUserFiles()) {
+        leaveEarly();
+        return;
+    }
+    if (userListNotEmpty_) {
+        core::StatusBarOf(kForm1, QStringLiteral("StatusBar1")).Refresh();
+        const bool userFilesSaved = zipRun(3, QStringLiteral("us.tva"), QStringLiteral("gqorumS "),
+                                 quoted(stagingFolder() + QStringLiteral("\\User\\*.*")), QStringLiteral("Saving user-defined Files."));
+        if (userFilesWanted_ && !userFilesSaved)
+            notSaved(QStringLiteral("user-defined Files"));
+    }
+
+    runBrowserAndMailArchives();
+
+    vb::ResumeNext([] { showProgress(10); });
+    removeTree(stagingFolder());
+    finish();
+}
+
+} // namespace
+
+void Save()
+{
+    core::ProgramState& s = core::state();
+    if (s.SaveRunning) {
+        vb::Beep();
+        return;
+    }
+    const QScopedValueRollback<bool> running(s.SaveRunning, true);
+    s.SaveDone = false;
+    s.SaveComplete = false;
+    s.OldConfigDeleted = false;
+    SaveRun().run();
+}
+
+} // namespace backup

@@ -1,0 +1,132 @@
+#include "catalogue/DescriptionReader.h"
+#include "catalogue/ConfigItems.h"
+#include "core/IniValues.h"
+#include "core/Messages.h"
+#include "core/ProgramState.h"
+#include "core/System.h"
+#include "core/Windows.h"
+#include "vb/Conversions.h"
+#include "vb/Error.h"
+#include "vb/FileIO.h"
+#include "vb/Screen.h"
+#include "vb/Strings.h"
+#include "vb/UiServices.h"
+
+namespace catalogue {
+
+namespace {
+
+vb::ListBox& RestoreList() { return core::ListBoxOf(QStringLiteral("RestoreReq"), QStringLiteral("List1")); }
+
+// Closes a file number on every way out of the procedure that opened it.
+struct CloseOnExit {
+    int fileNumber;
+    ~CloseOnExit() { vb::Close(fileNumber); }
+};
+
+} // namespace
+
+void ForgetEarlierLoad()
+{
+    for (const ConfigItem& item : ConfigItems) {
+        vb::CheckBox& box = item.RestoreCheckBox();
+        box.setValue(0);
+        box.setEnabled(false);
+    }
+    RestoreList().Clear();
+    core::ProgramState& s = core::state();
+    s.SplitArchive.fill(QString());
+    s.SplitPieces.fill(0);
+    s.DiskNo = 0;
+    s.DiskRestoreFolder.clear();
+}
+
+bool OnRemovableDrive(const QString& folder)
+{
+    return core::SysInfo().DriveType(vb::UCase(vb::Left(folder, 3))) == u"Removable drive";
+}
+
+void ReadSplitLog(const QString& file)
+{
+    core::ProgramState& s = core::state();
+    s.DiskNo = 0;
+    vb::DoEvents();
+    const QString section = QStringLiteral("SplitLog");
+    for (int k = 1; k <= 8; ++k) {
+        s.SplitArchive[k] = core::ReadIni(section, QStringLiteral("File") + QString::number(k), file);
+        vb::ResumeNext([&] { s.SplitPieces[k] = vb::CInt(core::ReadIni(section, s.SplitArchive[k], file)); });
+        if (s.SplitPieces[k] != 0 && s.DiskRestoreFolder.isEmpty())
+            s.DiskRestoreFolder = core::ProgramFolder() + QStringLiteral("\\DiskRestore\\");
+    }
+}
+
+void ReadItemBoxes(const QString& file)
+{
+    for (const ConfigItem& item : ConfigItems) {
+        const QString key = item.DescriptionKey.toString();
+        vb::CheckBox& box = item.RestoreCheckBox();
+        box.setValue(vb::CInt(core::ReadIni(item.SavedSection(), key, file)));
+        box.setEnabled(vb::CBool(core::ReadIni(item.AvailableSection(), key, file)));
+    }
+}
+
+void DropRestoreItem(int item)
+{
+    vb::CheckBox& box = ConfigItems[item].RestoreCheckBox();
+    box.setValue(0);
+    box.setEnabled(false);
+}
+
+void ReadBrowserFolders(const QString& file)
+{
+    core::ProgramState& s = core::state();
+    const QString section = QStringLiteral("UserFiles");
+    s.PathFavorites = core::ReadIni(section, QStringLiteral("PathFavorites"), file);
+    s.PathNetscape = core::ReadIni(section, QStringLiteral("PathNetscape"), file);
+    if (s.PathFavorites == u"NONE")
+        DropRestoreItem(FavoritesItem);
+    if (s.PathNetscape == u"NONE")
+        DropRestoreItem(NetscapeBookmarkItem);
+    s.PathStartmenue = core::ReadIni(section, QStringLiteral("PathStartmenue"), file);
+}
+
+void ReadUserFileList(const QString& listFile)
+{
+    vb::ListBox& list = RestoreList();
+    list.Clear();
+    const CloseOnExit file{vb::FreeFile()};
+    vb::Open(listFile, vb::OpenMode::Input, file.fileNumber);
+    // The count line says nothing the entries do not; an empty file is an empty list.
+    if (!vb::Eof(file.fileNumber))
+        vb::LineInput(file.fileNumber);
+    while (!vb::Eof(file.fileNumber)) {
+        const QString entry = vb::LineInput(file.fileNumber);
+        if (!entry.isEmpty())
+            list.AddItem(entry);
+    }
+}
+
+void FinishRestoreChoice()
+{
+    for (const ConfigItem& item : ConfigItems) {
+        vb::CheckBox& box = item.RestoreCheckBox();
+        box.setEnabled(box.Value() != 0);
+    }
+    for (const ConfigItem& item : ConfigItems) {
+        vb::CheckBox& box = item.RestoreCheckBox();
+        if (box.Value() != 0 && box.Enabled())
+            box.setValue(0);
+    }
+}
+
+bool ContinueWithoutFileChoice(const QString& missingFile)
+{
+    const QString cr = vb::Chr(13);
+    const QString prompt = core::LoadResString(1064) + QStringLiteral(" (") + missingFile + u')' + cr +
+                           core::LoadResString(1003) + cr + core::LoadResString(1004) + cr + cr +
+                           core::LoadResString(1083);
+    return vb::MsgBox(prompt, vb::vbYesNo | vb::vbCritical | vb::vbDefaultButton2, core::LoadResString(1005)) ==
+           vb::vbYes;
+}
+
+} // namespace catalogue

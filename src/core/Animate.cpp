@@ -1,0 +1,36 @@
+#include "core/Animate.h"
+#include "core/Messages.h"
+#include "core/ProgramState.h"
+#include "vb/Forms.h"
+#include "vb/Screen.h"
+
+namespace core {
+
+AnimateForm::AnimateForm() : vb::Form(QStringLiteral("Animate"))
+{
+    setCaption(QStringLiteral("Copy files"));
+    setClientSize(5415, 2295);
+    Label1.Move(300, 1200, 4635, 375);
+    ProgressBar1.Move(300, 810, 4635, 255);
+    Command1.setCaption(QStringLiteral("Cancel"));
+    Command1.Move(3900, 1725, 1215, 390);
+}
+
+void AnimateForm::Form_Load()
+{
+    setCaption(LoadResString(1250));
+    vb::Screen::setMousePointer(11);
+    state().AnimateShown = true;
+    animation_.Create(hWnd(), 120, 0, 0, 300, 50);
+    animation_.pPlay();
+}
+
+void AnimateForm::Form_Unload(int&)
+{
+    state().AnimateShown = false;
+    animation_.Destroy();
+}
+
+AnimateForm& Animate() { return vb::Forms::get<AnimateForm>(QStringLiteral("Animate")); }
+
+} // namespace core

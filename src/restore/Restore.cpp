@@ -1,0 +1,829 @@
+#include "restore/Restore.h"
+#include "backup/FolderPaths.h"
+#include "backup/JoinPieces.h"
+#include "core/Animate.h"
+#include "core/Exit.h"
+#include "core/IniValues.h"
+#include "core/Messages.h"
+#include "core/ProgramState.h"
+#include "core/Registry.h"
+#include "core/Settings.h"
+#include "core/Shell.h"
+#include "core/Windows.h"
+#include "platform/Boot.h"
+#include "restore/Reboot.h"
+#include "restore/RestoreReq.h"
+#include "restore/WininitRename.h"
+#include "vb/Conversions.h"
+#include "vb/Error.h"
+#include "vb/FileIO.h"
+#include "vb/Screen.h"
+#include "vb/UiServices.h"
+
+#include <QPointer>
+#include <QRegularExpression>
+#include <QScopedValueRollback>
+#include <QThread>
+#include <array>
+#include <functional>
+#include <utility>
+
+namespace restore {
+
+namespace {
+
+const QString CR = QStringLiteral("\r");
+constexpr int kHourglass = 11;
+
+QString res(int number) { return core::LoadResString(number); }
+QString quoted(const QString& text) { return u'"' + text + u'"'; }
+
+vb::StatusBar& StatusBar() { return core::StatusBarOf(QStringLiteral("Form1"), QStringLiteral("StatusBar1")); }
+vb::CommandButton& ExitButton() { return core::ButtonOf(QStringLiteral("Form1"), QStringLiteral("Command3")); }
+vb::ListBox& FolderList() { return core::ListBoxOf(QStringLiteral("Form1"), QStringLiteral("List4")); }
+void SetStatus(const QString& text) { StatusBar().setText(text); }
+
+// The run stops early: thrown by a phase, caught by the run.
+struct StopEarly {};
+
+// Suffixes of the archive table, by position; the position is also the archive's place in
+// the [SplitLog] record of a save onto floppies.
+const std::array<QString, 9> kSuffix = {QString(),          QStringLiteral(".tva"),   QStringLiteral("us.tva"),
+                                        QStringLiteral("s.tva"), QStringLiteral("mc.tva"), QStringLiteral("mb.tva"),
+                                        QStringLiteral("ma.tva"), QStringLiteral("mx.tva"), QStringLiteral("na.tva")};
+
+constexpr int kAnyFile = vb::vbHidden | vb::vbSystem | vb::vbReadOnly;
+
+bool Present(const QString& path)
+{
+    try {
+        return !vb::Dir(path, kAnyFile).isEmpty();
+    } catch (const vb::Error&) {
+        return false;
+    }
+}
+
+bool FolderExists(QString path)
+{
+    if (path.endsWith(u'\\') && path.size() > 3)
+        path.chop(1);
+    try {
+        return vb::GetAttr(path) & vb::vbDirectory;
+    } catch (const vb::Error&) {
+        return false;
+    }
+}
+
+// Hidden, system and read-only files lying directly in `folder` (ending in "\") become
+// plain files, so that a deletion of "*.*" takes them too.
+void ClearAttributesIn(const QString& folder)
+{
+    QStringList names;
+    vb::ResumeNext([&] {
+        for (QString name = vb::Dir(folder + QStringLiteral("*.*"), kAnyFile); !name.isEmpty(); name = vb::Dir())
+            names << name;
+    });
+    for (const QString& name : names)
+        vb::ResumeNext([&] { vb::SetAttr(folder + name, vb::vbNormal); });
+}
+
+// A path that can stand in quotes on a command line.
+bool UsableInCommandLine(const QString& path)
+{
+    for (const QChar c : path)
+        if (c == u'"' || c.unicode() < 32)
+            return false;
+    return true;
+}
+
+// The Netscape folder this machine's registry names, as the start-up probe found it.
+QString LiveNetscapeFolder()
+{
+    namespace reg = platform::reg;
+    const auto read = [](const QString& path, const QString& name) {
+        reg::HKEY key = 0;
+        reg::RegOpenKeyEx(reg::HKEY_LOCAL_MACHINE, path, 0, reg::KEY_READ, &key);
+        QVariant value = QString();
+        core::QueryValueEx(key, name, value);
+        reg::RegCloseKey(key);
+        QString text = value.toString();
+        if (text.endsWith(QChar(0)))
+            text.chop(1);
+        return text;
+    };
+    const QString users = QStringLiteral("Software\\Netscape\\Netscape Navigator\\Users");
+    const QString user = read(users, QStringLiteral("CurrentUser"));
+    return user.isEmpty() ? QString() : read(users + u'\\' + user, QStringLiteral("DirRoot"));
+}
+
+// The error-log number for an unzip run that did not succeed.
+int ErrorOfUnzipExit(std::optional<int> code)
+{
+    if (code == 50)
+        return 61;   // disk full
+    if (code == 11)
+        return 53;   // no entry matched the pattern
+    return 57;
+}
+
+void RestartDidNotHappen()
+{
+    platform::withdrawRestart();
+    vb::ResumeNext([] { core::Win(QStringLiteral("Form1")).setEnabled(true); });
+    vb::ResumeNext([] { vb::Forms::unload(QStringLiteral("Reboot")); });
+    vb::MsgBox(QStringLiteral("Your computer could not be restarted.") + CR +
+                   QStringLiteral("Please restart it yourself to complete the restore."),
+               vb::vbOKOnly | vb::vbExclamation, res(1005));
+}
+
+enum class Route { Copy, DeleteFirst, WithAttributes };
+
+struct BootDriveFile {
+    vb::CheckBox RestoreReqForm::*box;
+    const char16_t* staged;   // below TempPath
+    const char16_t* live;
+    const char16_t* step;
+    Route route;
+};
+
+// The nine files of the boot drive, in the order they are copied back.
+const BootDriveFile kBootDriveFiles[] = {
+    {&RestoreReqForm::Check1, u"trelvo\\autoexec.bat", u"C:\\autoexec.bat", u"Autoexec.bat", Route::Copy},
+    {&RestoreReqForm::Check2, u"trelvo\\config.sys", u"C:\\config.sys", u"Config.sys", Route::Copy},
+    {&RestoreReqForm::Check12, u"trelvo\\autoexec.dos", u"C:\\autoexec.dos", u"Autoexec.dos", Route::Copy},
+    {&RestoreReqForm::Check13, u"trelvo\\config.dos", u"C:\\config.dos", u"Config.dos", Route::Copy},
+    {&RestoreReqForm::Check4, u"trelvo\\msdos.sys", u"C:\\Msdos.sys", u"Msdos.sys", Route::WithAttributes},
+    {&RestoreReqForm::Check14, u"trelvo\\dblspace.ini", u"C:\\dblspace.ini", u"dblspace.ini", Route::DeleteFirst},
+    {&RestoreReqForm::Check15, u"trelvo\\drvspace.ini", u"C:\\drvspace.ini", u"drvspace.ini", Route::DeleteFirst},
+    {&RestoreReqForm::Check16, u"trelvo\\drvspace.bin", u"C:\\drvspace.bin", u"drvspace.bin", Route::WithAttributes},
+    {&RestoreReqForm::Check24, u"trelvo\\dblspace.bin", u"C:\\dblspace.bin", u"dblspace.bin", Route::WithAttributes},
+};
+
+// The Start menu and the Microsoft data, in the order they are restored: the box, the
+// archive's position, the sentence of the missing-archive question, the folder whose drive
+// the archive unpacks onto, and the step's name (a message and a text after it).
+struct DataItem {
+    vb::CheckBox RestoreReqForm::*box;
+    int position;
+    int sentence;
+    QString core::ProgramState::*folder;
+    int stepMessage;
+    const char16_t* stepText;
+};
+const DataItem kDataItems[] = {
+    {&RestoreReqForm::Check20, 3, 1202, &core::ProgramState::PathStartmenue, 1117, u" Start Menu"},
+    {&RestoreReqForm::Check18, 6, 1203, &core::ProgramState::AddressBookFile, 1114, u""},
+    {&RestoreReqForm::Check11, 5, 1204, &core::ProgramState::PathFavorites, 1117, u" Bookmarks"},
+    {&RestoreReqForm::Check19, 4, 1205, &core::ProgramState::IECookiesFolder, 1117, u" Cookies"},
+    {&RestoreReqForm::Check21, 7, 1206, &core::ProgramState::OutlookExpressFolder, 1117, u" Mailbox"},
+};
+
+class RestoreRun {
+public:
+    void run();
+    // The windows made inert for the run become usable again.
+    void releaseWindows();
+
+private:
+    // The error trap: a failing statement costs one line in the error log, tagged with the
+    // item being restored, and the run goes on. True when the statement ran.
+    bool trap(const std::function<void()>& statement)
+    {
+        try {
+            statement();
+            return true;
+        } catch (const vb::Error& e) {
+            core::ErrorLog(e.Number(), CurrentStep + QStringLiteral(" Restore"));
+            return false;
+        }
+    }
+
+    bool anySystemItemChosen() const;
+    bool anyUserFileSelected() const;
+    bool groupChosen(int position) const;
+    void buildArchiveTable();
+    bool askIfMissing(int position, int sentence);
+    bool unzip(const QString& commandLine);
+    void removeStaged(const QString& path);
+
+    void enterBusyState();
+    void prepareWorkFolder();
+    void floppyPhase();
+    void systemFiles();
+    void listForBootTimeRename();
+    bool replaceThroughTemporary(const QString& staged, const QString& live, Route route);
+    void userFiles();
+    void makeFoldersOf(const QString& path);
+    void startMenuAndUserData();
+    void netscape();
+    void stopEarly();
+    void finish();
+
+    core::ProgramState& s = core::state();
+    RestoreReqForm& req = RestoreReq();
+    QString CurrentStep;
+    bool RestartNeeded = false;
+    QString keptSaveFolder;               // SaveFolder while the floppy phase points it at DiskRestoreFolder
+    QList<QPointer<vb::Form>> inert;      // windows disabled while the run is busy
+    std::array<QString, 9> plainName;     // positions 1..8
+    std::array<QString, 9> quotedName;
+};
+
+bool RestoreRun::anySystemItemChosen() const
+{
+    for (vb::CheckBox* box : {&req.Check1, &req.Check2, &req.Check3, &req.Check4, &req.Check5, &req.Check6,
+                              &req.Check7, &req.Check8, &req.Check9, &req.Check12, &req.Check13, &req.Check14,
+                              &req.Check15, &req.Check16, &req.Check24})
+        if (box->Value() != 0)
+            return true;
+    return false;
+}
+
+bool RestoreRun::anyUserFileSelected() const
+{
+    for (int i = 0; i < req.List1.ListCount(); ++i)
+        if (req.List1.Selected(i))
+            return true;
+    return false;
+}
+
+bool RestoreRun::groupChosen(int position) const
+{
+    switch (position) {
+    case 1: return anySystemItemChosen();
+    case 2: return anyUserFileSelected();
+    case 3: return req.Check20.Value() != 0;
+    case 4: return req.Check19.Value() != 0;
+    case 5: return req.Check11.Value() != 0;
+    case 6: return req.Check18.Value() != 0;
+    case 7: return req.Check21.Value() != 0;
+    default: return req.Check10.Value() != 0 || req.Check22.Value() != 0 || req.Check23.Value() != 0;
+    }
+}
+
+void RestoreRun::buildArchiveTable()
+{
+    const QString n = QString::number(s.SelectedConfig + 1);
+    for (int k = 1; k <= 8; ++k) {
+        plainName[k] = s.SaveFolder + QStringLiteral("Conf") + n + kSuffix[k];
+        quotedName[k] = quoted(plainName[k]);
+    }
+}
+
+// True: unpack the group. False: the archive is missing and the user skips the group.
+bool RestoreRun::askIfMissing(int position, int sentence)
+{
+    bool present = false;
+    trap([&] { present = !vb::Dir(StripEnds(quotedName[position])).isEmpty(); });
+    if (present)
+        return true;
+    const int answer = vb::MsgBox(res(1064) + CR + quotedName[position] + CR + res(sentence) + CR + res(1210),
+                                  vb::vbYesNo | vb::vbCritical | vb::vbDefaultButton2, res(1005));
+    if (answer == vb::vbYes)
+        return false;
+    throw StopEarly{};
+}
+
+// Runs an unzip command line; true when the run counts as restoring something (unzip's
+// exit codes 0 and 1, the latter for files it had to pass over). Other endings are logged.
+bool RestoreRun::unzip(const QString& commandLine)
+{
+    s.ZipCommand = commandLine;
+    s.ShellCommand = s.ZipCommand;
+    if (!trap([&] { core::ShellAndWait(s.ShellCommand); }))
+        return false;
+    const std::optional<int> code = core::LastExitCode();
+    if (code == 0 || code == 1)
+        return true;
+    core::ErrorLog(ErrorOfUnzipExit(code), CurrentStep + QStringLiteral(" Restore"));
+    return false;
+}
+
+void RestoreRun::removeStaged(const QString& path)
+{
+    trap([&] {
+        vb::SetAttr(path, vb::vbNormal);
+        vb::Kill(path);
+    });
+}
+
+void RestoreRun::enterBusyState()
+{
+    SetStatus(res(1018) + res(1019));
+    ExitButton().setEnabled(false);
+    // No other operation can start from any window while the restore runs.
+    for (vb::Form* form : vb::Forms::loaded()) {
+        if (form->Enabled() && (form->Visible() || form->Name() == u"Form1")) {
+            form->setEnabled(false);
+            inert << form;
+        }
+    }
+    trap(core::MakeProgramFolderCurrent);
+    vb::Screen::setMousePointer(kHourglass);
+}
+
+void RestoreRun::prepareWorkFolder()
+{
+    const QString work = s.TempPath + QStringLiteral("trelvo");
+    trap([&] {
+        if (!FolderExists(s.TempPath))
+            vb::MkDir(s.TempPath);
+    });
+    trap([&] {
+        if (!FolderExists(work)) {
+            vb::MkDir(work);
+            return;
+        }
+        // Leftovers of an earlier run must not pass for this configuration's files.
+        ClearAttributesIn(work + u'\\');
+        vb::Kill(work + QStringLiteral("\\*.*"));
+    });
+    trap(core::MakeProgramFolderCurrent);
+}
+
+void RestoreRun::floppyPhase()
+{
+    keptSaveFolder = s.SaveFolder;
+    s.SaveFolder = s.DiskRestoreFolder;
+    const QString n = QString::number(s.SelectedConfig + 1);
+    for (int k = 1; k <= 8; ++k)
+        quotedName[k] = quoted(s.SaveFolder + QStringLiteral("Conf") + n + kSuffix[k]);
+
+    const QString prompt = res(1195) + vb::Str(qint64(s.DiskNo) + 1) + res(1196);
+    for (;;) {
+        if (vb::MsgBox(prompt, vb::vbOKCancel | vb::vbInformation, res(1011)) == vb::vbCancel) {
+            CancelRestore();
+            throw StopEarly{};
+        }
+        if (backup::CheckDiskInserted(keptSaveFolder.left(3)))
+            break;
+    }
+
+    vb::DoEvents();
+    core::AnimateForm& progress = core::Animate();
+    progress.Show(vb::vbModeless);
+    vb::DoEvents();
+    progress.ProgressBar1.setMax(8);
+    progress.ProgressBar1.setMin(0);
+    progress.ProgressBar1.setValue(1);
+    static const int kLabel[9] = {0, 1232, 1233, 1236, 1234, 1234, 1234, 1234, 1235};
+    for (int k = 1; k <= 8; ++k) {
+        const bool chosen = groupChosen(k);
+        progress.ProgressBar1.setValue(k);
+        progress.Label1.setCaption(res(kLabel[k]));
+        // A group the save did not put onto the disks is left to the missing-archive question.
+        if (!chosen || s.SplitArchive[k].isEmpty())
+            continue;
+        const QString target = s.DiskRestoreFolder + backup::GetFileName(plainName[k]);
+        trap([&] { backup::ConcatSplitFile(plainName[k], target, s.SplitPieces[k]); });
+        if (!Present(target)) {
+            CancelRestore();
+            throw StopEarly{};
+        }
+    }
+    trap([] { vb::Forms::unload(QStringLiteral("Animate")); });
+}
+
+void RestoreRun::systemFiles()
+{
+    const bool chosen = anySystemItemChosen();
+    if (chosen) {
+        SetStatus(res(1122));
+        if (askIfMissing(1, 1200)) {
+            // The archive holds the staging folder's path less its drive: it unpacks on the
+            // drive of the temporary folder, into the emptied work folder.
+            const bool unpacked = unzip(QStringLiteral("Unzip32.exe -qo ") + quotedName[1] + QStringLiteral(" -d ") +
+                                        s.TempPath.left(3));
+            vb::DoEvents();
+            if (unpacked && Present(s.TempPath + QStringLiteral("trelvo\\*.*"))) {
+                s.SomethingRestored = true;
+            } else if (unpacked) {
+                vb::MsgBox(res(1200) + CR + quotedName[1] + CR +
+                               QStringLiteral("Its files were not saved from the temporary folder ") + s.TempPath +
+                               QStringLiteral("."),
+                           vb::vbOKOnly | vb::vbCritical, res(1005));
+            }
+        }
+    }
+
+    // Never past the end of the bar.
+    vb::ProgressBar& bar = core::ProgressBarOf(QStringLiteral("Form1"), QStringLiteral("ProgressBar2"));
+    for (int value = bar.Value(); value < qMin(50, bar.Max());) {
+        QThread::usleep(300);
+        bar.setValue(++value);
+    }
+    SetStatus(res(1022));
+    if (!chosen)
+        return;
+
+    listForBootTimeRename();
+    for (const BootDriveFile& f : kBootDriveFiles) {
+        if ((req.*f.box).Value() == 0)
+            continue;
+        CurrentStep = QString::fromUtf16(f.step);
+        SetStatus(res(1117) + u' ' + CurrentStep);
+        const QString staged = s.TempPath + QString::fromUtf16(f.staged);
+        const QString live = QString::fromUtf16(f.live);
+        bool copied = false;
+        if (f.route == Route::Copy)
+            copied = trap([&] { vb::FileCopy(staged, live); });
+        else if (Present(staged))
+            copied = replaceThroughTemporary(staged, live, f.route);
+        // A copy that failed leaves the live file as it was and keeps the staged one.
+        if (!copied)
+            continue;
+        s.SomethingRestored = true;
+        RestartNeeded = true;
+        removeStaged(staged);
+    }
+}
+
+// The rename lines go in once the system files are unpacked, for the copies that are
+// there, and before any live file changes: a failure here stops the restore untouched.
+void RestoreRun::listForBootTimeRename()
+{
+    int written = 0;
+    try {
+        written = WriteWininitRename();
+    } catch (const vb::Error& e) {
+        core::ErrorLog(e.Number(), CurrentStep + QStringLiteral(" Restore"));
+        vb::MsgBox(QStringLiteral("'Wininit.ini' ") + vb::ErrorText(e.Number()) + CR + CR + res(1237),
+                   vb::vbOKOnly | vb::vbCritical, res(1005));
+        throw StopEarly{};
+    }
+    if (written > 0)
+        RestartNeeded = true;
+}
+
+// The staged copy goes to a temporary name beside the live file first; only then is the
+// live file replaced. False, with the live file as it was, when the copy cannot be made.
+bool RestoreRun::replaceThroughTemporary(const QString& staged, const QString& live, Route route)
+{
+    const QString temporary = live.left(live.size() - 1) + u'$';
+    const auto dropTemporary = [&] {
+        vb::ResumeNext([&] { vb::SetAttr(temporary, vb::vbNormal); });
+        vb::ResumeNext([&] { vb::Kill(temporary); });
+    };
+    if (Present(temporary))
+        dropTemporary();
+    if (!trap([&] { vb::FileCopy(staged, temporary); })) {
+        dropTemporary();
+        return false;
+    }
+    // The replaced file keeps the name it is stored under.
+    QString target = live;
+    const bool replaced = trap([&] {
+        const QString stored = vb::Dir(live, kAnyFile);
+        if (stored.isEmpty())
+            return;
+        target = live.left(live.lastIndexOf(u'\\') + 1) + stored;
+        if (route == Route::WithAttributes)
+            vb::SetAttr(target, vb::vbNormal);
+        vb::Kill(target);
+    });
+    if (!replaced) {
+        dropTemporary();
+        return false;
+    }
+    if (!trap([&] { vb::Name(temporary, target); }))
+        return false;
+    if (route == Route::WithAttributes)
+        trap([&] { vb::SetAttr(target, vb::vbReadOnly | vb::vbHidden | vb::vbSystem); });
+    return true;
+}
+
+void RestoreRun::userFiles()
+{
+    s.UserIniPath = s.TempPath + QStringLiteral("trelvo\\User\\User.ini");
+    if (!anyUserFileSelected())
+        return;
+    if (!askIfMissing(2, 1201))
+        return;
+    CurrentStep = res(1117) + QStringLiteral(" UserFiles");
+    SetStatus(CurrentStep);
+    if (unzip(QStringLiteral("Unzip32.exe -o ") + quotedName[2] + QStringLiteral(" -d ") + s.TempPath.left(3)))
+        s.SomethingRestored = true;
+    vb::DoEvents();
+
+    // User.ini comes from the archive: only a staged copy below its own folder is taken.
+    const QString userFolder = s.TempPath + QStringLiteral("trelvo\\User\\");
+    const auto belowUserFolder = [&](const QString& staged) {
+        if (!staged.startsWith(userFolder, Qt::CaseInsensitive) || staged.size() == userFolder.size())
+            return false;
+        const QStringList parts = staged.mid(userFolder.size()).split(QRegularExpression(QStringLiteral("[\\\\/]")));
+        return !parts.contains(QStringLiteral("..")) && !parts.contains(QStringLiteral(".")) && !parts.contains(QString());
+    };
+    vb::ListBox& list = req.List1;
+    for (int i = 0; i < list.ListCount(); ++i) {
+        const QString entry = list.List(i);
+        SetStatus(entry);
+        QString staged = core::ReadIni(QStringLiteral("UserFilesSaved"), entry, s.UserIniPath);
+        if (!staged.isEmpty() && !belowUserFolder(staged)) {
+            core::ErrorLog(75, CurrentStep + QStringLiteral(" Restore"));
+            staged.clear();
+        }
+        if (staged.isEmpty() && !entry.isEmpty()) {
+            vb::MsgBox(res(1243) + CR + res(1244) + entry, vb::vbOKOnly);
+            s.SomethingRestored = false;
+            continue;
+        }
+        bool copied = true;
+        if (list.Selected(i)) {
+            makeFoldersOf(entry);
+            CurrentStep = QStringLiteral(" User file");
+            copied = trap([&] { vb::FileCopy(staged, entry); });
+        }
+        if (copied)
+            removeStaged(staged);
+        SetStatus(CurrentStep);
+        vb::DoEvents();
+    }
+
+    // The emptied staging tree goes, deepest folders first; the work folder stays.
+    vb::ListBox& folders = FolderList();
+    folders.Clear();
+    trap([&] { vb::Kill(s.TempPath + QStringLiteral("trelvo\\User\\user.ini")); });
+    ListSubfolders(s.TempPath + QStringLiteral("trelvo"));
+    for (int i = folders.ListCount() - 1; i >= 0; --i)
+        trap([&] { vb::RmDir(folders.List(i)); });
+}
+
+// Creates the missing folders along `path`, from the top level down (the drive root of
+// its first three characters is never tested).
+void RestoreRun::makeFoldersOf(const QString& path)
+{
+    for (int p = 4; p <= path.size(); ++p) {
+        if (path[p - 1] != u'\\')
+            continue;
+        const QString folder = path.left(p);
+        if (!FolderExists(folder))
+            trap([&] { vb::MkDir(folder); });
+    }
+}
+
+void RestoreRun::startMenuAndUserData()
+{
+    for (const DataItem& item : kDataItems) {
+        if ((req.*item.box).Value() == 0)
+            continue;
+        CurrentStep = res(item.stepMessage) + QString::fromUtf16(item.stepText);
+        SetStatus(CurrentStep);
+        if (!askIfMissing(item.position, item.sentence))
+            continue;
+        if (unzip(QStringLiteral("Unzip32.exe -o ") + quotedName[item.position] + QStringLiteral(" -d ") +
+                  (s.*item.folder).left(3)))
+            s.SomethingRestored = true;
+    }
+    netscape();
+}
+
+// The three Netscape items share one archive; each takes its own entries out of it. They go
+// to the Netscape folder recorded in the description, or, when none is recorded, to this
+// machine's own; never anywhere else.
+void RestoreRun::netscape()
+{
+    QString folder = s.PathNetscape;
+    if (folder.isEmpty() || folder == u"NONE")
+        folder = LiveNetscapeFolder();
+    while (folder.endsWith(u'\\'))
+        folder.chop(1);
+    if (!UsableInCommandLine(folder))
+        folder.clear();
+    const QString rel = folder.mid(3);
+    struct Item {
+        vb::CheckBox& box;
+        QString name;
+        int sentence;
+        QString pattern;
+    };
+    const Item items[] = {
+        {req.Check10, QStringLiteral("\\Bookmark.htm"), 1207, QStringLiteral("*Bookmark.htm")},
+        {req.Check22, QStringLiteral("\\Cookies.txt"), 1208, QStringLiteral("*Cookies.txt")},
+        {req.Check23, QStringLiteral("\\Mail"), 1209, quoted(rel.isEmpty() ? QStringLiteral("Mail\\*") : rel + QStringLiteral("\\Mail\\*"))},
+    };
+    for (const Item& item : items) {
+        if (item.box.Value() == 0)
+            continue;
+        CurrentStep = quoted((folder.isEmpty() ? s.PathNetscape : folder) + item.name);
+        if (folder.isEmpty()) {
+            core::ErrorLog(76, CurrentStep + QStringLiteral(" Restore"));
+            continue;
+        }
+        if (!askIfMissing(8, item.sentence))
+            continue;
+        s.ZipCommand = QStringLiteral("Unzip32.exe -Cqo ") + quotedName[8] + u' ' + item.pattern + QStringLiteral(" -d ") +
+                       folder.left(3);
+        SetStatus(res(1235));
+        StatusBar().Refresh();
+        if (unzip(s.ZipCommand))
+            s.SomethingRestored = true;
+        vb::DoEvents();
+    }
+}
+
+void RestoreRun::releaseWindows()
+{
+    for (const QPointer<vb::Form>& form : std::exchange(inert, {}))
+        if (form)
+            form->setEnabled(true);
+}
+
+void RestoreRun::stopEarly()
+{
+    vb::Screen::setMousePointer(0);
+    ExitButton().setEnabled(true);
+    releaseWindows();
+    if (!keptSaveFolder.isEmpty()) {
+        s.SaveFolder = keptSaveFolder;
+        keptSaveFolder.clear();
+    }
+    ForgetLoadedRestore();
+    // Files of the boot drive copied back, or rename lines written: the rest of the system
+    // files comes into place when Windows starts next.
+    if (RestartNeeded)
+        vb::MsgBox(QStringLiteral("Restoring stopped.") + CR +
+                       QStringLiteral("Your system files will be completed when the computer is restarted next."),
+                   vb::vbOKOnly | vb::vbExclamation);
+}
+
+void RestoreRun::finish()
+{
+    vb::ResumeNext([] { vb::Screen::setMousePointer(0); });
+    vb::ResumeNext([] { core::ProgressBarOf(QStringLiteral("Form1"), QStringLiteral("ProgressBar2")).setValue(0); });
+    vb::ResumeNext([] { SetStatus(res(1023)); });
+    vb::ResumeNext([] { ExitButton().setEnabled(true); });
+    releaseWindows();
+    s.RestorePending = true;
+    if (!s.DiskRestoreFolder.isEmpty())
+        vb::ResumeNext([&] { vb::Kill(s.DiskRestoreFolder + QStringLiteral("*.*")); });
+    if (!keptSaveFolder.isEmpty()) {
+        s.SaveFolder = keptSaveFolder;
+        keptSaveFolder.clear();
+    }
+    if (!s.ImportActive) {
+        // The settings keep the user's own save folder and this machine's Windows folder, not
+        // the ones the configuration recorded; the Restore button puts its folder back later.
+        const QString recorded = s.SaveFolder;
+        if (!s.PrevSaveFolder.isEmpty())
+            s.SaveFolder = s.PrevSaveFolder;
+        s.SystemPath = BootWindowsFolder();
+        vb::ResumeNext(core::SaveSettings);
+        s.SaveFolder = recorded;
+    }
+    ForgetLoadedRestore();
+
+    if (RestartNeeded) {
+        // The work folder stays: the rename lines point into it.
+        vb::ResumeNext([] { Reboot().Show(vb::vbModeless); });
+        vb::ResumeNext(RebootWindows);
+    } else {
+        const QString work = s.TempPath + QStringLiteral("trelvo\\");
+        for (const QString& folder : {work + QStringLiteral("User\\"), work}) {
+            ClearAttributesIn(folder);
+            vb::ResumeNext([&] { vb::Kill(folder + QStringLiteral("*.*")); });
+            vb::ResumeNext([&] { vb::RmDir(folder.left(folder.size() - 1)); });
+        }
+    }
+    vb::ResumeNext([&] { req.Hide(); });
+    vb::ResumeNext(vb::DoEvents);
+    vb::ResumeNext([&] { vb::MsgBox(s.SomethingRestored ? res(1151) : res(1245), vb::vbOKOnly); });
+}
+
+void RestoreRun::run()
+{
+    // One operation at a time: a save under way keeps its archives and folders to itself.
+    if (s.SaveRunning)
+        return;
+    if (!s.SaveFolder.endsWith(u'\\'))
+        s.SaveFolder += u'\\';
+    if (!UsableInCommandLine(s.SaveFolder)) {
+        vb::MsgBox(QStringLiteral("This configuration cannot be restored from its folder:") + CR + s.SaveFolder,
+                   vb::vbOKOnly | vb::vbCritical, res(1005));
+        ForgetLoadedRestore();
+        return;
+    }
+    if (anySystemItemChosen()) {
+        const QString question = QStringLiteral("Your system will be restarted after the Restore Process.") + CR +
+                                 res(1015) + CR + QStringLiteral("Please save and close all open files before continuing.") +
+                                 CR + CR + QStringLiteral("Continue Restore Operation?");
+        if (vb::MsgBox(question, vb::vbYesNo | vb::vbCritical | vb::vbDefaultButton2, res(1005)) == vb::vbNo) {
+            ForgetLoadedRestore();
+            return;
+        }
+        req.Hide();
+        if (!WininitPresent()) {
+            ForgetLoadedRestore();
+            return;
+        }
+    }
+    RestartNeeded = false;
+    enterBusyState();
+    prepareWorkFolder();
+    s.SomethingRestored = false;
+    buildArchiveTable();
+    try {
+        if (!s.DiskRestoreFolder.isEmpty())
+            floppyPhase();
+        systemFiles();
+        CurrentStep = res(1524);
+        userFiles();
+        startMenuAndUserData();
+    } catch (const StopEarly&) {
+        stopEarly();
+        return;
+    }
+    finish();
+}
+
+} // namespace
+
+void Restore()
+{
+    RestoreRun run;
+    try {
+        run.run();
+    } catch (const vb::Error& e) {
+        // Whatever escaped the steps' own trap: logged, and the windows usable again.
+        core::ErrorLog(e.Number(), QStringLiteral(" Restore"));
+        vb::ResumeNext([] { vb::Screen::setMousePointer(0); });
+        vb::ResumeNext([] { ExitButton().setEnabled(true); });
+        run.releaseWindows();
+        ForgetLoadedRestore();
+    }
+}
+
+void CancelRestore()
+{
+    core::ProgramState& s = core::state();
+    vb::ResumeNext([] { vb::MsgBox(res(1237), vb::vbOKOnly); });
+    s.SomethingRestored = false;
+    vb::ResumeNext([] { vb::Forms::unload(QStringLiteral("Animate")); });
+    vb::ResumeNext(vb::DoEvents);
+    vb::ResumeNext([] { ExitButton().setEnabled(true); });
+    vb::ResumeNext([] { core::ButtonOf(QStringLiteral("Form1"), QStringLiteral("Command4")).setEnabled(false); });
+    vb::ResumeNext(vb::CloseAll);
+    vb::ResumeNext([&] { vb::Kill(s.DiskRestoreFolder + QStringLiteral("*.*")); });
+    vb::ResumeNext(vb::DoEvents);
+}
+
+void ListSubfolders(QString path)
+{
+    vb::Screen::setMousePointer(kHourglass);
+    if (!path.endsWith(u'\\'))
+        path += u'\\';
+    // The recursion disturbs the one directory listing: afterwards the listing of `path` is
+    // started again and read up to the name it had reached.
+    QString name = vb::Dir(path, vb::vbDirectory);
+    while (!name.isEmpty()) {
+        if (name != u"." && name != u".." && (vb::GetAttr(path + name) & vb::vbDirectory)) {
+            FolderList().AddItem(path + name);
+            ListSubfolders(path + name);
+            QString again = vb::Dir(path, vb::vbDirectory);
+            while (!again.isEmpty() && again != name)
+                again = vb::Dir();
+            if (again.isEmpty())
+                break;
+        }
+        name = vb::Dir();
+    }
+    vb::Screen::setMousePointer(0);
+}
+
+QString StripEnds(const QString& text) { return text.mid(1, text.size() - 2); }
+
+void RebootWindows()
+{
+    vb::DoEvents();
+    core::Win(QStringLiteral("Form1")).setEnabled(false);
+    Reboot().Refresh();
+    if (platform::ExitWindowsEx(platform::EWX_SHUTDOWN | platform::EWX_REBOOT, 0) == 0) {
+        RestartDidNotHappen();
+        return;
+    }
+    Reboot().CloseWhenIdle();
+}
+
+void CloseForRestart()
+{
+    // The close runs the event loop once; the notice must not start it a second time.
+    static bool closing = false;
+    if (closing)
+        return;
+    const QScopedValueRollback<bool> once(closing, true);
+    if (vb::Forms::isLoaded(QStringLiteral("Reboot")))
+        Reboot().StopWaiting();
+    core::QuitProgram();
+    RestartDidNotHappen();
+}
+
+void ForgetLoadedRestore()
+{
+    core::ProgramState& s = core::state();
+    s.ImportActive = false;
+    s.DiskRestoreFolder.clear();
+    s.SplitArchive.fill(QString());
+    s.SplitPieces.fill(0);
+    s.DiskNo = 0;
+}
+
+} // namespace restore

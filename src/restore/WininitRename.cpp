@@ -1,0 +1,128 @@
+#include "restore/WininitRename.h"
+#include "core/Exit.h"
+#include "core/Messages.h"
+#include "core/PathUtils.h"
+#include "core/ProgramState.h"
+#include "core/System.h"
+#include "platform/Cp1252.h"
+#include "platform/FileSystem.h"
+#include "platform/SysError.h"
+#include "restore/RestoreReq.h"
+#include "vb/Error.h"
+#include "vb/FileIO.h"
+#include "vb/UiServices.h"
+
+namespace restore {
+
+namespace {
+
+// The six files in the order their lines are written, each with its box.
+struct BootTimeFile {
+    vb::CheckBox RestoreReqForm::*box;
+    const char16_t* name;
+};
+constexpr BootTimeFile kBootTimeFiles[] = {
+    {&RestoreReqForm::Check7, u"system.ini"}, {&RestoreReqForm::Check5, u"protocol.ini"},
+    {&RestoreReqForm::Check3, u"control.ini"}, {&RestoreReqForm::Check8, u"user.dat"},
+    {&RestoreReqForm::Check6, u"system.dat"}, {&RestoreReqForm::Check9, u"Win.ini"},
+};
+
+template <class F>
+auto onMachine(F&& call)
+{
+    try {
+        return call();
+    } catch (const platform::SysError& e) {
+        throw vb::Error(e.code());
+    }
+}
+
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+
+} // namespace
+
+QString BootWindowsFolder()
+{
+    QString folder = core::SysInfo().WinDir();
+    if (folder.endsWith(u'\\'))
+        folder.chop(1);
+    if (folder.isEmpty())
+        return core::state().SystemPath;
+    const QString shortForm = core::GetShortNameFromLongName(folder);
+    return shortForm.isEmpty() ? folder : shortForm;
+}
+
+bool WininitPresent()
+{
+    if (!vb::Dir(BootWindowsFolder() + QStringLiteral("\\Wininit.exe"), vb::vbHidden | vb::vbSystem | vb::vbReadOnly).isEmpty())
+        return true;
+    const QString cr = QStringLiteral("\r");
+    vb::MsgBox(QStringLiteral("'Wininit.exe' ") + core::LoadResString(1064) + cr + cr + core::LoadResString(1081),
+               vb::vbOKOnly | vb::vbCritical, core::LoadResString(1005));
+    core::QuitProgram();
+    return false;
+}
+
+int WriteWininitRename()
+{
+    const QString windows = BootWindowsFolder();
+    const QString work = core::state().TempPath + QStringLiteral("trelvo\\");
+    RestoreReqForm& req = RestoreReq();
+    QStringList lines;
+    for (const BootTimeFile& f : kBootTimeFiles) {
+        const QString name = QString::fromUtf16(f.name);
+        if ((req.*f.box).Value() != 0 && !vb::Dir(work + name, vb::vbHidden | vb::vbSystem | vb::vbReadOnly).isEmpty())
+            lines << windows + u'\\' + name + u'=' + work + name;
+    }
+    if (lines.isEmpty())
+        return 0;
+    const QString file = windows + QStringLiteral("\\Wininit.ini");
+    onMachine([&] {
+        const QByteArray old = platform::fs::exists(file) ? platform::fs::readAll(file) : QByteArray();
+        platform::fs::writeAll(file, MergeRenameLines(old, lines));
+    });
+    return int(lines.size());
+}
+
+QByteArray MergeRenameLines(const QByteArray& wininit, const QStringList& lines)
+{
+    QList<QByteArray> text;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < wininit.size(); ++i) {
+        if (wininit[i] != '\r' && wininit[i] != '\n')
+            continue;
+        text << wininit.mid(start, i - start);
+        if (wininit[i] == '\r' && i + 1 < wininit.size() && wininit[i + 1] == '\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < wininit.size())
+        text << wininit.mid(start);
+
+    QList<QByteArray> added;
+    for (const QString& line : lines)
+        added << platform::cp1252::encode(line);
+    const auto isRenameHeader = [](QByteArray line) {
+        while (!line.isEmpty() && isBlank(line.front()))
+            line.remove(0, 1);
+        while (!line.isEmpty() && isBlank(line.back()))
+            line.chop(1);
+        return line.toLower() == "[rename]";
+    };
+    qsizetype header = -1;
+    for (qsizetype i = 0; i < text.size() && header < 0; ++i)
+        if (isRenameHeader(text[i]))
+            header = i;
+    if (header >= 0) {
+        for (qsizetype i = 0; i < added.size(); ++i)
+            text.insert(header + 1 + i, added[i]);
+    } else {
+        text << QByteArray("[rename]") << added;
+    }
+    QByteArray out;
+    for (const QByteArray& line : text)
+        out += line + "\r\n";
+    return out;
+}
+
+} // namespace restore

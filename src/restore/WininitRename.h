@@ -1,0 +1,33 @@
+#pragma once
+// The boot-time rename list. Six files of the Windows folder stay open while Windows runs
+// (system.ini, protocol.ini, control.ini, user.dat, system.dat, Win.ini); the restore leaves
+// their unpacked copies in its work folder and lists each in the [rename] section of
+// Wininit.ini, which Windows carries out at its next start.
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+namespace restore {
+
+// The Windows folder that the next start reads Wininit.ini from: the running system's own,
+// in 8.3 form, without a trailing "\".
+QString BootWindowsFolder();
+
+// Whether the boot-time program Wininit.exe is in that folder. When it is not, says so and
+// ends the program; false then (also when the program cannot end because an operation is
+// running).
+bool WininitPresent();
+
+// Writes one "<target>=<source>" line for each of the six files that is chosen in
+// RestoreReq and whose unpacked copy lies in the work folder, and returns how many. Without
+// a line to write Wininit.ini is left alone. A failure to read or write it raises its
+// run-time error and leaves the file as it was.
+int WriteWininitRename();
+
+// Wininit.ini (its bytes, possibly empty) with `lines` inserted once, right after the
+// first line that is exactly the section header "[rename]" (blanks around it and letter
+// case aside), or appended in a new section at the end. Every other line stays as it was;
+// lines end in CR LF.
+QByteArray MergeRenameLines(const QByteArray& wininit, const QStringList& lines);
+
+} // namespace restore

@@ -1,0 +1,238 @@
+// The save onto 1.44 MB floppies: archives built in the program folder, then copied whole or
+// split so that each piece fills its disk, disks changed while the prompt is up, [SplitLog]
+// recording what went onto the floppies, the description beside the last piece; and what a
+// write-protected disk, a Cancel or a full last disk leave behind.
+#include "SaveTesting.h"
+#include "backup/JoinPieces.h"
+#include "vb/FileIO.h"
+#include "FloppyTesting.h"
+
+using namespace backuptest;
+using core::state;
+namespace fs = platform::fs;
+
+namespace {
+
+const QString kBig1 = QStringLiteral("C:\\Data\\Big1.bin");
+const QString kBig2 = QStringLiteral("C:\\Data\\Big2.bin");
+const QString kConf = kProgramFolder + QStringLiteral("Conf1");
+
+QString prompt(int disk) { return QStringLiteral("Please insert Disk No. %1 now!").arg(disk); }
+
+class SaveFloppyTest : public SaveFixture {
+protected:
+    void SetUp() override
+    {
+        SaveFixture::SetUp();
+        tick(QStringLiteral("Form1"), QStringLiteral("Check2"));   // Win.ini
+        makeDisk(QStringLiteral("d1"));
+    }
+
+    // User files that no zip level can shrink.
+    void bigUserFiles(qsizetype size)
+    {
+        fs::createDirectory(QStringLiteral("C:\\Data"));
+        big1 = randomBytes(size, 11);
+        big2 = randomBytes(size, 12);
+        fs::writeAll(kBig1, big1);
+        fs::writeAll(kBig2, big2);
+        writeUserList({kBig1, kBig2});
+    }
+    static void blankDisk(const QString& name, const QString& size = QStringLiteral("1.44M"))
+    {
+        platform::Machine::current().createDisk(name, platform::DiskFormat::byName(size), true);
+    }
+    static QStringList filesOn(const QString& disk, const QString& folder = {})
+    {
+        return QDir(platform::Machine::current().diskFolder(disk) + folder).entryList(QDir::Files, QDir::Name);
+    }
+    static QByteArray onDisk(const QString& disk, const QString& file)
+    {
+        QFile f(platform::Machine::current().diskFolder(disk) + u'/' + file);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+    }
+    static QString label(const QString& disk) { return platform::Machine::current().diskVolume(disk)->label(); }
+    static qint64 freeOn(const QString& disk) { return platform::Machine::current().diskVolume(disk)->freeBytes(); }
+    // The section [SplitLog] of the description, line by line.
+    QStringList splitLog() const
+    {
+        const QStringList lines = QString::fromLatin1(tm.readC(QStringLiteral("Program Files/Trelvo/Config1.ini"))).split(QStringLiteral("\r\n"));
+        QStringList section;
+        for (qsizetype i = 1; i < lines.size() && !lines[i].startsWith(u'['); ++i)
+            if (!lines[i].isEmpty())
+                section << lines[i];
+        return lines.value(0) == u"[SplitLog]" ? section : QStringList{QStringLiteral("<not first>")};
+    }
+
+    QByteArray big1, big2;
+};
+
+} // namespace
+
+TEST_F(SaveFloppyTest, ArchivesLargerThanADiskAreSplitLabelledRecordedAndJoinedBack)
+{
+    tick(QStringLiteral("Form1"), QStringLiteral("Check8"));   // Autoexec.bat
+    tick(QStringLiteral("Form1"), QStringLiteral("Check1"));   // Start menu
+    bigUserFiles(2000000);
+    blankDisk(QStringLiteral("d2"));
+    blankDisk(QStringLiteral("d3"));
+
+    QByteArray userArchive;
+    ui->expect(prompt(1), QStringLiteral("OK"));
+    ui->expect(prompt(2), QStringLiteral("OK"), [&] {
+        // The archive is still whole in the program folder while its pieces go out.
+        userArchive = fs::readAll(kConf + QStringLiteral("us.tva"));
+        insert(QStringLiteral("d2"));
+    });
+    ui->expect(prompt(3), QStringLiteral("OK"), [] { insert(QStringLiteral("d3")); });
+    ui->expect(QStringLiteral("Configuration saved successfull!"), QStringLiteral("OK"));
+    saveInto(QStringLiteral("A:\\"));
+
+    EXPECT_TRUE(state().SaveDone);
+    EXPECT_TRUE(state().SaveComplete);
+    EXPECT_EQ(state().SaveFolder, QStringLiteral("A:\\"));
+    EXPECT_EQ(state().DiskNo, 3);
+    EXPECT_EQ(ui->shown().size(), 4);
+
+    // Each piece fills its disk; every further disk carries the next label.
+    EXPECT_EQ(filesOn(QStringLiteral("d1")), (QStringList{"Conf1.tva", "Conf1us.tv1"}));
+    EXPECT_EQ(filesOn(QStringLiteral("d2")), (QStringList{"Conf1us.tv2"}));
+    EXPECT_EQ(filesOn(QStringLiteral("d3")), (QStringList{"Conf1s.tva", "Conf1us.tv3", "Config1.ini", "Config1.usr"}));
+    EXPECT_EQ(freeOn(QStringLiteral("d1")), 0);
+    EXPECT_EQ(freeOn(QStringLiteral("d2")), 0);
+    EXPECT_EQ(onDisk(QStringLiteral("d2"), QStringLiteral("Conf1us.tv2")).size(), 1457664);
+    EXPECT_EQ(label(QStringLiteral("d1")), QStringLiteral("SAVE#1"));
+    EXPECT_EQ(label(QStringLiteral("d2")), QStringLiteral("SAVE#2"));
+    EXPECT_EQ(label(QStringLiteral("d3")), QStringLiteral("SAVE#3"));
+    // Nothing stays behind in the program folder.
+    for (const char* suffix : {".tva", "us.tva", "s.tva"})
+        EXPECT_FALSE(fs::exists(kConf + suffix)) << suffix;
+
+    // [SplitLog] comes first and names the archives where they were built.
+    EXPECT_EQ(splitLog(), (QStringList{
+                              "File1=C:\\Program Files\\Trelvo\\Conf1.tva",
+                              "C:\\Program Files\\Trelvo\\Conf1.tva= 0",
+                              "File2=C:\\Program Files\\Trelvo\\Conf1us.tva",
+                              "C:\\Program Files\\Trelvo\\Conf1us.tva= 3",
+                              "File3=C:\\Program Files\\Trelvo\\Conf1s.tva",
+                              "C:\\Program Files\\Trelvo\\Conf1s.tva= 0",
+                          }));
+    const platform::IniDocument description = iniFile(kProgramFolder + QStringLiteral("Config1.ini"));
+    EXPECT_EQ(description.value(QStringLiteral("SystemFiles"), QStringLiteral("SaveFolder")), QStringLiteral("A:\\"));
+    EXPECT_EQ(onDisk(QStringLiteral("d3"), QStringLiteral("Config1.ini")), fs::readAll(kProgramFolder + QStringLiteral("Config1.ini")));
+
+    // The pieces join into the archive as it was built, and it unpacks the user's files.
+    state().DiskRestoreFolder = kProgramFolder + QStringLiteral("DiskRestore\\");
+    state().DiskNo = 0;
+    insert(QStringLiteral("d1"));
+    ui->expect(prompt(2), QStringLiteral("OK"), [] { insert(QStringLiteral("d2")); });
+    ui->expect(prompt(3), QStringLiteral("OK"), [] { insert(QStringLiteral("d3")); });
+    const QString joined = state().DiskRestoreFolder + QStringLiteral("Conf1us.tva");
+    backup::ConcatSplitFile(QStringLiteral("A:\\Conf1us.tva"), joined, 3);
+    ASSERT_FALSE(userArchive.isEmpty());
+    EXPECT_EQ(fs::readAll(joined), userArchive);
+    EXPECT_EQ(entryBytes(joined, QStringLiteral("WINDOWS/TEMP/trelvo/User/Data/Big2.bin")), big2);
+}
+
+TEST_F(SaveFloppyTest, AWriteProtectedDiskMidwayKeepsTheArchiveAndSaysWhereItLies)
+{
+    bigUserFiles(1000000);
+    blankDisk(QStringLiteral("d2"));
+    platform::Machine::current().protectDisk(QStringLiteral("d2"), true);
+
+    ui->expect(prompt(1), QStringLiteral("OK"));
+    ui->expect(prompt(2), QStringLiteral("OK"), [] { insert(QStringLiteral("d2")); });
+    ui->expect(QStringLiteral("resCANTOPEN  ") + kConf + QStringLiteral("us.tva"), QStringLiteral("Abort"));
+    // The description cannot go onto the protected disk either; each failed copy says so.
+    ui->expect(QStringLiteral("A:\\Config1.ini Error while accessing file/directory"), QStringLiteral("OK"));
+    ui->expect(QStringLiteral("A:\\Config1.usr Error while accessing file/directory"), QStringLiteral("OK"));
+    ui->expect(QStringLiteral("the archive lies in the program folder: ") + kConf + QStringLiteral("us.tva"), QStringLiteral("OK"));
+    saveInto(QStringLiteral("A:\\"));
+
+    EXPECT_TRUE(state().SaveDone);
+    EXPECT_FALSE(state().SaveComplete);
+    EXPECT_TRUE(fs::exists(kConf + QStringLiteral("us.tva")));
+    EXPECT_EQ(entries(kConf + QStringLiteral("us.tva")).size(), 4);
+    EXPECT_EQ(splitLog(), (QStringList{"File1=C:\\Program Files\\Trelvo\\Conf1.tva", "C:\\Program Files\\Trelvo\\Conf1.tva= 0"}));
+    EXPECT_TRUE(filesOn(QStringLiteral("d2")).isEmpty());
+    EXPECT_TRUE(helpEnabled());
+    EXPECT_EQ(statusText(), QStringLiteral("Saving finished"));
+    for (const testsupport::ScriptedUi::Shown& box : ui->shown())
+        EXPECT_FALSE(box.prompt.contains(QStringLiteral("successfull"))) << box.prompt.toStdString();
+}
+
+TEST_F(SaveFloppyTest, CancelAtADiskChangeKeepsThatArchiveAndGoesOnWithTheNext)
+{
+    tick(QStringLiteral("Form1"), QStringLiteral("Check1"));   // Start menu, after the user files
+    bigUserFiles(1000000);
+    blankDisk(QStringLiteral("d2"));
+    ui->expect(prompt(1), QStringLiteral("OK"));
+    ui->expect(prompt(2), QStringLiteral("Cancel"));
+    // The first disk is full: the Start menu asks for the next one and goes onto it whole.
+    ui->expect(prompt(2), QStringLiteral("OK"), [] { insert(QStringLiteral("d2")); });
+    ui->expect(QStringLiteral("Not copied to the floppy disks; the archive lies in the program folder: ") + kConf +
+                   QStringLiteral("us.tva"),
+               QStringLiteral("OK"));
+    saveInto(QStringLiteral("A:\\"));
+
+    EXPECT_TRUE(state().SaveDone);
+    EXPECT_FALSE(state().SaveComplete);
+    EXPECT_TRUE(fs::exists(kConf + QStringLiteral("us.tva")));
+    EXPECT_EQ(splitLog(), (QStringList{"File1=C:\\Program Files\\Trelvo\\Conf1.tva", "C:\\Program Files\\Trelvo\\Conf1.tva= 0",
+                                       "File3=C:\\Program Files\\Trelvo\\Conf1s.tva", "C:\\Program Files\\Trelvo\\Conf1s.tva= 0"}));
+    EXPECT_EQ(filesOn(QStringLiteral("d2")), (QStringList{"Conf1s.tva", "Config1.ini", "Config1.usr"}));
+    EXPECT_EQ(label(QStringLiteral("d2")), QStringLiteral("SAVE#2"));
+    // The pieces that did go out stay where they are.
+    EXPECT_EQ(filesOn(QStringLiteral("d1")), (QStringList{"Conf1.tva", "Conf1us.tv1"}));
+}
+
+class SaveFloppyLastDiskTest : public SaveFloppyTest {
+protected:
+    // The second disk is made exactly as large as what is left of the user files' archive
+    // (and the folder that holds it), so that no room remains for the description.
+    void expectSecondDiskFilledExactly()
+    {
+        ui->expect(prompt(1), QStringLiteral("OK"));
+        ui->expect(QStringLiteral("does not exist"), QStringLiteral("OK"));
+        ui->expect(prompt(2), QStringLiteral("OK"), [] {
+            const qint64 archive = fs::stat(kConf + QStringLiteral("us.tva")).size;
+            const qint64 first = QFileInfo(platform::Machine::current().diskFolder(QStringLiteral("d1")) + QStringLiteral("/Backup/Conf1us.tv1")).size();
+            const qint64 rest = (archive - first + 511) / 512 * 512;
+            blankDisk(QStringLiteral("d2"), QString::number(rest + 512));
+            insert(QStringLiteral("d2"));
+        });
+    }
+};
+
+TEST_F(SaveFloppyLastDiskTest, AFullLastDiskAsksForOneMoreForTheDescription)
+{
+    bigUserFiles(800000);
+    blankDisk(QStringLiteral("d3"));
+    expectSecondDiskFilledExactly();
+    ui->expect(prompt(3), QStringLiteral("OK"), [] { insert(QStringLiteral("d3")); });
+    ui->expect(QStringLiteral("Configuration saved successfull!"), QStringLiteral("OK"));
+    saveInto(QStringLiteral("A:\\Backup\\"));
+
+    EXPECT_TRUE(state().SaveComplete);
+    EXPECT_EQ(freeOn(QStringLiteral("d2")), 0);
+    EXPECT_EQ(filesOn(QStringLiteral("d2"), QStringLiteral("/Backup")), (QStringList{"Conf1us.tv2"}));
+    // The extra disk gets the folder and the two description files, and no label of the save.
+    EXPECT_EQ(filesOn(QStringLiteral("d3"), QStringLiteral("/Backup")), (QStringList{"Config1.ini", "Config1.usr"}));
+    EXPECT_EQ(state().DiskNo, 2);
+    EXPECT_EQ(state().SaveFolder, QStringLiteral("A:\\Backup\\"));
+}
+
+TEST_F(SaveFloppyLastDiskTest, CancelForTheExtraDiskStillCompletesTheSave)
+{
+    bigUserFiles(800000);
+    expectSecondDiskFilledExactly();
+    ui->expect(prompt(3), QStringLiteral("Cancel"));
+    ui->expect(QStringLiteral("Configuration saved successfull!"), QStringLiteral("OK"));
+    saveInto(QStringLiteral("A:\\Backup\\"));
+
+    EXPECT_TRUE(state().SaveDone);
+    EXPECT_TRUE(fs::exists(kProgramFolder + QStringLiteral("Config1.ini")));
+    EXPECT_TRUE(fs::exists(kProgramFolder + QStringLiteral("Config1.usr")));
+    EXPECT_EQ(filesOn(QStringLiteral("d2"), QStringLiteral("/Backup")), (QStringList{"Conf1us.tv2"}));
+    EXPECT_EQ(splitLog().size(), 4);
+}

@@ -1,0 +1,79 @@
+// The core's part of the program's start: probe, settings, captions and the zip programs.
+#include "core/ProgramState.h"
+#include "core/Startup.h"
+#include "core/Windows.h"
+#include "support/ScriptedUi.h"
+#include "vb/FileIO.h"
+#include "MachineFiles.h"
+
+using core::state;
+using testsupport::ProcessEnded;
+using testsupport::ScriptedUi;
+
+namespace {
+
+const QString kMissing = QStringLiteral("Program Components are missing! Please reinstall Trelvo!");
+
+class StartupChecksTest : public testsupport::MachineTest {
+protected:
+    void SetUp() override { ui = &ScriptedUi::install(); }
+
+    static void removeProgram(const char* name)
+    {
+        vb::Kill(QStringLiteral("C:\\Program Files\\Trelvo\\") + QString::fromLatin1(name));
+    }
+    static int splashProgress() { return core::ProgressBarOf(QStringLiteral("Form2"), QStringLiteral("ProgressBar1")).Value(); }
+
+    ScriptedUi* ui = nullptr;
+};
+
+} // namespace
+
+TEST_F(StartupChecksTest, AFullInstallationStartsWithTheProgramFolderCurrent)
+{
+    // Started from a shortcut whose working folder is elsewhere.
+    vb::ChDir(QStringLiteral("C:\\WINDOWS"));
+    core::StartupChecks();
+    EXPECT_EQ(vb::CurDir(), QStringLiteral("C:\\Program Files\\Trelvo"));
+    EXPECT_EQ(splashProgress(), 50);
+    EXPECT_EQ(core::Win(QStringLiteral("Form1")).Caption(), QStringLiteral("Trelvo 2.0"));
+    EXPECT_TRUE(state().SettingsSaved);
+    EXPECT_EQ(state().SystemPath, QStringLiteral("C:\\WINDOWS"));
+    EXPECT_EQ(state().ConfigDescription[0], QStringLiteral("available"));
+    EXPECT_TRUE(tm.existsC(QStringLiteral("Program Files/Trelvo/trelvo.ini")));
+    EXPECT_TRUE(ui->shown().isEmpty());
+}
+
+TEST_F(StartupChecksTest, AMissingUnzipEndsTheProgramAfterOneMessage)
+{
+    removeProgram("Unzip32.exe");
+    ui->expect(kMissing, QStringLiteral("OK"));
+    EXPECT_THROW(core::StartupChecks(), ProcessEnded);
+    ASSERT_EQ(ui->shown().size(), 1);
+    EXPECT_EQ(ui->shown()[0].title, QStringLiteral("Warning!"));
+    EXPECT_EQ(ui->shown()[0].prompt, QStringLiteral("Program Components are missing!\rPlease reinstall Trelvo!"));
+    // The exit unloaded every window but the first one loaded, the main window.
+    EXPECT_EQ(core::Win(QStringLiteral("Form1")).Caption(), QStringLiteral("Trelvo 2.0"));
+    EXPECT_FALSE(vb::Forms::isLoaded(QStringLiteral("Form2")));
+}
+
+TEST_F(StartupChecksTest, WithBothZipProgramsMissingOnlyTheFirstIsReported)
+{
+    removeProgram("zip.exe");
+    removeProgram("Unzip32.exe");
+    ui->expect(kMissing, QStringLiteral("OK"));
+    EXPECT_THROW(core::StartupChecks(), ProcessEnded);
+    EXPECT_EQ(ui->shown().size(), 1);
+}
+
+TEST_F(StartupChecksTest, WhileAnOperationRunsTheChecksGoOnAfterTheMessage)
+{
+    removeProgram("zip.exe");
+    removeProgram("Unzip32.exe");
+    core::ButtonOf(QStringLiteral("Form1"), QStringLiteral("Command2")).setEnabled(false);   // a save is running
+    ui->expect(kMissing, QStringLiteral("OK")).expect(kMissing, QStringLiteral("OK"));
+    core::StartupChecks();
+    EXPECT_EQ(ui->shown().size(), 2);
+    EXPECT_TRUE(state().SettingsSaved);
+    EXPECT_EQ(splashProgress(), 50);
+}
