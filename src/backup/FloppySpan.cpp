@@ -3,6 +3,7 @@
 #include "backup/FloppyPrep.h"
 #include "backup/FolderPaths.h"
 #include "backup/JoinPieces.h"
+#include "core/Animate.h"
 #include "core/Messages.h"
 #include "core/ProgramState.h"
 #include "core/System.h"
@@ -60,18 +61,6 @@ auto splitStep(const QString& source, F statement) -> decltype(statement())
     }
 }
 
-void hideProgress()
-{
-    if (core::state().AnimateShown)
-        vb::ResumeNext([] { core::Win(QStringLiteral("Animate")).Hide(); });
-}
-
-void showProgress()
-{
-    if (core::state().AnimateShown)
-        vb::ResumeNext([] { core::Win(QStringLiteral("Animate")).Show(vb::vbModeless); });
-}
-
 // Piece n of the archive: its name with the last character replaced by n.
 QString pieceName(const QString& target, int n) { return target.left(target.size() - 1) + QString::number(n); }
 
@@ -91,14 +80,14 @@ bool changeDisk(QString& prompt)
     core::ProgramState& s = core::state();
     const QString root = s.SplitTargetPath.left(3);
     const QString label = NextDiskLabel(core::SysInfo().VolumeLabel(root), s.DiskNo);
-    hideProgress();
+    core::HideAnimateWhileAsking();
     for (;;) {
         if (prompt.isEmpty())
             prompt = core::LoadResString(1195) + vb::Str(s.DiskNo + 1) + core::LoadResString(1196);
         const int answer = vb::MsgBox(prompt, vb::vbOKCancel | vb::vbInformation);
         prompt.clear();
         if (answer == vb::vbCancel) {
-            showProgress();
+            core::ShowAnimateAgain();
             return false;
         }
         if (!PrepareFloppy(root))
@@ -111,7 +100,7 @@ bool changeDisk(QString& prompt)
     LabelDisk(root, label);
     s.DiskNo += 1;
     vb::DoEvents();
-    showProgress();
+    core::ShowAnimateAgain();
     return true;
 }
 

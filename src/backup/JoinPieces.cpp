@@ -1,6 +1,7 @@
 #include "backup/JoinPieces.h"
 #include "backup/CopyState.h"
 #include "backup/FolderPaths.h"
+#include "core/Animate.h"
 #include "core/Messages.h"
 #include "core/ProgramState.h"
 #include "core/Windows.h"
@@ -105,28 +106,16 @@ bool copyWhole(const QString& source, const QString& target, qint64 length)
     }
 }
 
-void hideProgress()
-{
-    if (core::state().AnimateShown)
-        vb::ResumeNext([] { core::Win(QStringLiteral("Animate")).Hide(); });
-}
-
-void showProgress()
-{
-    if (core::state().AnimateShown)
-        vb::ResumeNext([] { core::Win(QStringLiteral("Animate")).Show(vb::vbModeless); });
-}
-
 // "Please insert the first disk." until the drive of `archive` can be read; false on Cancel.
 bool askFirstDisk(const QString& archive)
 {
-    hideProgress();
+    core::HideAnimateWhileAsking();
     do {
         if (vb::MsgBox(core::LoadResString(1242), vb::vbOKCancel | vb::vbInformation, core::LoadResString(1011)) == vb::vbCancel)
             return false;
     } while (!CheckDiskInserted(archive.left(3)));
     vb::DoEvents();
-    showProgress();
+    core::ShowAnimateAgain();
     return true;
 }
 
@@ -158,14 +147,14 @@ bool bringIntoDrive(const QString& archive, const QString& file)
         s.DiskNo = qMax(s.DiskNo, 1);
         return true;
     }
-    hideProgress();
+    core::HideAnimateWhileAsking();
     const QString prompt = core::LoadResString(1195) + vb::Str(s.DiskNo + 1) + core::LoadResString(1196);
     do {
         if (vb::MsgBox(prompt, vb::vbOKCancel | vb::vbInformation, core::LoadResString(1011)) == vb::vbCancel)
             return false;
     } while (!CheckDiskInserted(file));
     vb::DoEvents();
-    showProgress();
+    core::ShowAnimateAgain();
     s.DiskNo += 1;
     return true;
 }
@@ -274,7 +263,7 @@ void ConcatSplitFile(const QString& archive, const QString& target, int pieces)
         const QString piece = pieceName(archive, k);
         if (!bringIntoDrive(archive, piece))
             return abandonJoin(target);
-        showProgress();
+        core::ShowAnimateAgain();
         const auto appended = onFloppy(archive, [&] { return AppendFileToTarget(piece); });
         if (!appended || !*appended)
             return abandonJoin(target);

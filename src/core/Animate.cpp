@@ -33,4 +33,16 @@ void AnimateForm::Form_Unload(int&)
 
 AnimateForm& Animate() { return vb::Forms::get<AnimateForm>(QStringLiteral("Animate")); }
 
+void HideAnimateWhileAsking()
+{
+    if (state().AnimateShown)
+        vb::ResumeNext([] { Animate().Hide(); });
+}
+
+void ShowAnimateAgain()
+{
+    if (state().AnimateShown)
+        vb::ResumeNext([] { Animate().Show(vb::vbModeless); });
+}
+
 } // namespace core

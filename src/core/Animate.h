@@ -27,4 +27,9 @@ private:
 
 AnimateForm& Animate();
 
+// While a floppy copy asks for a disk, the progress window (when it is loaded) steps aside
+// and comes back afterwards.
+void HideAnimateWhileAsking();
+void ShowAnimateAgain();
+
 } // namespace core

@@ -1,4 +1,5 @@
 // Starting the zip programs and the update program from the program folder.
+#include "support/Errors.h"
 #include "core/Shell.h"
 #include "platform/FileSystem.h"
 #include "platform/Process.h"
@@ -10,19 +11,12 @@
 namespace fs = platform::fs;
 namespace proc = platform::proc;
 
+using testsupport::errorOf;
+
 namespace {
 
 const QString kProgramFolder = QStringLiteral("C:\\Program Files\\Trelvo");
 
-int errorOf(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const vb::Error& e) {
-        return e.Number();
-    }
-    return 0;
-}
 
 class ShellTest : public testsupport::MachineTest {
 protected:

@@ -1,5 +1,6 @@
 // Floppy disks on the machine's shelf: FAT12 geometry, whole-cluster accounting and the
 // states a disk can be in.
+#include "support/Errors.h"
 #include "platform/FileSystem.h"
 #include "platform/SysError.h"
 #include "support/TempMachine.h"
@@ -8,18 +9,10 @@
 
 using namespace platform;
 using testsupport::MachineTest;
+using testsupport::errorOf;
 
 namespace {
 
-int errorOf(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const SysError& e) {
-        return e.code();
-    }
-    return 0;
-}
 
 void newDisk(const QString& name, const QString& size, bool formatted = true)
 {

@@ -1,6 +1,7 @@
 // Child processes of the machine: Windows command-line splitting, where a program is
 // found, which host behaviour runs for it, process ids and exit codes, and the detached
 // start of the update program.
+#include "support/Errors.h"
 #include "platform/FileSystem.h"
 #include "platform/Process.h"
 #include "platform/SysError.h"
@@ -11,18 +12,10 @@
 
 using namespace platform;
 using testsupport::MachineTest;
+using testsupport::errorOf;
 
 namespace {
 
-int errorOf(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const SysError& e) {
-        return e.code();
-    }
-    return 0;
-}
 
 // A behaviour that records what it was given and ends with a code of the test's choice.
 struct Probe {

@@ -1,5 +1,6 @@
 // Numbers, truth values and their texts: Str and Val as the files and lists write and
 // read them, and the C* conversions with their rounding, ranges and error numbers.
+#include "support/Errors.h"
 #include "vb/Conversions.h"
 #include "vb/Error.h"
 
@@ -9,18 +10,10 @@
 #include <gtest/gtest.h>
 
 using namespace vb;
+using testsupport::errorOf;
 
 namespace {
 
-int errorOf(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const Error& e) {
-        return e.Number();
-    }
-    return 0;
-}
 
 QString s(const char* text) { return QString::fromUtf8(text); }
 

@@ -1,5 +1,6 @@
 // Dates and times: the fixed clock, the time and date texts the settings store, Format
 // patterns, reading date and time texts back, and counting days.
+#include "support/Errors.h"
 #include "vb/DateTime.h"
 #include "vb/Error.h"
 
@@ -7,18 +8,10 @@
 #include <gtest/gtest.h>
 
 using namespace vb;
+using testsupport::errorOf;
 
 namespace {
 
-int errorOf(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const Error& e) {
-        return e.Number();
-    }
-    return 0;
-}
 
 QString s(const char* text) { return QString::fromUtf8(text); }
 

@@ -1,5 +1,6 @@
 // The file statements against the machine: listings, copies, deletions and open files,
 // with the error numbers the programs rely on.
+#include "support/Errors.h"
 #include "vb/Error.h"
 #include "vb/FileIO.h"
 #include "platform/FileSystem.h"
@@ -7,18 +8,10 @@
 
 using namespace vb;
 using testsupport::MachineTest;
+using testsupport::errorOf;
 
 namespace {
 
-int errorOf(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const Error& e) {
-        return e.Number();
-    }
-    return 0;
-}
 
 QStringList allOf(const QString& spec, int attrs)
 {

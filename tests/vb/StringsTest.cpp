@@ -1,4 +1,5 @@
 // The string functions with 1-based positions, their edge cases and error numbers.
+#include "support/Errors.h"
 #include "vb/Error.h"
 #include "vb/Strings.h"
 
@@ -6,18 +7,10 @@
 #include <gtest/gtest.h>
 
 using namespace vb;
+using testsupport::errorOf;
 
 namespace {
 
-int errorOf(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const Error& e) {
-        return e.Number();
-    }
-    return 0;
-}
 
 QString s(const char* text) { return QString::fromUtf8(text); }
 
