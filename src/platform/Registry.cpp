@@ -1,6 +1,7 @@
 #include "platform/Registry.h"
 #include "platform/AtomicFile.h"
 #include "platform/Cp1252.h"
+#include "platform/DialUp.h"
 #include "platform/Machine.h"
 #include "platform/WinPath.h"
 
@@ -309,6 +310,13 @@ long RegQueryValueEx(HKEY key, const QString& valueName, quint32* type, QByteArr
     if (!open)
         return ERROR_INVALID_HANDLE;
     const Registry::Value* v = machineRegistry().value(open->root, open->path, valueName);
+    // The dial-up state is the system's to keep, whatever the file says.
+    Registry::Value kept;
+    if (keyId(open->root, open->path) == keyId(HKEY_LOCAL_MACHINE, QStringLiteral("System\\CurrentControlSet\\Services\\RemoteAccess")) &&
+        winpath::sameName(valueName, QStringLiteral("Remote Connection"))) {
+        kept = {QStringLiteral("Remote Connection"), REG_BINARY, ras::RemoteConnectionValue()};
+        v = &kept;
+    }
     if (!v)
         return ERROR_FILE_NOT_FOUND;
     if (type)

@@ -3,6 +3,8 @@
 // read-only calls the programs make on it with the calling conventions they expect of
 // Windows: open a key (relative to a root or to a key already open), ask for a value's
 // type and size, then for its data, close the key. Nothing here writes the registry.
+// The value "Remote Connection" of the dial-up services' key follows the machine's
+// dial-up state (platform/DialUp.h) rather than the file.
 #include <QByteArray>
 #include <QHash>
 #include <QString>

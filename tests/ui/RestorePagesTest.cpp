@@ -224,7 +224,8 @@ TEST_F(RestorePagesTest, EverythingSavedComesBackThroughTheRestorePageAndTheRest
 TEST_F(RestorePagesTest, UserFilesAloneComeBackWithoutARestartAndTheWorkFolderGoes)
 {
     startWith({QStringLiteral("Win.ini")}, {}, {kLetter, kBudget});
-    saveSlot(main->Option3, QStringLiteral("Letters"));
+    // A used slot whose description merely contains the free-slot word.
+    saveSlot(main->Option3, QStringLiteral("Unavailable"));
     const QByteArray letter = fs::readAll(kLetter);
     const QByteArray winIni = fs::readAll(QStringLiteral("C:\\WINDOWS\\WIN.INI"));
     change(kLetter, "Dear Anna, never mind.");
@@ -233,7 +234,7 @@ TEST_F(RestorePagesTest, UserFilesAloneComeBackWithoutARestartAndTheWorkFolderGo
 
     clickTab(main->SSTab2, 1);
     pickRow(main->List2, 2);
-    ui->expect(kSure + QStringLiteral("Letters"), QStringLiteral("Yes"));
+    ui->expect(kSure + QStringLiteral("Unavailable"), QStringLiteral("Yes"));
     ui->onForm(QStringLiteral("RestoreReq"), [&](vb::Form&) {
         EXPECT_TRUE(req().Check9.Enabled());
         EXPECT_FALSE(req().Check1.Enabled());
@@ -294,15 +295,18 @@ TEST_F(RestorePagesTest, AnAutomaticSaveSlotIsRestoredFromTheAutoKeepFolderAndAN
     ASSERT_FALSE(automaticRow.contains(QStringLiteral("Not Saved")));
     clickTab(main->SSTab2, 1);
 
-    // A slot the automatic save has not filled cannot be restored, even were its button pressed.
+    // The two lists' picks exclude each other.
+    pickRow(main->List2, 1);
+    EXPECT_TRUE(main->Command4.Enabled());
     pickRow(main->List1, 0);
+    EXPECT_EQ(main->List2.ListIndex(), -1);
+    // A slot the automatic save has not filled cannot be restored, even were its button pressed.
     EXPECT_FALSE(main->Command4.Enabled());
     main->Command4.setEnabled(true);
     ui->expect(QStringLiteral("Configuration not available"), QStringLiteral("OK"));
     click(main->Command4);
     EXPECT_EQ(state().SaveFolder, kProgramFolder);
 
-    // The two lists' picks exclude each other.
     pickRow(main->List2, 1);
     EXPECT_EQ(main->List1.ListIndex(), -1);
     pickRow(main->List1, 1);
@@ -469,5 +473,22 @@ TEST_F(RestorePagesTest, WhileASaveOrARestoreRunsNeitherRestoreNorDeleteStarts)
     EXPECT_EQ(ui->shown().size(), boxes) << "neither asked anything";
     EXPECT_EQ(slotFiles(kProgramFolder, 1).size(), 3);
     EXPECT_EQ(state().ConfigDescription[0], QStringLiteral("Weekly"));
+    EXPECT_FALSE(req().Visible());
+}
+
+TEST_F(RestorePagesTest, AUsedSlotWhoseDescriptionIsGoneEndsTheProgramWithoutWritingTheSettings)
+{
+    startWith({QStringLiteral("Win.ini")}, {}, {});
+    saveSlot(main->Option1, QStringLiteral("Weekly"));
+    vb::Kill(kProgramFolder + QStringLiteral("Config1.ini"));
+    QTest::keyClick(main->Slider1.widget(), Qt::Key_End);   // a change the settings file has not seen
+    const QByteArray settingsBefore = tm.readC(QStringLiteral("Program Files/Trelvo/trelvo.ini"));
+
+    clickTab(main->SSTab2, 1);
+    pickRow(main->List2, 0);
+    ui->expect(kSure + QStringLiteral("Weekly"), QStringLiteral("Yes"));
+    ui->expect(QStringLiteral("A problem occured while reading a configuration file, Trelvo must be restarted."), QStringLiteral("OK"));
+    EXPECT_THROW(vb::runEventHandler([&] { main->Command4_Click(); }), ProcessEnded);
+    EXPECT_EQ(tm.readC(QStringLiteral("Program Files/Trelvo/trelvo.ini")), settingsBefore);
     EXPECT_FALSE(req().Visible());
 }

@@ -1,4 +1,4 @@
-#include "core/SysAnimate32.h"
+#include "vb/SysAnimate32.h"
 #include "platform/FileSystem.h"
 #include "resources/Clips.h"
 #include "vb/Animation.h"
@@ -6,7 +6,7 @@
 
 #include <QImageReader>
 
-namespace core {
+namespace vb {
 
 namespace {
 
@@ -37,14 +37,14 @@ SysAnimate32::~SysAnimate32() { Destroy(); }
 void SysAnimate32::createWindows(qint32 hWndParent, int left, int top, int width, int height)
 {
     Destroy();
-    vb::Form* parent = vb::Forms::fromHwnd(hWndParent);
+    Form* parent = Forms::fromHwnd(hWndParent);
     if (!parent)
         return;
     host_ = new QWidget(parent->window());
     host_->setObjectName(QStringLiteral("Static"));
     host_->setAttribute(Qt::WA_TranslucentBackground);
     host_->setGeometry(left, top, width, height);
-    animation_ = new vb::AnimationControl(host_);
+    animation_ = new AnimationControl(host_);
     animation_->setObjectName(QStringLiteral("SysAnimate32"));
     animation_->setGeometry(0, 0, width, height);
     host_->show();
@@ -87,4 +87,4 @@ void SysAnimate32::Destroy()
     delete host_;
 }
 
-} // namespace core
+} // namespace vb

@@ -1,9 +1,9 @@
-#include "core/Registry.h"
+#include "vb/Registry.h"
 #include "platform/Cp1252.h"
 
 #include <QtEndian>
 
-namespace core {
+namespace vb {
 
 namespace reg = platform::reg;
 
@@ -32,4 +32,4 @@ long QueryValueEx(reg::HKEY key, const QString& valueName, QVariant& value)
     return -1;
 }
 
-} // namespace core
+} // namespace vb
