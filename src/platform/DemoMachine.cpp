@@ -44,10 +44,14 @@ zip.exe=zip
 unzip32.exe=unzip
 skyfetch.exe=skyfetch
 rundll32.exe=dialer
+C:\Program Files\Trelvo\updates\*.exe=installer
 
 [Network]
 Online=1
 DialUp=0
+
+[Hosts]
+update.orvane.example=127.0.0.1:8398
 )";
 
 const char* const kRegistry = R"REG(REGEDIT4

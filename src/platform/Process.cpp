@@ -80,13 +80,23 @@ std::optional<QString> findProgram(QString name)
     return std::nullopt;
 }
 
+// A [Programs] key is a file name, or a full path whose last part may hold wildcards
+// ("C:\Program Files\Trelvo\updates\*.exe").
+bool programMatches(const QString& key, const QString& program)
+{
+    const qsizetype keySep = key.lastIndexOf(u'\\');
+    const qsizetype sep = program.lastIndexOf(u'\\');
+    if (keySep < 0)
+        return winpath::sameName(key, program.mid(sep + 1));
+    return winpath::sameName(key.left(keySep), program.left(sep)) && winpath::wildcardMatch(key.mid(keySep + 1), program.mid(sep + 1));
+}
+
 QString behaviourOf(const QString& program)
 {
-    const QString file = program.mid(program.lastIndexOf(u'\\') + 1);
     const Machine& m = Machine::current();
     const QString section = QStringLiteral("Programs");
     for (const QString& key : m.settingKeys(section))
-        if (winpath::sameName(key, file))
+        if (programMatches(key, program))
             return m.setting(section, key).trimmed().toLower();
     return {};
 }

@@ -37,7 +37,9 @@ struct Outcome {
 using Behaviour = std::function<Outcome(const Invocation&)>;
 
 // Installs the host behaviour that runs for a [Programs] entry naming `name`
-// ("zip", "unzip" and "skyfetch" are built in; "dialer" is left to the update program).
+// ("zip", "unzip" and "skyfetch" are built in; "dialer" and "installer" are left to the
+// update program). A [Programs] key names a program file, or a full path whose last part
+// may hold wildcards, for every program of one folder.
 void registerBehaviour(const QString& name, Behaviour fn);
 
 // Windows splitting: blanks and tabs separate, double quotes group, "" inside quotes is

@@ -1,5 +1,7 @@
 #include "rescue/Registration.h"
+#include "rescue/SelWiz.h"
 #include "rescue/Wizzard.h"
+#include "ui/Form1.h"
 #include "ui/Registration.h"
 #include "vb/Forms.h"
 
@@ -9,6 +11,8 @@ void registerWindows()
 {
     ui::registerWindows();
     vb::Forms::registerFactory(QStringLiteral("Wizzard"), [] { return new WizzardForm; });
+    vb::Forms::registerFactory(QStringLiteral("SelWiz"), [] { return new SelWizForm; });
+    ui::Form1Form::setRescueWizard(&Form1_Command18_Click);
 }
 
 } // namespace rescue

@@ -7,5 +7,6 @@
 namespace resources {
 
 std::optional<QString> appString(int number);        // trelvoapp
+std::optional<QString> updaterString(int number);    // skyfetch
 
 } // namespace resources

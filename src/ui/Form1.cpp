@@ -17,6 +17,7 @@
 #include "restore/RestoreReq.h"
 #include "ui/InstanceLock.h"
 #include "ui/Readme.h"
+#include "ui/UserFiles.h"
 #include "vb/FileIO.h"
 #include "vb/Forms.h"
 #include "vb/Screen.h"
@@ -37,6 +38,7 @@ namespace {
 
 bool g_starting = false;
 int g_programSetsSelection = 0;
+std::function<void()> g_rescueWizard;
 
 QString withBackslash(QString folder)
 {
@@ -229,6 +231,7 @@ void Form1Form::layOut()
     Label28.Move(2280, 735, 420, 255);
     Text3.Move(2700, 690, 600, 330);
     Label29.Move(3420, 735, 600, 255);
+    Text3.setLocked(true);   // the days come from the question its click asks
     Frame13.Move(4380, 60, 4140, 1680);
     Slider1.Move(240, 360, 3660, 450);
     Slider1.setMin(0);
@@ -336,10 +339,17 @@ void Form1Form::connectEvents()
     for (vb::CheckBox* box : {&Check1, &Check2, &Check3, &Check4, &Check5, &Check6, &Check7, &Check8, &Check9, &Check10,
                               &Check12, &Check13, &Check14, &Check15, &Check16, &Check17})
         connect(box, &vb::CheckBox::Click, this, &Form1Form::Check_Click);
+    connect(&Command20, &vb::CommandButton::Click, this, &Form1Form::Command20_Click);
+    connect(&Command21, &vb::CommandButton::Click, this, &Form1Form::Command21_Click);
+    connect(&Command11, &vb::CommandButton::Click, this, &Form1Form::Command11_Click);
     connect(&Command14, &vb::CommandButton::Click, this, &Form1Form::Command14_Click);
+
+    connect(&Command18, &vb::CommandButton::Click, this, &Form1Form::Command18_Click);
+    connect(&Combo1, &vb::ComboBox::Click, this, &backup::Form1_Combo1_Click);
+    connect(&Text3, &vb::TextBox::Click, this, &Form1Form::Text3_Click);
     connect(&Slider1, &vb::Slider::Click, this, &Form1Form::Slider1_Click);
     connect(&Slider1, &vb::Slider::Change, this, &Form1Form::Slider1_Click);
-    connect(&Combo1, &vb::ComboBox::Click, this, &backup::Form1_Combo1_Click);
+    connect(&Command26, &vb::CommandButton::Click, this, &Form1Form::Command26_Click);
     connect(&Command28, &vb::CommandButton::Click, this, &Form1Form::Command28_Click);
 }
 
@@ -497,6 +507,10 @@ void Form1Form::setPagesEnabled(bool enabled)
 {
     for (vb::Frame* page : {&frmSave, &frmRestore, &frmOptions, &frmTools, &frmNance})
         page->widget()->setEnabled(enabled);
+    // The user-file window and the search dialog hold the rest of what the save reads.
+    for (const QString& name : {QStringLiteral("UserFiles"), QStringLiteral("AddUser")})
+        if (vb::Forms::isLoaded(name))
+            core::Win(name).setEnabled(enabled);
 }
 
 void Form1Form::Command19_Click()
@@ -693,13 +707,58 @@ void Form1Form::Check_Click()
     core::state().SettingsSaved = false;
 }
 
+void Form1Form::Command20_Click() { setSystemFileBoxes(1); }
+void Form1Form::Command21_Click() { setSystemFileBoxes(0); }
+
+void Form1Form::setSystemFileBoxes(int value)
+{
+    // A box whose value changes reports the change through its own handler.
+    for (vb::CheckBox* box : {&Check2, &Check3, &Check4, &Check5, &Check6, &Check7, &Check8, &Check9, &Check10, &Check12,
+                              &Check13, &Check14, &Check15, &Check16, &Check17})
+        if (box->Enabled())
+            box->setValue(value);
+    core::state().SettingsSaved = false;
+}
+
+void Form1Form::Command11_Click()
+{
+    UserFilesForm& userFiles = UserFiles();
+    if (userFiles.WindowState() == vb::vbMinimized)
+        userFiles.setWindowState(vb::vbNormal);
+    userFiles.Show();
+}
+
 void Form1Form::Command14_Click() { core::SaveSettings(); }
+
+void Form1Form::setRescueWizard(std::function<void()> start) { g_rescueWizard = std::move(start); }
+
+void Form1Form::Command18_Click()
+{
+    if (g_rescueWizard)
+        g_rescueWizard();
+}
+
+void Form1Form::Text3_Click()
+{
+    // Straight to "User defined": the question comes at once, and Cancel keeps the
+    // interval the box showed.
+    if (Combo1.ListIndex() == 4)
+        backup::Form1_Combo1_Click();
+    else
+        Combo1.setListIndex(4);
+}
 
 void Form1Form::Slider1_Click()
 {
     if (ProgramSetsSelection::active())
         return;
     core::state().Compression = QString::number(Slider1.Value());
+}
+
+void Form1Form::Command26_Click()
+{
+    Slider1.setValue(1);
+    core::state().Compression = QStringLiteral("1");
 }
 
 void Form1Form::Command28_Click() { core::ShellProgram(QStringLiteral("skyfetch.exe")); }

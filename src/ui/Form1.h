@@ -9,6 +9,8 @@
 // window cannot be closed.
 #include "vb/Form.h"
 
+#include <functional>
+
 namespace ui {
 
 class Form1Form : public vb::Form {
@@ -168,11 +170,25 @@ public:
     // the folder its description records, and frees the slot.
     void Command13_Click();
 
-    // Options and Tools pages. Check_Click is the handler of each of the sixteen boxes.
+    // Options page. Check_Click is the handler of each of the sixteen boxes.
     void Check_Click();
+    // All and None: the enabled system-file boxes ticked or unticked (the Start menu stays).
+    void Command20_Click();
+    void Command21_Click();
+    void Command11_Click();   // the user-file window, not modal
     void Command14_Click();
+
+    // Tools page.
+    void Command18_Click();   // the rescue disk wizard
+    // The days box: asks for the days of a user-defined interval.
+    void Text3_Click();
     void Slider1_Click();
+    void Command26_Click();   // the default compression level
     void Command28_Click();
+
+    // The rescue disk wizard belongs to the layer above; it hands in what the wizard button
+    // starts when it registers its windows.
+    static void setRescueWizard(std::function<void()> start);
 
     // A save or a restore is running.
     bool Busy() const;
@@ -186,6 +202,7 @@ private:
     void connectEvents();
     void ChooseSlot(int slot);
     void ShowPage(int tab);
+    void setSystemFileBoxes(int value);
     void setPagesEnabled(bool enabled);
 };
 

@@ -59,8 +59,8 @@ inline const QList<SystemFile> kSystemFiles = {
 
 // What a save put into the slot's archives.
 struct Saved {
-    QStringList systemBoxes;   // boxes of kSystemFiles whose files are staged and packed
-    QStringList userFiles;     // the user-file list
+    QStringList systemBoxes = {};   // boxes of kSystemFiles whose files are staged and packed
+    QStringList userFiles = {};     // the user-file list
     bool startMenu = false, addressBook = false, favorites = false, cookies = false, mail = false;
     bool netscapeBookmark = false, netscapeCookies = false, netscapeMail = false;
 

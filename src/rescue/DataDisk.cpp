@@ -1,0 +1,139 @@
+// Rescue disk No. 2, the data disk: what the DOS restore module needs once the boot disk
+// has started it, and the rescue archive, spread over further floppies when it does not
+// fit. The update renews only the archive of an existing data disk.
+#include "backup/FloppySpan.h"
+#include "core/Messages.h"
+#include "core/ProgramState.h"
+#include "rescue/RescueDisks.h"
+#include "rescue/SelWiz.h"
+#include "rescue/Wizzard.h"
+#include "vb/Error.h"
+#include "vb/Conversions.h"
+#include "vb/FileIO.h"
+#include "vb/Screen.h"
+#include "vb/UiServices.h"
+
+namespace rescue {
+
+namespace {
+
+QString RescueArchive() { return core::ProgramFolder() + QStringLiteral("\\Configd.tva"); }
+
+QString CongratulationsEnd() { return QStringLiteral("\r\r") + Text(1075) + u'\r' + Text(1076); }
+
+// Copies the rescue archive onto the floppy in the drive and the further ones it needs.
+// True when all of it arrived; the archive in the program folder is then gone.
+bool CopyRescueArchive(const QString& floppyRoot)
+{
+    core::ProgramState& s = core::state();
+    QString prompt = DiskChangePrompt(s.DiskNo);
+    s.SplitTargetPath = floppyRoot;
+    const bool copied = backup::CopyArchiveToDisk(RescueArchive(), QStringLiteral("a:\\"), prompt);
+    s.SplitTargetPath.clear();
+    return copied;
+}
+
+} // namespace
+
+void WizzardForm::MakeDataDisk()
+{
+    core::ProgramState& s = core::state();
+    fileInHand_.clear();
+    try {
+        backup::LabelDisk(QStringLiteral("a:\\"), QStringLiteral("Data#1"));
+        Command1.setVisible(false);
+        Command2.setVisible(false);
+        Command3.setEnabled(false);
+        Command4.setEnabled(false);
+        Command5.setVisible(false);
+        Label3.setVisible(false);
+
+        ShowStatus(Text(1096), QStringLiteral("AUTOEXEC.BAT"));
+        WriteTextFile(QStringLiteral("a:\\Autoexec.bat"), AutoexecLines());
+        ShowStatus(Text(1095), QStringLiteral("COMMAND.COM"));
+        vb::FileCopy(s.SystemPath + QStringLiteral("\\command.com"), QStringLiteral("a:\\command.com"));
+        core::MakeProgramFolderCurrent();
+        const QString folder = core::ProgramFolder();
+        ShowStatus(Text(1095), QStringLiteral("RESCDOS.EXE"));
+        vb::FileCopy(folder + QStringLiteral("\\RescDos.exe"), QStringLiteral("A:\\RescDos.exe"));
+        ShowStatus(Text(1095), QStringLiteral("trelvo.INI"));
+        vb::FileCopy(folder + QStringLiteral("\\trelvo.ini"), QStringLiteral("a:\\trelvo.ini"));
+        Refres();
+        fileInHand_ = QStringLiteral("Unzip.exe");
+        Label2.setCaption(Text(1095) + fileInHand_);
+        vb::FileCopy(folder + QStringLiteral("\\Unzip.exe"), QStringLiteral("a:\\Unzip.exe"));
+        Refres();
+        ShowStatus(Text(1095), Text(1118));
+        if (!CopyRescueArchive(QStringLiteral("A:\\"))) {
+            ReportUnfinishedDisk();
+            return;
+        }
+
+        ProgressBar4.setValue(ProgressBar4.Max());
+        Label1.setCaption(Text(1097));
+        Label2.setCaption({});
+        Command3.setCaption(u'&' + Text(1517));
+        Command1.setEnabled(false);
+        Refres();
+        vb::MsgBox(Text(1072) + vb::Str(s.DiskNo), vb::vbOKOnly);
+        vb::MsgBox(Text(1073) + u'\r' + Text(1074) + CongratulationsEnd(), vb::vbOKOnly);
+        Command3.setEnabled(true);
+        Command4.setEnabled(true);
+    } catch (const vb::Error& e) {
+        EndOnCriticalError(e, fileInHand_);
+    }
+}
+
+void WizzardForm::UpDateDataDisk()
+{
+    core::ProgramState& s = core::state();
+    fileInHand_.clear();
+
+    // A data disk is known by its archive, whole or in pieces; its label is not looked at.
+    QString archive;
+    try {
+        archive = vb::Dir(QStringLiteral("a:\\Configd.tva"));
+        if (archive.isEmpty())
+            archive = vb::Dir(QStringLiteral("a:\\Configd.tv1"));
+    } catch (const vb::Error&) {
+        vb::MsgBox(Text(1070) + QStringLiteral("\r\r") + Text(1071), vb::vbCritical | vb::vbOKOnly, Text(1011));
+        return;
+    }
+    if (archive.isEmpty()) {
+        const QString prompt = Text(1142) + u'\r' + Text(1143) + QStringLiteral("\r\r") + Text(1149);
+        if (vb::MsgBox(prompt, vb::vbRetryCancel | vb::vbCritical | vb::vbDefaultButton2, Text(1005)) == vb::vbRetry)
+            UpDateDataDisk();
+        ReturnToPage1();
+        return;
+    }
+
+    try {
+        SelWiz().Show(vb::vbModal);
+        Command1.setEnabled(false);
+        Command2.setEnabled(false);
+        Label2.setVisible(true);
+        Label2.setCaption(Text(1095) + Text(1118) + Text(1019));
+        Label2.Refresh();
+        vb::Kill(QStringLiteral("a:\\Configd.tv?"));
+        fileInHand_ = QStringLiteral("Configd.tva");
+        s.DiskNo = 2;
+        if (!CopyRescueArchive(QStringLiteral("a:\\"))) {
+            ReportUnfinishedDisk();
+            return;
+        }
+
+        vb::DoEvents();
+        Label1.setCaption(Text(1146));
+        Command3.setCaption(u'&' + Text(1517));
+        Command1.setEnabled(false);
+        Refresh();
+        vb::MsgBox(Text(1073) + u'\r' + Text(1147) + CongratulationsEnd(), vb::vbOKOnly);
+        Label2.setCaption({});
+        Command3.setEnabled(true);
+        Command4.setEnabled(true);
+    } catch (const vb::Error& e) {
+        EndOnCriticalError(e, fileInHand_);
+    }
+}
+
+} // namespace rescue

@@ -1,0 +1,59 @@
+#include "rescue/RescueDisks.h"
+#include "core/IniValues.h"
+#include "core/Messages.h"
+#include "vb/Conversions.h"
+#include "vb/Error.h"
+#include "vb/FileIO.h"
+#include "vb/UiServices.h"
+
+namespace rescue {
+
+QString Text(int number) { return core::LoadResString(number); }
+
+QStringList AutoexecLines()
+{
+    QStringList lines;
+    for (const int number : {1159, 1160, 1161, 1162, 1163, 1164, 1163, 1165, 1160})
+        lines << Text(number);
+    lines << QStringLiteral("a:\\RescDos.exe");
+    return lines;
+}
+
+void WriteTextFile(const QString& path, const QStringList& lines)
+{
+    const int file = vb::FreeFile();
+    vb::Open(path, vb::OpenMode::Output, file);
+    try {
+        for (const QString& line : lines)
+            vb::Print(file, line);
+    } catch (const vb::Error&) {
+        vb::ResumeNext([&] { vb::Close(file); });
+        throw;
+    }
+    vb::Close(file);
+}
+
+QString DiskChangePrompt(int diskNo)
+{
+    return Text(1062) + vb::Str(diskNo) + Text(1063) + vb::Str(diskNo) + QStringLiteral("\r\r") + Text(1195) +
+           vb::Str(diskNo + 1) + Text(1196);
+}
+
+void EndOnCriticalError(const vb::Error& error, const QString& fileInHand)
+{
+    const QString notFunctional = QStringLiteral("\r\r") + fileInHand + QStringLiteral("\r\r") + Text(1065);
+    QString reason;
+    switch (error.Number()) {
+    case 53: reason = Text(1064) + notFunctional; break;
+    case 58: reason = Text(1066) + notFunctional; break;
+    case 61: reason = Text(1067) + notFunctional + QStringLiteral("\r\r") + Text(1182); break;
+    // Any other failure (a write-protected disk, a disk taken out) is told in its own words:
+    // the program ends and the floppy is half written.
+    default: reason = vb::ErrorText(error.Number()) + notFunctional; break;
+    }
+    vb::MsgBox(reason, vb::vbCritical | vb::vbOKOnly, Text(1005));
+    core::ErrorLog(error.Number(), fileInHand + QStringLiteral(" BootDisk critical"));
+    vb::End();
+}
+
+} // namespace rescue

@@ -1,0 +1,210 @@
+// Rescue disk No. 2: its files and the rescue archive, whole or spread over a further
+// floppy; the update of an existing data disk; and what happens when the archive or a
+// source does not make it.
+#include "rescue/SelWiz.h"
+#include "vb/Forms.h"
+#include "backup/FloppyTesting.h"
+#include "RescueTesting.h"
+
+using namespace rescuetest;
+using core::state;
+
+namespace {
+
+const QString kCongratulations = QStringLiteral("Congratulations!\rYour Rescue Disks were successfully created!\r\r"
+                                                "Please store your Rescue Disks in a safe place \r"
+                                                "and update them frequently to ensure maximum protection.");
+const QString kUpdated = QStringLiteral("Congratulations!\rYour Rescue Disk was successfully updated!\r\r"
+                                        "Please store your Rescue Disks in a safe place \r"
+                                        "and update them frequently to ensure maximum protection.");
+const QString kNotFunctional = QStringLiteral("Your Rescue Disk is probably not functional. Please contact Technical Support.");
+
+class DataDiskTest : public RescueTest {
+protected:
+    // Where the wizard stands after the boot disk: disk 2 asked for, the rescue archive
+    // built, a blank floppy in the drive.
+    QByteArray afterBootDisk()
+    {
+        rescue::SelWiz().Show(vb::vbModal);
+        state().DiskNo = 2;
+        blankDisk(QStringLiteral("data"));
+        insert(QStringLiteral("data"));
+        return programFile(QStringLiteral("Configd.tva"));
+    }
+    QByteArray programFile(const QString& name) const { return tm.readC(QStringLiteral("Program Files/Trelvo/") + name); }
+    // A SYSTEM.DAT that does not compress and makes the archive larger than one floppy.
+    void largeSystemDat() const { tm.writeC(QStringLiteral("WINDOWS/SYSTEM.DAT"), backuptest::randomBytes(1600000, 7)); }
+
+    // A data disk as an earlier run left it, in the drive, page 2 of the update shown.
+    void oldDataDisk(const QList<QPair<QString, QByteArray>>& files)
+    {
+        backuptest::makeDisk(QStringLiteral("old"), files, QStringLiteral("1.44M"), QStringLiteral("DATA#1"));
+        wizard().Option2.setValue(true);
+        wizard().Command2.setValue(true);
+        ASSERT_TRUE(wizard().Command1.Enabled());
+    }
+    static QString pageOneText()
+    {
+        return QStringLiteral("The Trelvo Rescue Disk Wizard will help you create a bootable Rescue Disk, containing important "
+                              "System Files.With this Boot Disk");
+    }
+};
+
+} // namespace
+
+TEST_F(DataDiskTest, AnArchiveThatFitsGoesWholeOntoTheDataDisk)
+{
+    const QByteArray archive = afterBootDisk();
+    ASSERT_FALSE(archive.isEmpty());
+    ui->expect(QStringLiteral("Please remove the floppy disk now and label it Trelvo RESCUE DISK NO. 2"), QStringLiteral("OK"));
+    ui->expect(QStringLiteral("Your Rescue Disks were successfully created!"), QStringLiteral("OK"));
+
+    wizard().MakeDataDisk();
+
+    const QString disk = QStringLiteral("data");
+    EXPECT_EQ(label(disk), QStringLiteral("DATA#1"));
+    EXPECT_EQ(filesOn(disk), (QStringList{QStringLiteral("Autoexec.bat"), QStringLiteral("command.com"), QStringLiteral("Configd.tva"),
+                                          QStringLiteral("RescDos.exe"), QStringLiteral("trelvo.ini"), QStringLiteral("Unzip.exe")}));
+    EXPECT_EQ(onDisk(disk, QStringLiteral("AUTOEXEC.BAT")), kAutoexec);
+    EXPECT_EQ(onDisk(disk, QStringLiteral("COMMAND.COM")), tm.readC(QStringLiteral("WINDOWS/COMMAND.COM")));
+    for (const char* file : {"RESCDOS.EXE", "trelvo.ini", "Unzip.exe"})
+        EXPECT_EQ(onDisk(disk, QString::fromLatin1(file)), programFile(QString::fromLatin1(file))) << file;
+    EXPECT_EQ(onDisk(disk, QStringLiteral("CONFIGD.TVA")), archive);
+    EXPECT_FALSE(fs::exists(kArchive));
+
+    EXPECT_EQ(boxTexts(), (QStringList{QStringLiteral("Please remove the floppy disk now and label it Trelvo RESCUE DISK NO. 2"),
+                                       kCongratulations}));
+    EXPECT_EQ(state().DiskNo, 2);
+    EXPECT_TRUE(state().SplitTargetPath.isEmpty());
+    // The set is finished: only Exit and Help lead on.
+    EXPECT_EQ(wizard().ProgressBar4.Value(), 130);
+    EXPECT_EQ(wizard().Label1.Caption(), QStringLiteral("The creation of the Rescue Disks is finished!"));
+    EXPECT_EQ(wizard().Command3.Caption(), QStringLiteral("&Exit"));
+    EXPECT_TRUE(wizard().Command3.Enabled() && wizard().Command4.Enabled());
+    EXPECT_FALSE(wizard().Command1.Visible() || wizard().Command2.Visible());
+    EXPECT_TRUE(errorLog().isEmpty());
+}
+
+TEST_F(DataDiskTest, ALargerArchiveGoesOnInPiecesOntoAFloppyLabelledData2)
+{
+    largeSystemDat();
+    const QByteArray archive = afterBootDisk();
+    ASSERT_GT(archive.size(), 1457664);
+    blankDisk(QStringLiteral("third"));
+    ui->expect(QStringLiteral("Please remove Disk No. 2 now and label it TRELVO RESCUE DISK NO. 2  Please insert Disk No. 3 now!"),
+               QStringLiteral("OK"), [] { insert(QStringLiteral("third")); });
+    ui->expect(QStringLiteral("Please remove the floppy disk now and label it Trelvo RESCUE DISK NO. 3"), QStringLiteral("OK"));
+    ui->expect(QStringLiteral("Your Rescue Disks were successfully created!"), QStringLiteral("OK"));
+
+    wizard().MakeDataDisk();
+
+    EXPECT_TRUE(filesOn(QStringLiteral("data")).contains(QStringLiteral("Configd.tv1")));
+    EXPECT_FALSE(filesOn(QStringLiteral("data")).contains(QStringLiteral("Configd.tva")));
+    EXPECT_EQ(filesOn(QStringLiteral("third")), QStringList{QStringLiteral("Configd.tv2")});
+    EXPECT_EQ(label(QStringLiteral("data")), QStringLiteral("DATA#1"));
+    EXPECT_EQ(label(QStringLiteral("third")), QStringLiteral("DATA#2"));
+    EXPECT_EQ(onDisk(QStringLiteral("data"), QStringLiteral("Configd.tv1")) + onDisk(QStringLiteral("third"), QStringLiteral("Configd.tv2")),
+              archive);
+    EXPECT_EQ(state().DiskNo, 3);
+    EXPECT_FALSE(fs::exists(kArchive));
+}
+
+TEST_F(DataDiskTest, AnArchiveThatDoesNotArriveIsNotReportedAsSuccess)
+{
+    largeSystemDat();
+    afterBootDisk();
+    ui->expect(QStringLiteral("Please insert Disk No. 3 now!"), QStringLiteral("Cancel"));
+    ui->expect(kNotFunctional, QStringLiteral("OK"));
+
+    wizard().MakeDataDisk();
+
+    EXPECT_EQ(boxTexts().last(), kNotFunctional);
+    EXPECT_EQ(wizard().Label1.Caption(), kNotFunctional);
+    EXPECT_EQ(wizard().Command3.Caption(), QStringLiteral("&Exit"));
+    EXPECT_TRUE(wizard().Command3.Enabled() && wizard().Command4.Enabled());
+    // The archive stays in the program folder; nothing pretends it is on the floppies.
+    EXPECT_TRUE(fs::exists(kArchive));
+}
+
+TEST_F(DataDiskTest, AMissingUnzipIsReportedByNameAndEndsTheProgram)
+{
+    afterBootDisk();
+    fs::removeFile(kProgramFolder + QStringLiteral("\\Unzip.exe"));
+    ui->expect(QStringLiteral("File not found!  Unzip.exe  Your Rescue Disk is probably not functional"), QStringLiteral("OK"));
+
+    EXPECT_THROW(wizard().MakeDataDisk(), testsupport::ProcessEnded);
+
+    EXPECT_EQ(errorLog(), (QList<LogLine>{{QStringLiteral("File not found"), QStringLiteral("Unzip.exe BootDisk critical")}}));
+    EXPECT_TRUE(filesOn(QStringLiteral("data")).contains(QStringLiteral("trelvo.ini")));
+}
+
+TEST_F(DataDiskTest, AnUpdateReplacesEveryPieceOfTheOldArchiveAndNothingElse)
+{
+    oldDataDisk({{QStringLiteral("Autoexec.bat"), "old autoexec"},
+                 {QStringLiteral("RescDos.exe"), "old module"},
+                 {QStringLiteral("Configd.tv1"), "old piece 1"},
+                 {QStringLiteral("Configd.tv2"), "old piece 2"}});
+    ui->expect(QStringLiteral("Your Rescue Disk was successfully updated!"), QStringLiteral("OK"));
+
+    wizard().Command2.setValue(true);
+
+    EXPECT_EQ(boxTexts(), QStringList{kUpdated});
+    EXPECT_EQ(filesOn(QStringLiteral("old")),
+              (QStringList{QStringLiteral("Autoexec.bat"), QStringLiteral("Configd.tva"), QStringLiteral("RescDos.exe")}));
+    EXPECT_EQ(archiveEntries(machine().diskFolder(QStringLiteral("old")) + QStringLiteral("/Configd.tva")).size(), 14);
+    EXPECT_EQ(onDisk(QStringLiteral("old"), QStringLiteral("Autoexec.bat")), QByteArray("old autoexec"));
+    EXPECT_EQ(label(QStringLiteral("old")), QStringLiteral("DATA#1"));
+    EXPECT_FALSE(fs::exists(kArchive));
+    EXPECT_EQ(state().DiskNo, 2);
+
+    EXPECT_EQ(wizard().Label1.Caption(), QStringLiteral("Updating of the Rescue Disk is finished!"));
+    EXPECT_EQ(wizard().Command3.Caption(), QStringLiteral("&Exit"));
+    EXPECT_FALSE(wizard().Command1.Enabled() || wizard().Command2.Enabled());
+    EXPECT_TRUE(wizard().Label2.Caption().isEmpty());
+}
+
+TEST_F(DataDiskTest, AnUpdateRefusesAFloppyWithoutArchiveUntilRetryFindsOne)
+{
+    oldDataDisk({{QStringLiteral("LETTER.TXT"), "not a data disk"}});
+    backuptest::makeDisk(QStringLiteral("right"), {{QStringLiteral("Configd.tva"), "old archive"}});
+    insert(QStringLiteral("old"));
+    const QString notRescueDisk = QStringLiteral("The disk in the disk drive (A:) is not [RESCUE DISK NO.2]");
+
+    // Cancel: back to page 1, nothing written.
+    ui->expect(notRescueDisk, QStringLiteral("Cancel"));
+    wizard().BootDiskDone = true;
+    wizard().Command2.setValue(true);
+    EXPECT_EQ(ui->shown().last().buttons, (QStringList{QStringLiteral("Retry"), QStringLiteral("Cancel")}));
+    EXPECT_EQ(ui->shown().last().title, QStringLiteral("Warning!"));
+    EXPECT_TRUE(wizard().Label1.Caption().startsWith(pageOneText()));
+    EXPECT_FALSE(wizard().Command1.Enabled());
+    EXPECT_TRUE(wizard().Option1.Visible() && wizard().Option2.Visible());
+    EXPECT_FALSE(wizard().BootDiskDone);
+    EXPECT_EQ(filesOn(QStringLiteral("old")), QStringList{QStringLiteral("LETTER.TXT")});
+
+    // Retry with the right floppy: the update runs, and the wizard is back on page 1 after it.
+    wizard().Command2.setValue(true);
+    ui->expect(notRescueDisk, QStringLiteral("Retry"), [] { insert(QStringLiteral("right")); });
+    ui->expect(QStringLiteral("Your Rescue Disk was successfully updated!"), QStringLiteral("OK"));
+    wizard().Command2.setValue(true);
+    EXPECT_EQ(archiveEntries(machine().diskFolder(QStringLiteral("right")) + QStringLiteral("/Configd.tva")).size(), 14);
+    EXPECT_TRUE(wizard().Label1.Caption().startsWith(pageOneText()));
+    EXPECT_EQ(wizard().Command3.Caption(), QStringLiteral("&Exit"));
+    EXPECT_FALSE(wizard().Command2.Enabled());
+}
+
+TEST_F(DataDiskTest, AnUpdateWithTheDriveEmptySaysSoAndStaysOnPageTwo)
+{
+    oldDataDisk({});
+    machine().ejectDisk();
+    ui->expect(QStringLiteral("No disk inserted or the disk isn't formatted!  Please use the 'Formatting...' button"),
+               QStringLiteral("OK"));
+
+    wizard().Command2.setValue(true);
+
+    EXPECT_EQ(ui->shown().size(), 1);
+    EXPECT_EQ(ui->shown().first().title, QStringLiteral("Message"));
+    EXPECT_TRUE(wizard().Command1.Enabled());
+    EXPECT_TRUE(wizard().Command2.Enabled());
+    EXPECT_FALSE(fs::exists(kArchive));
+}

@@ -1,0 +1,207 @@
+// The search by file type: the dialog AddUser with what UserFiles.ini remembers, the walk of
+// the search window over a folder tree, the question at its end, and stopping it.
+#include "UiTesting.h"
+#include "core/IniValues.h"
+#include "ui/AddUser.h"
+#include "ui/UserFiles.h"
+#include "vb/Conversions.h"
+#include "vb/FileIO.h"
+#include "vb/Forms.h"
+
+#include <QComboBox>
+#include <QTimer>
+
+using uitest::click;
+
+namespace {
+
+const QString kSearchIni = QStringLiteral("C:\\Program Files\\Trelvo\\UserFiles.ini");
+
+class FileSearchTest : public uitest::ProgramTest {
+protected:
+    void SetUp() override
+    {
+        ProgramTest::SetUp();
+        writeSettings({});
+        start();
+        userFiles = &ui::UserFiles();
+        uitest::clickTab(ui::Form1().SSTab2, 2);
+        click(ui::Form1().Command11);
+    }
+
+    // The user-file window's Search... button; the dialog it brings.
+    ui::AddUserForm& openSearch()
+    {
+        click(userFiles->Command5);
+        return ui::AddUser();
+    }
+    static void typeInto(vb::ComboBox& box, const QString& text)
+    {
+        static_cast<QComboBox*>(box.widget())->clearEditText();
+        QTest::keyClicks(box.widget(), text);
+    }
+    // C:\Docs with matches of *.txt on three levels, a folder whose name matches, a hidden
+    // match and a file of another type.
+    void makeTree()
+    {
+        for (const char* file : {"Docs/a.txt", "Docs/x.doc", "Docs/h.txt", "Docs/Sub/b.TXT", "Docs/Sub/Deeper/c.txt",
+                                 "Docs/foo.txt/d.txt"})
+            tm.writeC(QString::fromLatin1(file), "x");
+        vb::SetAttr(QStringLiteral("C:\\Docs\\h.txt"), vb::vbHidden);
+    }
+    QStringList userEntries() const
+    {
+        QStringList out;
+        for (int i = 0; i < userFiles->List1.ListCount(); ++i)
+            out << userFiles->List1.List(i);
+        return out;
+    }
+    static QString searchSetting(const QString& key)
+    {
+        return core::ReadIni(QStringLiteral("AddUserSettings"), key, kSearchIni);
+    }
+
+    ui::UserFilesForm* userFiles = nullptr;
+};
+
+} // namespace
+
+TEST_F(FileSearchTest, TheDialogOffersWhatUserFilesIniRemembersAndBrowseAddsAFolderOnce)
+{
+    writeProgramFile("UserFiles.ini",
+                     "[AddUserSettings]\nFiletypes0=*.doc\nFiletypes1=*.ini\nFiletypes2=\nFiletypes3=*.lost\n"
+                     "FilePath0=C:\\Letters\\\nSubDirs=1\n");
+    ui::AddUserForm& dialog = openSearch();
+    EXPECT_TRUE(dialog.Visible());
+    EXPECT_EQ(userFiles->WindowState(), vb::vbMinimized);
+    EXPECT_EQ(dialog.Caption(), "Search user-defined Files");
+    EXPECT_EQ(dialog.HelpContextID(), 2030);
+    EXPECT_EQ(dialog.Combo1.ListCount(), 2);   // the list ends at the first empty entry
+    EXPECT_EQ(dialog.Combo1.List(1), "*.ini");
+    EXPECT_EQ(dialog.Combo2.List(0), "C:\\Letters\\");
+    EXPECT_EQ(dialog.Check1.Value(), 1);
+
+    ui->expectFolder(QStringLiteral("Select Source Folder"), QStringLiteral("C:\\WINDOWS"));
+    ui->expectFolder(QStringLiteral("Select Source Folder"), QStringLiteral("c:\\windows\\"));
+    click(dialog.Command2);
+    click(dialog.Command2);
+    EXPECT_EQ(dialog.Combo2.ListCount(), 2);
+    EXPECT_EQ(dialog.Combo2.List(1), "C:\\WINDOWS\\");
+    EXPECT_EQ(dialog.Combo2.ListIndex(), 1);
+
+    // Cancel keeps the dialog loaded, with its lists, and brings the user-file window back.
+    click(dialog.Command3);
+    EXPECT_FALSE(dialog.Visible());
+    EXPECT_TRUE(vb::Forms::isLoaded(QStringLiteral("AddUser")));
+    EXPECT_EQ(userFiles->WindowState(), vb::vbNormal);
+    EXPECT_EQ(openSearch().Combo2.ListCount(), 2);
+}
+
+TEST_F(FileSearchTest, ASearchWithSubfoldersFindsEveryMatchOnceAndYesAddsThemToTheList)
+{
+    makeTree();
+    writeProgramFile("trelvo.usr", " 1\r\nc:\\autoexec.bat\r\n\r\n");
+    userFiles->Command2_Click();
+    click(ui::Form1().Command11);
+    ui::AddUserForm& dialog = openSearch();
+    typeInto(dialog.Combo1, QStringLiteral("txt"));
+    typeInto(dialog.Combo2, QStringLiteral("c:\\docs"));
+    click(dialog.Check1);
+
+    QStringList shownWhileSearching;
+    ui->expect(QStringLiteral("Trelvo has found"), QStringLiteral("Yes"), [&] {
+        ui::frmDrvScanForm& search = ui::frmDrvScan();
+        for (int i = 0; i < search.List1.ListCount(); ++i)
+            shownWhileSearching << search.List1.List(i);
+        EXPECT_FALSE(ui::Form1().Enabled());   // nothing else starts meanwhile
+    });
+    click(dialog.Command1);
+
+    // Pre-order, subfolders in the order of the listing; the folder foo.txt is walked, not found.
+    const QStringList found = {"C:\\Docs\\a.txt", "C:\\Docs\\h.txt", "C:\\Docs\\foo.txt\\d.txt", "C:\\Docs\\Sub\\b.TXT",
+                               "C:\\Docs\\Sub\\Deeper\\c.txt"};
+    EXPECT_EQ(shownWhileSearching, found);
+    ASSERT_EQ(ui->shown().size(), 1);
+    EXPECT_EQ(ui->shown()[0].prompt,
+              "Trelvo has found  5 *.txt files.\r\rWould you like to add them to the userfile list?");
+    EXPECT_EQ(ui->shown()[0].title, "Search Results");
+    EXPECT_EQ(ui->beeps(), 1);
+
+    QStringList expected = {"c:\\autoexec.bat"};
+    for (const QString& path : found)
+        expected << path.toLower();
+    EXPECT_EQ(userEntries(), expected);
+    EXPECT_EQ(programFile("trelvo.usr").split(QStringLiteral("\r\n")).mid(0, 7),
+              QStringList{" 6"} + expected);
+    EXPECT_EQ(userFiles->Frame8.Caption(), "User-defined Files - Total Files:  6");
+
+    // The typed type joined the list and was remembered; the typed folder got its "\".
+    EXPECT_EQ(searchSetting("Filetypes0"), "*.txt");
+    EXPECT_EQ(searchSetting("FilePath0"), "");
+    EXPECT_EQ(searchSetting("SubDirs"), "1");
+    EXPECT_FALSE(vb::Forms::isLoaded(QStringLiteral("frmDrvScan")));
+    EXPECT_FALSE(vb::Forms::isLoaded(QStringLiteral("AddUser")));
+    EXPECT_EQ(userFiles->WindowState(), vb::vbNormal);
+    EXPECT_TRUE(ui::Form1().Enabled());
+}
+
+TEST_F(FileSearchTest, WithoutSubfoldersOnlyTheStartFolderIsSearchedAndNoAddsNothing)
+{
+    makeTree();
+    ui::AddUserForm& dialog = openSearch();
+    typeInto(dialog.Combo1, QStringLiteral(".TXT"));
+    typeInto(dialog.Combo2, QStringLiteral("C:\\Docs"));
+    ui->expect(QStringLiteral("Trelvo has found  2 *.TXT files."), QStringLiteral("No"), [&] {
+        EXPECT_EQ(dialog.Combo2.Text(), "C:\\Docs\\");
+    });
+    click(dialog.Command1);
+    EXPECT_TRUE(userEntries().isEmpty());
+    EXPECT_EQ(programFile("trelvo.usr"), " 0\r\n\r\n");   // written all the same
+    EXPECT_EQ(searchSetting("Filetypes0"), "*.TXT");
+    EXPECT_EQ(searchSetting("SubDirs"), "0");
+}
+
+TEST_F(FileSearchTest, EscStopsTheWalkAndTheQuestionTellsWhatWasFoundSoFar)
+{
+    constexpr int kFolders = 1500;
+    for (int i = 0; i < kFolders; ++i)
+        tm.writeC(QStringLiteral("Big/F%1/match%1.log").arg(i, 4, 10, QLatin1Char('0')), "x");
+    ui::AddUserForm& dialog = openSearch();
+    typeInto(dialog.Combo1, QStringLiteral("log"));
+    typeInto(dialog.Combo2, QStringLiteral("C:\\Big\\"));
+    click(dialog.Check1);
+
+    // The user presses Esc as soon as the first files show.
+    QTimer user;
+    int foundWhenStopped = -1;
+    QObject::connect(&user, &QTimer::timeout, [&] {
+        if (!vb::Forms::isLoaded(QStringLiteral("frmDrvScan")) || foundWhenStopped != -1)
+            return;
+        ui::frmDrvScanForm& search = ui::frmDrvScan();
+        if (search.List1.ListCount() > 0) {
+            foundWhenStopped = search.List1.ListCount();
+            QTest::keyClick(search.window(), Qt::Key_Escape);
+        }
+    });
+    user.start(0);
+    int reported = -1;
+    ui->expect(QStringLiteral("Trelvo has found"), QStringLiteral("No"), [&] { reported = ui::frmDrvScan().List1.ListCount(); });
+    click(dialog.Command1);
+
+    ASSERT_GT(foundWhenStopped, 0);
+    EXPECT_EQ(reported, foundWhenStopped);
+    EXPECT_LT(reported, kFolders);
+    EXPECT_TRUE(ui->shown()[0].prompt.startsWith(QStringLiteral("Trelvo has found ") + vb::Str(reported) + " *.log files."));
+    EXPECT_TRUE(userEntries().isEmpty());
+}
+
+TEST_F(FileSearchTest, WithoutAFileTypeNothingIsSearched)
+{
+    ui::AddUserForm& dialog = openSearch();
+    typeInto(dialog.Combo2, QStringLiteral("C:\\"));
+    ui->expect(QStringLiteral("Please indicate a file type (Extension)"), QStringLiteral("OK"));
+    click(dialog.Command1);
+    EXPECT_EQ(ui->shown().size(), 1);
+    EXPECT_FALSE(programFileExists("trelvo.usr"));
+    EXPECT_EQ(searchSetting("SubDirs"), "0");   // remembered by OK before the search
+}

@@ -1,0 +1,144 @@
+#include "UpdateServer.h"
+
+#include <QElapsedTimer>
+#include <QMutexLocker>
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace testsupport {
+
+namespace {
+
+bool waitReadable(int fd, int ms)
+{
+    pollfd p{fd, POLLIN, 0};
+    return ::poll(&p, 1, ms) > 0;
+}
+
+void sendAll(int fd, const QByteArray& bytes)
+{
+    qsizetype sent = 0;
+    while (sent < bytes.size()) {
+        const ssize_t n = ::send(fd, bytes.constData() + sent, size_t(bytes.size() - sent), MSG_NOSIGNAL);
+        if (n <= 0)
+            return;
+        sent += n;
+    }
+}
+
+QByteArray reason(int status)
+{
+    switch (status) {
+    case 200: return "OK";
+    case 404: return "Not Found";
+    case 500: return "Internal Server Error";
+    default: return "Status";
+    }
+}
+
+} // namespace
+
+UpdateServer::UpdateServer()
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    addr.sin_port = 0;
+    socklen_t len = sizeof addr;
+    if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || ::listen(fd, 8) != 0 ||
+        ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) != 0)
+        qFatal("test server: cannot listen on 127.0.0.1");
+    port_ = ntohs(addr.sin_port);
+    listener_ = fd;
+    thread_ = std::thread([this] {
+        run();
+        ::close(listener_);
+    });
+}
+
+UpdateServer::~UpdateServer()
+{
+    stop_ = true;
+    thread_.join();
+}
+
+void UpdateServer::serve(const QString& path, Reply reply)
+{
+    QMutexLocker lock(&mutex_);
+    replies_.insert(path, std::move(reply));
+}
+
+void UpdateServer::remove(const QString& path)
+{
+    QMutexLocker lock(&mutex_);
+    replies_.remove(path);
+}
+
+QStringList UpdateServer::requests() const
+{
+    QMutexLocker lock(&mutex_);
+    return requests_;
+}
+
+QStringList UpdateServer::userAgents() const
+{
+    QMutexLocker lock(&mutex_);
+    return agents_;
+}
+
+UpdateServer::Reply UpdateServer::replyFor(const QString& path) const
+{
+    QMutexLocker lock(&mutex_);
+    return replies_.value(path, Reply{404, "<html><body>Not Found</body></html>"});
+}
+
+void UpdateServer::run()
+{
+    QElapsedTimer life;
+    life.start();
+    int served = 0;
+    while (!stop_ && served < kMaxRequests && life.elapsed() < kLifetimeMs) {
+        if (!waitReadable(listener_, 50))
+            continue;
+        const int client = ::accept(listener_, nullptr, nullptr);
+        if (client < 0)
+            continue;
+        ++served;
+        QByteArray request;
+        while (!request.contains("\r\n\r\n") && waitReadable(client, 5000)) {
+            char chunk[1024];
+            const ssize_t n = ::recv(client, chunk, sizeof chunk, 0);
+            if (n <= 0)
+                break;
+            request.append(chunk, n);
+        }
+        const QList<QByteArray> lines = request.split('\n');
+        const QList<QByteArray> first = lines.value(0).trimmed().split(' ');
+        const QString path = QString::fromLatin1(first.value(1));
+        QString agent;
+        for (const QByteArray& line : lines)
+            if (line.toLower().startsWith("user-agent:"))
+                agent = QString::fromLatin1(line.mid(11).trimmed());
+        {
+            QMutexLocker lock(&mutex_);
+            requests_ << path;
+            agents_ << agent;
+        }
+        const Reply reply = replyFor(path);
+        const QByteArray body = reply.breakAfter < 0 ? reply.body : reply.body.left(reply.breakAfter);
+        sendAll(client, "HTTP/1.1 " + QByteArray::number(reply.status) + ' ' + reason(reply.status) +
+                            "\r\nContent-Type: application/octet-stream\r\nContent-Length: " +
+                            QByteArray::number(reply.body.size()) + "\r\nConnection: close\r\n\r\n" + body);
+        QElapsedTimer stall;
+        stall.start();
+        while (!stop_ && stall.elapsed() < reply.stallMs)
+            ::usleep(10000);
+        ::close(client);
+    }
+}
+
+} // namespace testsupport

@@ -1,0 +1,217 @@
+// The update wizard driven headless through its steps against a real server on 127.0.0.1.
+#include "WebUpdateTesting.h"
+#include "webupdate/Messages.h"
+#include "webupdate/frmSkyfetch.h"
+
+#include <QFile>
+
+using testsupport::ProcessEnded;
+using testsupport::UpdateServer;
+using webupdate::CR;
+using webupdate::LoadResString;
+using webupdate::state;
+
+namespace {
+
+const QString kExitQuestion = QStringLiteral("Would you like to close Internet Connection now?");
+const QString kCannotConnect = QStringLiteral("Skyfetch cannot connect to the URL");
+const QString kCorrupted = QStringLiteral("The downloaded file may be corrupted.");
+
+QByteArray bytes(int size)
+{
+    QByteArray b;
+    for (int i = 0; i < size; ++i)
+        b += char('A' + i % 26);
+    return b;
+}
+
+class WizardTest : public testsupport::WebUpdateTest {
+protected:
+    // A dial-up connection is up, so that no dialler runs; the way out asks about it.
+    void SetUp() override
+    {
+        WebUpdateTest::SetUp();
+        dialledUp();
+    }
+    webupdate::frmSkyfetchForm& wizard() { return webupdate::frmSkyfetch(); }
+    void next()
+    {
+        ASSERT_TRUE(wizard().Command1.Enabled());
+        wizard().Command1.setValue(true);
+    }
+    // The press ends the program.
+    void nextEnds()
+    {
+        ASSERT_TRUE(wizard().Command1.Enabled());
+        EXPECT_THROW(wizard().Command1.setValue(true), ProcessEnded);
+    }
+    void expectExit(const char* answer = "No") { ui->expect(kExitQuestion, QString::fromLatin1(answer)); }
+    void serveUpdate(const QByteArray& list, const QByteArray& file = {})
+    {
+        server.serve(kListPath, list);
+        server.serve(kBase + QStringLiteral("setup.exe"), file);
+    }
+    static QString offerUnder(const QString& shown, const QString& text1, const QString& text2)
+    {
+        return shown + CR + CR + CR + LoadResString(1018) + CR + CR + text1 + CR + CR + text2 + CR + CR + LoadResString(1028);
+    }
+    static QString listFetched()
+    {
+        return LoadResString(1046) + CR + CR + LoadResString(1049) + CR + CR + LoadResString(1051);
+    }
+};
+
+} // namespace
+
+TEST_F(WizardTest, TheWelcomeNamesTheInstalledVersionInAWindowLaidOutInTwips)
+{
+    auto& w = wizard();
+    EXPECT_EQ(w.Caption(), QStringLiteral("Skyfetch"));
+    EXPECT_EQ(w.Label1.Caption(), QStringLiteral("Welcome to Skyfetch.\r\rSkyfetch will check if there are\rany updates available for "
+                                                 "Trelvo 98.\rYou are currently running Version: 2\r\rClick 'Next' to access our "
+                                                 "webserver\rand check for an updated version."));
+    EXPECT_EQ(w.Command1.Caption(), QStringLiteral("Next >"));
+    EXPECT_EQ(w.Command2.Caption(), QStringLiteral("Cancel"));
+    EXPECT_TRUE(w.Command2.Default());
+    EXPECT_EQ(w.Label3.Caption(), QStringLiteral("Version 2.0"));
+    EXPECT_EQ(w.HelpContextID(), 3000);
+    EXPECT_EQ(w.sbrMain.Text(), QStringLiteral("Ready"));
+    EXPECT_EQ((QList<int>{w.Frame1.Left(), w.Frame1.Top(), w.Frame1.Width(), w.Frame1.Height()}), (QList<int>{1920, 120, 5055, 3420}));
+    EXPECT_EQ((QList<int>{w.Command1.Left(), w.Command1.Top(), w.Command1.Width(), w.Command1.Height()}),
+              (QList<int>{3240, 4185, 1095, 375}));
+    // The list's holder lies below what the window shows, above its status bar the buttons.
+    w.Show();
+    EXPECT_GE(w.Text1.Top(), w.ScaleHeight());
+    EXPECT_GE(w.sbrMain.Top(), w.Command1.Top() + w.Command1.Height());
+
+    w.Command3.setValue(true);
+    EXPECT_TRUE(ui->notices().contains(QStringLiteral("help: C:\\Program Files\\Trelvo\\trelvo.HLP>Sub, topic 3000")));
+}
+
+TEST_F(WizardTest, AnUpdateIsOfferedDownloadedCheckedAndStarted)
+{
+    const QByteArray installer = bytes(5000);
+    serveUpdate("2;5;New features;setup.exe;Improvements;5000\r\nsecond line is ignored", installer);
+
+    next();
+    auto& w = wizard();
+    EXPECT_EQ(w.Label1.Caption(), offerUnder(listFetched(), QStringLiteral("New features"), QStringLiteral("Improvements")));
+    EXPECT_TRUE(w.Command1.Default());
+    EXPECT_FALSE(w.Command2.Default());
+    EXPECT_EQ(state().gsInstallDir, QStringLiteral("C:\\Program Files\\Trelvo\\updates\\"));
+    EXPECT_FALSE(QFile::exists(updates(QStringLiteral("skyfetch.txt"))));   // read and deleted
+    EXPECT_TRUE(ui->shown().isEmpty());                                      // no dialler
+
+    next();
+    const QString file = QStringLiteral("C:\\Program Files\\Trelvo\\updates\\setup.exe");
+    EXPECT_EQ(w.Label1.Caption(), LoadResString(1030) + CR + CR + file + CR + CR + LoadResString(1031) + CR + CR + LoadResString(1032));
+    EXPECT_EQ(state().glDownloadedSize, 5000);
+    QFile saved(updates(QStringLiteral("setup.exe")));
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_EQ(saved.readAll(), installer);
+    EXPECT_EQ(server.requests(), (QStringList{kListPath, kBase + QStringLiteral("setup.exe")}));
+
+    ui->expect(QStringLiteral("Setup has finished installing setup.exe."), QStringLiteral("OK"));
+    expectExit();
+    nextEnds();
+    EXPECT_EQ(tm.machine().setting(QStringLiteral("Setup"), QStringLiteral("LastRun")), file);
+}
+
+TEST_F(WizardTest, TheInstalledVersionIsNotOfferedAgain)
+{
+    serveUpdate("2;0;Same;setup.exe;Same;10");
+    ui->expect(QStringLiteral("Information No updates are currently available. Your version is up-to-date."), QStringLiteral("OK"));
+    expectExit();
+    nextEnds();
+    EXPECT_EQ(server.requests(), QStringList{kListPath});
+}
+
+TEST_F(WizardTest, AnEmptyListIsReportedAndRetryFetchesItAgainIntoTheSameFolder)
+{
+    server.serve(kListPath, QByteArray());
+    ui->expect(QStringLiteral("Connection failed ") + kCannotConnect, QStringLiteral("Retry"));
+    ui->expect(QStringLiteral("Information ") + kCannotConnect, QStringLiteral("Retry"),
+               [&] { serveUpdate("2;1;Fixes;setup.exe;More fixes;10"); });
+    next();
+    EXPECT_EQ(server.requests(), (QStringList{kListPath, kListPath}));
+    EXPECT_EQ(state().gsInstallDir, QStringLiteral("C:\\Program Files\\Trelvo\\updates\\"));
+    EXPECT_EQ(state().gsNewMinor, QStringLiteral("1"));
+    EXPECT_TRUE(wizard().Label1.Caption().endsWith(LoadResString(1028)));
+
+    expectExit();
+    EXPECT_THROW(wizard().Command2.setValue(true), ProcessEnded);
+}
+
+TEST_F(WizardTest, AMissingListEndsTheProgramWhenTheUserCancels)
+{
+    ui->expect(QStringLiteral("Connection failed ") + kCannotConnect, QStringLiteral("Cancel"));
+    expectExit();
+    nextEnds();
+    EXPECT_EQ(server.requests(), QStringList{kListPath});
+}
+
+TEST_F(WizardTest, AReplyThatIsNoListIsRefusedAndNothingIsDownloaded)
+{
+    server.serve(kListPath, QByteArray("<html><body>Under construction</body></html>"));
+    ui->expect(QStringLiteral("Information ") + kCannotConnect, QStringLiteral("Retry"),
+               [&] { server.serve(kListPath, QByteArray("3;0;Next;..\\..\\WINDOWS\\WIN.INI;Release;8")); });
+    ui->expect(QStringLiteral("Information ") + kCannotConnect, QStringLiteral("Cancel"));
+    expectExit();
+    const QByteArray winIni = tm.readC(QStringLiteral("WINDOWS/WIN.INI"));
+    nextEnds();
+    EXPECT_EQ(server.requests(), (QStringList{kListPath, kListPath}));
+    EXPECT_EQ(tm.readC(QStringLiteral("WINDOWS/WIN.INI")), winIni);
+    EXPECT_TRUE(state().gsNewMajor.isEmpty());
+}
+
+TEST_F(WizardTest, ADownloadOfTheWrongLengthIsReportedAndLeftInPlace)
+{
+    serveUpdate("2;1;a;setup.exe;b;500", bytes(499));
+    next();
+    ui->expect(kCorrupted, QStringLiteral("OK"));
+    expectExit();
+    nextEnds();
+    EXPECT_EQ(QFile(updates(QStringLiteral("setup.exe"))).size(), 499);
+    EXPECT_TRUE(tm.machine().setting(QStringLiteral("Setup"), QStringLiteral("LastRun")).isEmpty());
+}
+
+TEST_F(WizardTest, ADownloadThatBreaksOffNeverPassesItsCheck)
+{
+    serveUpdate("2;1;a;setup.exe;b;5000");
+    server.serve(kBase + QStringLiteral("setup.exe"), UpdateServer::Reply{200, bytes(5000), 1200});
+    next();
+    ui->expect(kCorrupted, QStringLiteral("OK"));
+    expectExit();
+    nextEnds();
+    EXPECT_EQ(state().gsLastError, QStringLiteral("The connection with the server has been terminated."));
+    EXPECT_EQ(QFile(updates(QStringLiteral("setup.exe"))).size(), 1200);
+}
+
+TEST_F(WizardTest, AnOfflineMachineDialsFirstAndHangsUpOnTheWayOut)
+{
+    setNetwork("DialUp", QStringLiteral("0"));
+    setNetwork("Online", QStringLiteral("0"));
+    serveUpdate("2;0;Same;setup.exe;Same;10");
+    ui->expect(QStringLiteral("Connect To Connect to Home Dial-Up"), QStringLiteral("Connect"));
+    ui->expect(QStringLiteral("No updates are currently available."), QStringLiteral("OK"));
+    expectExit("Yes");
+    nextEnds();
+    EXPECT_EQ(server.requests(), QStringList{kListPath});
+    EXPECT_FALSE(dialUpIsUp());
+}
+
+TEST_F(WizardTest, AddressPartsAndThePlaceOfTheWindow)
+{
+    auto& w = wizard();
+    EXPECT_EQ(w.FileNameURL(QStringLiteral("http://host/skf/version2/englisch/skyfetch.txt  ")), QStringLiteral("skyfetch.txt"));
+    EXPECT_EQ(w.FileNameURL(QStringLiteral("setup.exe  ")), QStringLiteral("setup.exe"));
+    EXPECT_EQ(w.FilePathURL(QStringLiteral("  http://host/skf/a.txt ")), QStringLiteral("http://host/skf/"));
+    EXPECT_EQ(w.FilePathURL(QStringLiteral("setup.exe")), QString());
+
+    EXPECT_NEAR(w.Left(), (vb::Screen::Width() - w.Width()) / 2, vb::TwipsPerPixel);   // to the pixel
+    vb::Form wide(QStringLiteral("Wide"));
+    wide.setClientSize(vb::Screen::Width() + 3000, 1500);
+    w.CenterForm(wide);
+    EXPECT_EQ(wide.Left(), 0);
+    EXPECT_NEAR(wide.Top(), (vb::Screen::Height() - wide.Height()) / 2, vb::TwipsPerPixel);
+}
