@@ -3,6 +3,7 @@
 // probed, the slots read), archives made as the save makes them (the real zip, run with
 // the save's own command lines), the choice in the restore-choice window, and the files
 // of drive C: taken as a whole to compare before and after.
+#include "support/DriveState.h"
 #include "core/Exit.h"
 #include "core/IniValues.h"
 #include "core/Messages.h"
@@ -76,12 +77,7 @@ struct Saved {
     }
 };
 
-// A file of the machine as the comparison sees it.
-struct FileState {
-    QByteArray bytes;
-    quint32 attrs = 0;
-    bool operator==(const FileState&) const = default;
-};
+using testsupport::FileState;
 
 class RestoreTest : public testsupport::MachineTest {
 protected:
@@ -225,22 +221,7 @@ protected:
     }
     static quint32 attrs(const QString& win) { return fs::attributes(win); }
 
-    // Every file of drive C: but the program's own folder and the temporary folder.
-    QMap<QString, FileState> driveC() const
-    {
-        QMap<QString, FileState> files;
-        const QString root = tm.hostC(QString());
-        QDirIterator it(root, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
-        while (it.hasNext()) {
-            const QString rel = it.next().mid(root.size());
-            if (rel.startsWith(QStringLiteral("Program Files/Trelvo/"), Qt::CaseInsensitive) ||
-                rel.startsWith(QStringLiteral("WINDOWS/TEMP/"), Qt::CaseInsensitive))
-                continue;
-            const QString win = QStringLiteral("C:\\") + QString(rel).replace(u'/', u'\\');
-            files.insert(rel, {fs::readAll(win), fs::attributes(win)});
-        }
-        return files;
-    }
+    QMap<QString, testsupport::FileState> driveC() const { return testsupport::driveCFiles(tm); }
 
     QStringList errorLog() const
     {

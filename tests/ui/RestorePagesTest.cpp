@@ -3,6 +3,7 @@
 // restore-choice window and the restart; user files alone come back without a restart; an
 // automatic save's slot is restored from the AutoKeep folder; No and Cancel change nothing;
 // Delete removes a slot's files and frees the slot; nothing starts while an operation runs.
+#include "support/DriveState.h"
 #include "UiTesting.h"
 #include "catalogue/ConfigItems.h"
 #include "core/IniValues.h"
@@ -45,12 +46,7 @@ const QStringList kAllSystemItems = {"Autoexec.bat", "Config.sys", "Control.ini"
                                      "DrvSpace.ini", "DrvSpace.bin", "StartMenue", "DblSpace.bin"};
 const QStringList kAllUserData = {"NSCBookmark", "MSEFavorites", "MSEAdressbook", "MSECookies", "MSEMail", "NSCCookies", "NSCMail"};
 
-// A file of the machine as the comparison sees it.
-struct FileState {
-    QByteArray bytes;
-    quint32 attrs = 0;
-    bool operator==(const FileState&) const = default;
-};
+using testsupport::FileState;
 
 class RestorePagesTest : public uitest::ProgramTest {
 protected:
@@ -103,22 +99,7 @@ protected:
         fs::writeAll(file, bytes);
     }
 
-    // Every file of drive C: but the program's own folder and the temporary folder.
-    QMap<QString, FileState> driveC() const
-    {
-        QMap<QString, FileState> files;
-        const QString root = tm.hostC(QString());
-        QDirIterator it(root, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
-        while (it.hasNext()) {
-            const QString rel = it.next().mid(root.size());
-            if (rel.startsWith(QStringLiteral("Program Files/Trelvo/"), Qt::CaseInsensitive) ||
-                rel.startsWith(QStringLiteral("WINDOWS/TEMP/"), Qt::CaseInsensitive))
-                continue;
-            const QString win = QStringLiteral("C:\\") + QString(rel).replace(u'/', u'\\');
-            files.insert(rel, {fs::readAll(win), fs::attributes(win)});
-        }
-        return files;
-    }
+    QMap<QString, testsupport::FileState> driveC() const { return testsupport::driveCFiles(tm); }
 
     QString settings(const char* section, const char* key) const
     {
