@@ -6,6 +6,7 @@
 #include "core/Messages.h"
 #include "core/PathUtils.h"
 #include "core/ProgramState.h"
+#include "core/Settings.h"
 #include "core/Windows.h"
 #include "vb/Conversions.h"
 #include "vb/Error.h"
@@ -81,7 +82,9 @@ void LoadCINI()
     try {
         core::MakeProgramFolderCurrent();
         const QString n = QString::number(s.SelectedConfig + 1);
-        const bool automatic = vb::InStr(s.SaveFolder, QStringLiteral("AutoKeep")) > 0;
+        // An automatic-save slot is read while SaveFolder is the program's own AutoKeep
+        // folder; a folder of the user's that merely has the word in its name is none.
+        const bool automatic = core::IsAutoKeepFolder(s.SaveFolder);
         s.ConfigIniPath = core::ProgramFolder() + (automatic ? QStringLiteral("\\AutoKeep\\Config") : QStringLiteral("\\Config")) +
                           n + QStringLiteral(".ini");
         const QString file = s.ConfigIniPath;

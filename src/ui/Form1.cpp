@@ -678,7 +678,10 @@ void Form1Form::Command13_Click()
     // From here on a step that fails is passed over: the slot is freed in any case.
     vb::ResumeNext(core::MakeProgramFolderCurrent);
     const QString n = QString::number(DeleteConfig + 1);
-    s.ConfigIniPath = core::ProgramFolder() + QStringLiteral("\\Config") + n + QStringLiteral(".ini");
+    // The description of an automatic-save slot lies in the program's own AutoKeep folder;
+    // a save folder of the user's that merely has the word in its name is no such folder.
+    s.ConfigIniPath = (core::IsAutoKeepFolder(s.SaveFolder) ? core::AutoKeepFolder() : core::ProgramFolder() + u'\\') +
+                      QStringLiteral("Config") + n + QStringLiteral(".ini");
     // The folder the description records; without one, names stand in the program folder.
     QString folder = core::ReadIni(QStringLiteral("SystemFiles"), QStringLiteral("SaveFolder"), s.ConfigIniPath);
     if (!folder.isEmpty())

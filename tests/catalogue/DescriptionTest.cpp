@@ -294,7 +294,7 @@ TEST_F(LoadCINITest, ASaveOntoFloppiesBringsItsPieceCounts)
     EXPECT_EQ(s.DiskRestoreFolder, "");
 }
 
-TEST_F(LoadCINITest, AutoKeepInExactCaseMeansTheAutomaticSaveFolderAndKeepsTheMainSlotsName)
+TEST_F(LoadCINITest, OnlyTheProgramsOwnAutoKeepFolderMeansAnAutomaticSlotAndItKeepsTheMainSlotsName)
 {
     DescriptionFile d;
     d.name = "AutoKeep #2";
@@ -303,24 +303,34 @@ TEST_F(LoadCINITest, AutoKeepInExactCaseMeansTheAutomaticSaveFolderAndKeepsTheMa
     writeLines(kProgram + "AutoKeep/Config2.ini", d.lines());
     writeLines(kProgram + "AutoKeep/Config2.usr", {" 0", ""});
     d.name = "Main two";
+    d.saveFolder = "C:\\AutoKeep Backups\\";
     d.saved = {"System.dat"};
     writeDescription("Config2.ini", d);
     writeList("Config2.usr", {" 0", ""});
     core::ProgramState& s = core::state();
     s.SelectedConfig = 1;
 
-    s.SaveFolder = "C:\\Program Files\\Trelvo\\AutoKeep\\";
-    LoadCINI();
-    EXPECT_EQ(s.ConfigIniPath, "C:\\Program Files\\Trelvo\\AutoKeep\\Config2.ini");
-    EXPECT_EQ(held(), QStringList({"Check8"}));
-    EXPECT_EQ(s.ConfigDescription[1], "Slot 2");
+    // The program's AutoKeep folder, in whatever case the path is written.
+    for (const char* folder : {"C:\\Program Files\\Trelvo\\AutoKeep\\", "c:\\PROGRAM FILES\\trelvo\\autokeep"}) {
+        s.SaveFolder = folder;
+        LoadCINI();
+        EXPECT_EQ(s.ConfigIniPath, "C:\\Program Files\\Trelvo\\AutoKeep\\Config2.ini") << folder;
+        EXPECT_EQ(held(), QStringList({"Check8"})) << folder;
+        EXPECT_EQ(s.ConfigDescription[1], "Slot 2");
+    }
 
-    // In other case it is just a folder: the program folder's description is read.
-    s.SaveFolder = "C:\\AUTOKEEP\\";
-    LoadCINI();
-    EXPECT_EQ(s.ConfigIniPath, "C:\\Program Files\\Trelvo\\Config2.ini");
-    EXPECT_EQ(held(), QStringList({"Check6"}));
-    EXPECT_EQ(s.ConfigDescription[1], "Main two");
+    // A folder of the user's with the word in its path is no automatic slot: the program
+    // folder's description is read, also when that folder is the current save folder.
+    for (const char* folder : {"C:\\AutoKeep Backups\\", "C:\\Program Files\\Trelvo\\AutoKeep\\Old\\", "C:\\AUTOKEEP\\"}) {
+        s.SaveFolder = folder;
+        s.ConfigDescription[1] = "Slot 2";
+        LoadCINI();
+        EXPECT_EQ(s.ConfigIniPath, "C:\\Program Files\\Trelvo\\Config2.ini") << folder;
+        EXPECT_EQ(held(), QStringList({"Check6"})) << folder;
+        EXPECT_EQ(s.ConfigDescription[1], "Main two");
+        EXPECT_EQ(s.SaveFolder, "C:\\AutoKeep Backups\\");
+        EXPECT_EQ(s.LoadResult, 0.0f);
+    }
 }
 
 TEST_F(LoadCINITest, AMissingListFileAsksAndNoGivesUp)

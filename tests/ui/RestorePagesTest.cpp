@@ -2,7 +2,8 @@
 // page and changed behind the program's back comes back through the Restore page, the
 // restore-choice window and the restart; user files alone come back without a restart; an
 // automatic save's slot is restored from the AutoKeep folder; No and Cancel change nothing;
-// Delete removes a slot's files and frees the slot; nothing starts while an operation runs.
+// Delete removes a slot's files and frees the slot; a save folder that merely has "AutoKeep" in its
+// name is an ordinary folder for both; nothing starts while an operation runs.
 #include "support/DriveState.h"
 #include "UiTesting.h"
 #include "catalogue/ConfigItems.h"
@@ -472,4 +473,42 @@ TEST_F(RestorePagesTest, AUsedSlotWhoseDescriptionIsGoneEndsTheProgramWithoutWri
     EXPECT_THROW(vb::runEventHandler([&] { main->Command4_Click(); }), ProcessEnded);
     EXPECT_EQ(tm.readC(QStringLiteral("Program Files/Trelvo/trelvo.ini")), settingsBefore);
     EXPECT_FALSE(req().Visible());
+}
+
+TEST_F(RestorePagesTest, ASaveFolderWithAutoKeepInItsNameIsAnOrdinaryFolderForRestoreAndDelete)
+{
+    const QString folder = QStringLiteral("C:\\AutoKeep Backups\\");
+    startWith({QStringLiteral("Win.ini")}, {}, {kLetter});
+    chooseSaveFolder(folder);
+    saveSlot(main->Option1, QStringLiteral("Weekly"));
+    ASSERT_EQ(slotFiles(folder, 1), (QStringList{"Config1.ini", "Config1.usr", "Conf1.tva", "Conf1us.tva"}));
+    // The automatic save's own slot #1, which neither the restore nor the delete of slot 1 reads.
+    vb::MkDir(kAutoKeep.chopped(1));
+    fs::writeAll(kAutoKeep + QStringLiteral("Config1.ini"), "[SystemFiles]\r\nSaveFolder=C:\\Program Files\\Trelvo\\AutoKeep\\\r\n");
+    const QByteArray letter = fs::readAll(kLetter);
+    change(kLetter, "Dear Anna, never mind.");
+
+    clickTab(main->SSTab2, 1);
+    pickRow(main->List2, 0);
+    ui->expect(kSure + QStringLiteral("Weekly"), QStringLiteral("Yes"));
+    ui->onForm(QStringLiteral("RestoreReq"), [&](vb::Form&) {
+        EXPECT_EQ(state().SaveFolder, folder);
+        EXPECT_TRUE(req().Check9.Enabled());
+        clickTab(req().SSTab1, 1);
+        pickRow(req().List1, 0);
+        click(req().Command1);
+    });
+    ui->expect(kRestored, QStringLiteral("OK"));
+    click(main->Command4);
+    EXPECT_EQ(fs::readAll(kLetter), letter);
+    EXPECT_EQ(state().SaveFolder, folder);
+    EXPECT_TRUE(errorLog().isEmpty()) << errorLog().join(u'\n').toStdString();
+
+    clickTab(main->SSTab2, 4);
+    pickRow(main->List3, 0);
+    ui->expect(QStringLiteral("Are you sure you wish to delete Weekly"), QStringLiteral("Yes"));
+    click(main->Command13);
+    EXPECT_EQ(slotFiles(folder, 1), QStringList());
+    EXPECT_TRUE(fs::exists(kAutoKeep + QStringLiteral("Config1.ini")));
+    EXPECT_EQ(settings("Settings", "Config1"), QStringLiteral("available"));
 }
