@@ -17,6 +17,8 @@
 #include "vb/Screen.h"
 #include "vb/UiServices.h"
 
+#include <QRegularExpression>
+
 namespace backup {
 
 namespace {
@@ -25,6 +27,16 @@ constexpr qint32 kChunk = 64512;
 
 // The user gave the split up after a failure (Abort or Ignore).
 struct SplitAbandoned {};
+
+// The label the disk now in the drive should carry but could not take when it came in (a
+// write-protected disk): it is written once a file of the archive could be written there.
+QString g_labelOwed;
+
+void labelIfOwed(const QString& root)
+{
+    if (!g_labelOwed.isEmpty() && LabelDisk(root, g_labelOwed))
+        g_labelOwed.clear();
+}
 
 QString stageLabel(int stage)
 {
@@ -97,7 +109,7 @@ bool changeDisk(QString& prompt)
             break;
         vb::MsgBox(core::LoadResString(1067), vb::vbExclamation | vb::vbOKOnly);
     }
-    LabelDisk(root, label);
+    g_labelOwed = LabelDisk(root, label) ? QString() : label;
     s.DiskNo += 1;
     vb::DoEvents();
     core::ShowAnimateAgain();
@@ -131,6 +143,25 @@ bool LabelDisk(const QString& root, const QString& label)
     } catch (const platform::SysError&) {
         return false;
     }
+}
+
+void RemoveArchiveParts(const QString& target, const QString& keep)
+{
+    const qsizetype sep = qMax(target.lastIndexOf(u'\\'), target.lastIndexOf(u':'));
+    const QString folder = target.left(sep + 1);
+    const QString name = target.mid(sep + 1);
+    const QString kept = keep.mid(qMax(keep.lastIndexOf(u'\\'), keep.lastIndexOf(u':')) + 1);
+    const QRegularExpression part(u'^' + QRegularExpression::escape(name.chopped(1)) + u'(' +
+                                      QRegularExpression::escape(name.right(1)) + QStringLiteral("|[0-9]+)$"),
+                                  QRegularExpression::CaseInsensitiveOption);
+    QStringList names;
+    vb::ResumeNext([&] {
+        for (QString found = vb::Dir(folder + name.chopped(1) + u'*'); !found.isEmpty(); found = vb::Dir())
+            names << found;
+    });
+    for (const QString& found : names)
+        if (part.match(found).hasMatch() && found.compare(kept, Qt::CaseInsensitive) != 0)
+            vb::ResumeNext([&] { vb::Kill(folder + found); });
 }
 
 QString NextDiskLabel(const QString& lastLabel, int diskNo)
@@ -204,6 +235,8 @@ bool SplitFileToDisks(const QString& source, const QString& target, qint64& free
             const QString piece = pieceName(target, c.SplitPieceCount + 1);
             splitStep(source, [&] { openPiece(piece); });
             c.SplitPieceCount += 1;
+            labelIfOwed(folder);
+            RemoveArchiveParts(target, piece);
 
             // Free space comes in whole allocation units, so a piece fills its disk.
             const qint64 room = RoundToAllocUnit(core::SysInfo().FastDiskSpace(folder), folder);
@@ -249,6 +282,7 @@ bool SplitFileToDisks(const QString& source, const QString& target, qint64& free
 bool CopyArchiveToDisk(const QString& source, const QString& targetFolder, QString& prompt)
 {
     copyState().SplitPieceCount = 0;
+    g_labelOwed.clear();
     const QString target = targetFolder + GetFileName(source);
     bool copied = false;
     try {
@@ -262,7 +296,15 @@ bool CopyArchiveToDisk(const QString& source, const QString& targetFolder, QStri
                 return false;
             free = core::SysInfo().FastDiskSpace(targetFolder);
         }
-        copied = free >= need ? CopyWholeFile(source, target) : SplitFileToDisks(source, target, free, prompt);
+        if (free >= need) {
+            copied = CopyWholeFile(source, target);
+            if (copied) {
+                labelIfOwed(targetFolder);
+                RemoveArchiveParts(target, target);
+            }
+        } else {
+            copied = SplitFileToDisks(source, target, free, prompt);
+        }
     } catch (const vb::Error& e) {
         reportCopyError(e);
         return false;

@@ -10,7 +10,11 @@ namespace backup {
 
 // Copies or splits `source` into `targetFolder` (the floppy folder, SplitTargetPath, with
 // its "\"). Before the call DiskNo is the number of the disk in the drive, which carries a
-// label ending in that number. `prompt` replaces the text of the first disk-change
+// label ending in that number. A disk that takes a part of the archive keeps no other part
+// of an archive of that name (older pieces, or the whole archive of an earlier copy), so
+// that joining never picks up a stranger's bytes. A further disk that cannot take its
+// label when it comes in (write-protected, freed after a Retry) gets it once a piece has
+// been written to it. `prompt` replaces the text of the first disk-change
 // question and is emptied once shown. True when the whole archive is on the floppies;
 // only then is `source` deleted. A failed copy is reported here and keeps the source.
 bool CopyArchiveToDisk(const QString& source, const QString& targetFolder, QString& prompt);
@@ -30,6 +34,10 @@ qint64 GetAllocUnit(const QString& root);
 // `count` rounded up to whole allocation units of the drive of `path`; `count` itself when
 // the unit cannot be found out.
 qint64 RoundToAllocUnit(qint64 count, const QString& path);
+
+// Deletes every part of the archive `target` (A:\Conf1.tva: Conf1.tva, Conf1.tv1, Conf1.tv2,
+// ..., Conf1.tv10, ...) in its folder except the file `keep`; failures are passed over.
+void RemoveArchiveParts(const QString& target, const QString& keep = {});
 
 // Labels the disk in the drive of `root`; false when the disk cannot take it.
 bool LabelDisk(const QString& root, const QString& label);

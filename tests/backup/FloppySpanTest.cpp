@@ -199,6 +199,42 @@ TEST_F(FloppySpanTest, AWriteProtectedDiskIsReportedAndRetriedOnceFreed)
     EXPECT_EQ(onDisk(QStringLiteral("d1"), QStringLiteral("Conf1.tv1")) + onDisk(QStringLiteral("d2"), QStringLiteral("Conf1.tv2")), bytes);
     ASSERT_GE(ui->shown().size(), 2);
     EXPECT_EQ(ui->shown()[1].buttons, (QStringList{"Abort", "Retry", "Ignore"}));
+    // The disk could not take its label while protected; it has it once freed.
+    EXPECT_EQ(label(QStringLiteral("d2")), QStringLiteral("SAVE#2"));
+}
+
+TEST_F(FloppySpanTest, ADiskKeepsOnlyThePartOfTheArchiveWrittenToIt)
+{
+    // The first disk still holds the archive of an earlier save, whole and as piece 3, beside
+    // files that are not parts of it: the join takes a piece from whatever disk is in the
+    // drive, so an old piece left beside a new one would be taken for it.
+    makeDisk(QStringLiteral("d1"),
+             {{QStringLiteral("CONF1.TVA"), "old whole archive"}, {QStringLiteral("Conf1.tv3"), "old piece 3"},
+              {QStringLiteral("Conf1.tvx"), "not ours"}, {QStringLiteral("Conf12.tv1"), "another slot"}},
+             QStringLiteral("1.44M"), QStringLiteral("SAVE#1"));
+    blankDisk(QStringLiteral("d2"));
+    const QByteArray bytes = source(2000000, 11);
+    ui->expect(prompt(2), QStringLiteral("OK"), [] { insert(QStringLiteral("d2")); });
+    QString noPrompt;
+    ASSERT_TRUE(CopyArchiveToDisk(kSource, QStringLiteral("A:\\"), noPrompt));
+    EXPECT_EQ(platform::Machine::current().listDir(platform::Machine::current().diskFolder(QStringLiteral("d1"))),
+              (QStringList{QStringLiteral("Conf1.tv1"), QStringLiteral("Conf1.tvx"), QStringLiteral("Conf12.tv1")}));
+
+    state().DiskRestoreFolder = QStringLiteral("C:\\Program Files\\Trelvo\\DiskRestore\\");
+    state().DiskNo = 0;
+    insert(QStringLiteral("d1"));
+    ui->expect(prompt(2), QStringLiteral("OK"), [] { insert(QStringLiteral("d2")); });
+    const QString joined = state().DiskRestoreFolder + QStringLiteral("Conf1.tva");
+    ConcatSplitFile(QStringLiteral("A:\\Conf1.tva"), joined, 2);
+    EXPECT_EQ(fs::readAll(joined), bytes);
+
+    // A whole copy onto a disk with pieces of an earlier one leaves the whole archive alone.
+    makeDisk(QStringLiteral("d3"), {{QStringLiteral("Conf1.tv1"), "old piece 1"}, {QStringLiteral("Conf1.tv10"), "old piece 10"}});
+    const QByteArray small = source(1000, 12);
+    ASSERT_TRUE(CopyArchiveToDisk(kSource, QStringLiteral("A:\\"), noPrompt));
+    EXPECT_EQ(platform::Machine::current().listDir(platform::Machine::current().diskFolder(QStringLiteral("d3"))),
+              QStringList{QStringLiteral("Conf1.tva")});
+    EXPECT_EQ(onDisk(QStringLiteral("d3"), QStringLiteral("Conf1.tva")), small);
 }
 
 TEST_F(FloppySpanTest, AbortAfterAFailedPieceKeepsTheArchive)
