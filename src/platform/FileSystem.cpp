@@ -1,6 +1,7 @@
 #include "platform/FileSystem.h"
 #include "platform/AtomicFile.h"
 #include "platform/SysError.h"
+#include "platform/Waiting.h"
 #include "platform/WinPath.h"
 
 #include <QDir>
@@ -277,6 +278,7 @@ void copyFile(const QString& from, const QString& to)
         fail(ErrPathFileAccess, to);
     QByteArray buf;
     while (!in.atEnd()) {
+        whileWaiting();
         buf = in.read(1 << 20);
         if (buf.isEmpty() && in.error() != QFile::NoError)
             break;
@@ -504,6 +506,7 @@ void File::write(const QByteArray& bytes)
     if (d_->file.write(bytes) != bytes.size())
         fail(ErrDiskFull, win_);
     d_->dirty = true;
+    whileWaiting();   // a long copy written piece by piece
 }
 
 } // namespace platform::fs

@@ -2,6 +2,7 @@
 #include "platform/Machine.h"
 #include "platform/SysError.h"
 #include "platform/UnzipAdapter.h"
+#include "platform/Waiting.h"
 #include "platform/WinPath.h"
 #include "platform/ZipAdapter.h"
 
@@ -200,8 +201,10 @@ void WaitForProcess(qint64 pid)
     const auto it = children().constFind(pid);
     if (it == children().constEnd() || it->exitCode || it->hostPid <= 0)
         return;
-    while (hostProcessAlive(it->hostPid))
+    while (hostProcessAlive(it->hostPid)) {
+        whileWaiting();
         QThread::msleep(20);
+    }
 }
 
 std::optional<int> ExitCodeOf(qint64 pid) { return children().value(pid).exitCode; }
@@ -227,7 +230,10 @@ int runHost(const QString& program, const QStringList& args, const QString& work
         p.write(input);
         p.closeWriteChannel();
     }
-    p.waitForFinished(-1);
+    // The windows stay painted while the child works.
+    whileWaiting();
+    while (p.state() != QProcess::NotRunning && !p.waitForFinished(kWaitStepMs))
+        whileWaiting();
     if (output)
         *output = QString::fromLocal8Bit(p.readAll());
     return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;

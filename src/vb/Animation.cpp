@@ -4,6 +4,14 @@
 
 namespace vb {
 
+namespace {
+QList<AnimationControl*>& playing()
+{
+    static QList<AnimationControl*> controls;
+    return controls;
+}
+} // namespace
+
 AnimationControl::AnimationControl(QWidget* parent) : QWidget(parent)
 {
     setAttribute(Qt::WA_TranslucentBackground);
@@ -11,9 +19,19 @@ AnimationControl::AnimationControl(QWidget* parent) : QWidget(parent)
     connect(&timer_, &QTimer::timeout, this, &AnimationControl::step);
 }
 
+AnimationControl::~AnimationControl() { playing().removeAll(this); }
+
+void AnimationControl::catchUpPlaying()
+{
+    const QList<AnimationControl*> controls = playing();
+    for (AnimationControl* control : controls)
+        if (control->timer_.isActive() && control->sinceStep_.elapsed() >= control->timer_.interval())
+            control->step();
+}
+
 void AnimationControl::open(QList<QImage> frames, int frameMs)
 {
-    timer_.stop();
+    stop();
     frames_ = std::move(frames);
     timer_.setInterval(qMax(1, frameMs));
     current_ = 0;
@@ -30,11 +48,19 @@ void AnimationControl::play(int repeat, int first, int last)
     repeatsLeft_ = repeat;
     current_ = first_;
     update();
-    if (repeat != 0 && last_ > first_)
+    if (repeat != 0 && last_ > first_) {
         timer_.start();
+        sinceStep_.start();
+        if (!playing().contains(this))
+            playing().append(this);
+    }
 }
 
-void AnimationControl::stop() { timer_.stop(); }
+void AnimationControl::stop()
+{
+    timer_.stop();
+    playing().removeAll(this);
+}
 
 void AnimationControl::step()
 {
@@ -43,9 +69,10 @@ void AnimationControl::step()
     } else if (repeatsLeft_ < 0 || --repeatsLeft_ > 0) {
         current_ = first_;
     } else {
-        timer_.stop();
+        stop();
         return;
     }
+    sinceStep_.start();
     update();
 }
 

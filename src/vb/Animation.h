@@ -2,6 +2,7 @@
 // The animation control: a silent clip (frames shown at a fixed rate) drawn centred in
 // the control on a transparent background, played from a first to a last frame, a given
 // number of times or without end.
+#include <QElapsedTimer>
 #include <QImage>
 #include <QList>
 #include <QTimer>
@@ -12,6 +13,7 @@ namespace vb {
 class AnimationControl : public QWidget {
 public:
     explicit AnimationControl(QWidget* parent);
+    ~AnimationControl() override;
 
     // Replaces the clip and shows its first frame. An empty clip leaves the control empty.
     void open(QList<QImage> frames, int frameMs);
@@ -23,6 +25,10 @@ public:
     int currentFrame() const { return current_; }
     bool isPlaying() const { return timer_.isActive(); }
 
+    // While the thread is blocked (a child program runs) no timer fires: every playing
+    // clip whose frame time has passed moves on by one frame here.
+    static void catchUpPlaying();
+
 protected:
     void paintEvent(QPaintEvent* event) override;
 
@@ -31,6 +37,7 @@ private:
 
     QList<QImage> frames_;
     QTimer timer_;
+    QElapsedTimer sinceStep_;
     int current_ = 0;
     int first_ = 0;
     int last_ = 0;

@@ -1,6 +1,7 @@
 #include "vb/Form.h"
 
 #include "vb/Forms.h"
+#include "vb/Screen.h"
 #include "vb/UiServices.h"
 
 #include <QAbstractButton>
@@ -29,6 +30,7 @@ Form::Form(const QString& name) : name_(name), window_(new QWidget(nullptr, Qt::
     window_->setWindowTitle(name);
     window_->resize(320, 240);
     window_->installEventFilter(this);
+    installWaitPainting();
 }
 
 Form::~Form()

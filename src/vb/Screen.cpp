@@ -1,13 +1,17 @@
 #include "vb/Screen.h"
 
+#include "platform/Waiting.h"
+#include "vb/Animation.h"
 #include "vb/Error.h"
 #include "vb/Forms.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QCursor>
+#include <QElapsedTimer>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QWidget>
 
 namespace vb {
 
@@ -15,6 +19,43 @@ void DoEvents()
 {
     QCoreApplication::processEvents(QEventLoop::AllEvents);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+// Every so often within one long wait each window is painted whole: the window system may
+// have uncovered a part of it, and that news waits in the event queue with the input.
+constexpr int kWholePaintMs = 250;
+
+void PaintWhileWaiting()
+{
+    static QElapsedTimer sinceStep;
+    static QElapsedTimer sinceWhole;
+    // A wait that has just begun paints only what changed before it.
+    if (!sinceStep.isValid() || sinceStep.elapsed() > 4 * platform::kWaitStepMs)
+        sinceWhole.start();
+    sinceStep.start();
+    AnimationControl::catchUpPlaying();
+    const bool whole = sinceWhole.elapsed() >= kWholePaintMs;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (!window->isVisible() || window->isMinimized())
+            continue;
+        // Only what the window system asks to be done again: layout and paint.
+        QCoreApplication::sendPostedEvents(window, QEvent::LayoutRequest);
+        if (whole)
+            window->repaint();
+        else
+            QCoreApplication::sendPostedEvents(window, QEvent::UpdateRequest);
+    }
+    if (whole)
+        sinceWhole.start();
+}
+
+void installWaitPainting()
+{
+    static const bool installed = [] {
+        platform::setWaitStep(&PaintWhileWaiting);
+        return true;
+    }();
+    (void)installed;
 }
 
 namespace {

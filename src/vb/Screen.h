@@ -9,6 +9,13 @@ class Form;
 // unloaded forms) once, without waiting for more.
 void DoEvents();
 
+// What the windows do while the platform blocks the thread (a child program runs, a long
+// copy lasts): changes made before the wait are painted, playing animations move on, and
+// now and then every window is painted whole (one uncovered meanwhile included). Input,
+// timers and posted work wait until the program lets events run again. Forms install it.
+void PaintWhileWaiting();
+void installWaitPainting();
+
 class Screen {
 public:
     // The program-wide mouse pointer: 0 the default, 11 the hourglass (and the other
