@@ -24,8 +24,10 @@
 #include <QRegularExpression>
 #include <QScopedValueRollback>
 #include <QThread>
+#include <algorithm>
 #include <array>
 #include <functional>
+#include <optional>
 #include <utility>
 
 namespace restore {
@@ -116,16 +118,6 @@ QString LiveNetscapeFolder()
     return user.isEmpty() ? QString() : read(users + u'\\' + user, QStringLiteral("DirRoot"));
 }
 
-// The error-log number for an unzip run that did not succeed.
-int ErrorOfUnzipExit(std::optional<int> code)
-{
-    if (code == 50)
-        return 61;   // disk full
-    if (code == 11)
-        return 53;   // no entry matched the pattern
-    return 57;
-}
-
 void RestartDidNotHappen()
 {
     platform::withdrawRestart();
@@ -161,7 +153,8 @@ const BootDriveFile kBootDriveFiles[] = {
 
 // The Start menu and the Microsoft data, in the order they are restored: the box, the
 // archive's position, the sentence of the missing-archive question, the folder whose drive
-// the archive unpacks onto, and the step's name (a message and a text after it).
+// the archive unpacks onto, the step's name (a message and a text after it) and the name
+// the user knows the item by.
 struct DataItem {
     vb::CheckBox RestoreReqForm::*box;
     int position;
@@ -169,14 +162,37 @@ struct DataItem {
     QString core::ProgramState::*folder;
     int stepMessage;
     const char16_t* stepText;
+    const char16_t* name;
 };
 const DataItem kDataItems[] = {
-    {&RestoreReqForm::Check20, 3, 1202, &core::ProgramState::PathStartmenue, 1117, u" Start Menu"},
-    {&RestoreReqForm::Check18, 6, 1203, &core::ProgramState::AddressBookFile, 1114, u""},
-    {&RestoreReqForm::Check11, 5, 1204, &core::ProgramState::PathFavorites, 1117, u" Bookmarks"},
-    {&RestoreReqForm::Check19, 4, 1205, &core::ProgramState::IECookiesFolder, 1117, u" Cookies"},
-    {&RestoreReqForm::Check21, 7, 1206, &core::ProgramState::OutlookExpressFolder, 1117, u" Mailbox"},
+    {&RestoreReqForm::Check20, 3, 1202, &core::ProgramState::PathStartmenue, 1117, u" Start Menu", u"Start Menu"},
+    {&RestoreReqForm::Check18, 6, 1203, &core::ProgramState::AddressBookFile, 1114, u"", u"Microsoft Windows Adressbook"},
+    {&RestoreReqForm::Check11, 5, 1204, &core::ProgramState::PathFavorites, 1117, u" Bookmarks",
+     u"Microsoft Internet Explorer Bookmarks"},
+    {&RestoreReqForm::Check19, 4, 1205, &core::ProgramState::IECookiesFolder, 1117, u" Cookies", u"Microsoft Internet Explorer Cookies"},
+    {&RestoreReqForm::Check21, 7, 1206, &core::ProgramState::OutlookExpressFolder, 1117, u" Mailbox", u"Microsoft Outlook Express Mailbox"},
 };
+
+// Why a chosen item was not restored: what the user reads, and the error and the file that
+// the error log names.
+struct Failure {
+    QString why;
+    int number = 0;
+    QString file;
+};
+
+// What became of one chosen item; `what` names it as the user knows it (a file's path).
+struct Outcome {
+    QString what;
+    std::optional<Failure> failure;   // none: restored
+};
+
+// The reason for a failed file operation on `file`.
+Failure FileFailure(int number, const QString& file)
+{
+    const QString reason = backup::FileErrorText(number);
+    return {reason.isEmpty() ? vb::ErrorText(number) : reason, number, file};
+}
 
 class RestoreRun {
 public:
@@ -185,33 +201,48 @@ public:
     void releaseWindows();
 
 private:
+    // Runs one statement; the error number when it fails.
+    static std::optional<int> attempt(const std::function<void()>& statement)
+    {
+        try {
+            statement();
+            return std::nullopt;
+        } catch (const vb::Error& e) {
+            return e.Number();
+        }
+    }
     // The error trap: a failing statement costs one line in the error log, tagged with the
     // item being restored, and the run goes on. True when the statement ran.
     bool trap(const std::function<void()>& statement)
     {
-        try {
-            statement();
-            return true;
-        } catch (const vb::Error& e) {
-            core::ErrorLog(e.Number(), CurrentStep + QStringLiteral(" Restore"));
-            return false;
-        }
+        const std::optional<int> error = attempt(statement);
+        if (error)
+            core::ErrorLog(*error, CurrentStep + QStringLiteral(" Restore"));
+        return !error;
     }
+
+    void restored(const QString& what) { outcomes_.append({what, std::nullopt}); }
+    void notRestored(const QString& what, const Failure& failure) { outcomes_.append({what, failure}); }
+    Failure missingArchive(int position) const;
+    void logFailures();
+    QString finalMessage() const;
 
     bool anySystemItemChosen() const;
     bool anyUserFileSelected() const;
     bool groupChosen(int position) const;
     void buildArchiveTable();
+    QString archivePath(int position) const { return StripEnds(quotedName[position]); }
     bool askIfMissing(int position, int sentence);
-    bool unzip(const QString& commandLine);
+    std::optional<Failure> unzip(const QString& commandLine, int position, bool eachFileOnItsOwn);
     void removeStaged(const QString& path);
+    std::optional<int> copyOver(const QString& staged, const QString& live);
 
     void enterBusyState();
     void prepareWorkFolder();
     void floppyPhase();
     void systemFiles();
     void listForBootTimeRename();
-    bool replaceThroughTemporary(const QString& staged, const QString& live, Route route);
+    std::optional<int> replaceThroughTemporary(const QString& staged, const QString& live, Route route);
     void userFiles();
     void makeFoldersOf(const QString& path);
     void startMenuAndUserData();
@@ -227,6 +258,7 @@ private:
     QList<QPointer<vb::Form>> inert;      // windows disabled while the run is busy
     std::array<QString, 9> plainName;     // positions 1..8
     std::array<QString, 9> quotedName;
+    QList<Outcome> outcomes_;             // one per chosen item, in the order they were restored
 };
 
 bool RestoreRun::anySystemItemChosen() const
@@ -284,27 +316,92 @@ bool RestoreRun::askIfMissing(int position, int sentence)
     throw StopEarly{};
 }
 
-// Runs an unzip command line; true when the run counts as restoring something (unzip's
-// exit codes 0 and 1, the latter for files it had to pass over). Other endings are logged.
-bool RestoreRun::unzip(const QString& commandLine)
+Failure RestoreRun::missingArchive(int position) const
+{
+    return {res(2121) + archivePath(position), 53, archivePath(position)};
+}
+
+// Runs one unzip command line for the archive at `position`. No failure when unzip ended
+// with 0, or with 1 (files it passed over) where each unpacked file is looked at on its own
+// afterwards (`eachFileOnItsOwn`); otherwise why what the archive holds was not restored.
+std::optional<Failure> RestoreRun::unzip(const QString& commandLine, int position, bool eachFileOnItsOwn)
 {
     s.ZipCommand = commandLine;
     s.ShellCommand = s.ZipCommand;
-    if (!trap([&] { core::ShellAndWait(s.ShellCommand); }))
-        return false;
+    const QString archive = archivePath(position);
+    if (const std::optional<int> error = attempt([&] { core::ShellAndWait(s.ShellCommand); }))
+        return FileFailure(*error, archive);
     const std::optional<int> code = core::LastExitCode();
-    if (code == 0 || code == 1)
-        return true;
-    core::ErrorLog(ErrorOfUnzipExit(code), CurrentStep + QStringLiteral(" Restore"));
-    return false;
+    if (code == 0 || (code == 1 && eachFileOnItsOwn))
+        return std::nullopt;
+    if (code == 1)
+        return Failure{res(2124), 75, archive};
+    if (code == 11)   // nothing matched the pattern
+        return Failure{res(2123), 53, archive};
+    if (code == 50)
+        return FileFailure(61, archive);
+    return Failure{res(2122) + archive, 57, archive};
 }
 
 void RestoreRun::removeStaged(const QString& path)
 {
+    if (!Present(path))
+        return;
     trap([&] {
         vb::SetAttr(path, vb::vbNormal);
         vb::Kill(path);
     });
+}
+
+// Copies the staged copy over the live file. A read-only live file is made writable first,
+// since restoring it is what the user chose; the copy gives it the attributes it was saved
+// with. The error number when the copy fails; the live file is then as it was.
+std::optional<int> RestoreRun::copyOver(const QString& staged, const QString& live)
+{
+    std::optional<int> before;
+    vb::ResumeNext([&] {
+        if (Present(live))
+            before = vb::GetAttr(live);
+    });
+    if (before && (*before & vb::vbReadOnly)) {
+        if (const std::optional<int> error = attempt([&] { vb::SetAttr(live, *before & ~vb::vbReadOnly); }))
+            return error;
+    }
+    const std::optional<int> error = attempt([&] { vb::FileCopy(staged, live); });
+    if (error && before)
+        vb::ResumeNext([&] { vb::SetAttr(live, *before); });
+    return error;
+}
+
+// One error-log line per failure, naming the file it concerns (an archive that several
+// items came from once).
+void RestoreRun::logFailures()
+{
+    QList<QPair<int, QString>> logged;
+    for (const Outcome& o : outcomes_) {
+        if (!o.failure || logged.contains(qMakePair(o.failure->number, o.failure->file)))
+            continue;
+        logged.append(qMakePair(o.failure->number, o.failure->file));
+        core::ErrorLog(o.failure->number, o.failure->file + QStringLiteral(" Restore"));
+    }
+}
+
+// "Files successfully restored" only when every chosen item came back; otherwise what was
+// not restored, each with its reason, under the warning or, when nothing came back, under
+// "Nothing restored".
+QString RestoreRun::finalMessage() const
+{
+    QStringList missed;
+    bool any = false;
+    for (const Outcome& o : outcomes_) {
+        if (o.failure)
+            missed << o.what + QStringLiteral(": ") + o.failure->why;
+        else
+            any = true;
+    }
+    if (missed.isEmpty())
+        return res(any ? 1151 : 1245);
+    return res(any ? 2120 : 1245) + CR + CR + missed.join(CR);
 }
 
 void RestoreRun::enterBusyState()
@@ -387,22 +484,18 @@ void RestoreRun::floppyPhase()
 void RestoreRun::systemFiles()
 {
     const bool chosen = anySystemItemChosen();
+    std::optional<Failure> archiveFailure;
     if (chosen) {
         SetStatus(res(1122));
-        if (askIfMissing(1, 1200)) {
+        if (!askIfMissing(1, 1200)) {
+            archiveFailure = missingArchive(1);
+        } else {
             // The archive holds the staging folder's path less its drive: it unpacks on the
             // drive of the temporary folder, into the emptied work folder.
-            const bool unpacked = unzip(QStringLiteral("Unzip32.exe -qo ") + quotedName[1] + QStringLiteral(" -d ") +
-                                        s.TempPath.left(3));
+            archiveFailure = unzip(QStringLiteral("Unzip32.exe -qo ") + quotedName[1] + QStringLiteral(" -d ") + s.TempPath.left(3), 1, true);
             vb::DoEvents();
-            if (unpacked && Present(s.TempPath + QStringLiteral("trelvo\\*.*"))) {
-                s.SomethingRestored = true;
-            } else if (unpacked) {
-                vb::MsgBox(res(1200) + CR + quotedName[1] + CR +
-                               QStringLiteral("Its files were not saved from the temporary folder ") + s.TempPath +
-                               QStringLiteral("."),
-                           vb::vbOKOnly | vb::vbCritical, res(1005));
-            }
+            if (!archiveFailure && !Present(s.TempPath + QStringLiteral("trelvo\\*.*")))
+                archiveFailure = Failure{res(2125) + s.TempPath, 53, archivePath(1)};
         }
     }
 
@@ -416,6 +509,16 @@ void RestoreRun::systemFiles()
     if (!chosen)
         return;
 
+    if (archiveFailure) {
+        // Nothing of an archive that could not be unpacked whole is put in place.
+        for (const BootDriveFile& f : kBootDriveFiles)
+            if ((req.*f.box).Value() != 0)
+                notRestored(QString::fromUtf16(f.live), *archiveFailure);
+        for (const BootTimeFile& f : kBootTimeFiles)
+            if ((req.*f.box).Value() != 0)
+                notRestored(BootWindowsFolder() + u'\\' + QString::fromUtf16(f.name), *archiveFailure);
+        return;
+    }
     listForBootTimeRename();
     for (const BootDriveFile& f : kBootDriveFiles) {
         if ((req.*f.box).Value() == 0)
@@ -424,17 +527,19 @@ void RestoreRun::systemFiles()
         SetStatus(res(1117) + u' ' + CurrentStep);
         const QString staged = s.TempPath + QString::fromUtf16(f.staged);
         const QString live = QString::fromUtf16(f.live);
-        bool copied = false;
-        if (f.route == Route::Copy)
-            copied = trap([&] { vb::FileCopy(staged, live); });
-        else if (Present(staged))
-            copied = replaceThroughTemporary(staged, live, f.route);
-        // A copy that failed leaves the live file as it was and keeps the staged one.
-        if (!copied)
+        if (!Present(staged)) {
+            notRestored(live, Failure{res(2123), 53, live});
             continue;
-        s.SomethingRestored = true;
-        RestartNeeded = true;
+        }
+        const std::optional<int> error =
+            f.route == Route::Copy ? copyOver(staged, live) : replaceThroughTemporary(staged, live, f.route);
         removeStaged(staged);
+        if (error) {
+            notRestored(live, FileFailure(*error, live));
+            continue;
+        }
+        restored(live);
+        RestartNeeded = true;
     }
 }
 
@@ -442,22 +547,34 @@ void RestoreRun::systemFiles()
 // there, and before any live file changes: a failure here stops the restore untouched.
 void RestoreRun::listForBootTimeRename()
 {
-    int written = 0;
+    QStringList listed;
     try {
-        written = WriteWininitRename();
+        listed = WriteWininitRename();
     } catch (const vb::Error& e) {
         core::ErrorLog(e.Number(), CurrentStep + QStringLiteral(" Restore"));
         vb::MsgBox(QStringLiteral("'Wininit.ini' ") + vb::ErrorText(e.Number()) + CR + CR + res(1237),
                    vb::vbOKOnly | vb::vbCritical, res(1005));
         throw StopEarly{};
     }
-    if (written > 0)
+    // A listed file comes into place when Windows starts next.
+    for (const BootTimeFile& f : kBootTimeFiles) {
+        if ((req.*f.box).Value() == 0)
+            continue;
+        const QString name = QString::fromUtf16(f.name);
+        const QString live = BootWindowsFolder() + u'\\' + name;
+        if (!listed.contains(name)) {
+            notRestored(live, Failure{res(2123), 53, live});
+            continue;
+        }
+        restored(live);
         RestartNeeded = true;
+    }
 }
 
 // The staged copy goes to a temporary name beside the live file first; only then is the
-// live file replaced. False, with the live file as it was, when the copy cannot be made.
-bool RestoreRun::replaceThroughTemporary(const QString& staged, const QString& live, Route route)
+// live file, made writable, replaced. The error number, with the live file as it was, when
+// the copy cannot be made.
+std::optional<int> RestoreRun::replaceThroughTemporary(const QString& staged, const QString& live, Route route)
 {
     const QString temporary = live.left(live.size() - 1) + u'$';
     const auto dropTemporary = [&] {
@@ -466,30 +583,28 @@ bool RestoreRun::replaceThroughTemporary(const QString& staged, const QString& l
     };
     if (Present(temporary))
         dropTemporary();
-    if (!trap([&] { vb::FileCopy(staged, temporary); })) {
+    if (const std::optional<int> error = attempt([&] { vb::FileCopy(staged, temporary); })) {
         dropTemporary();
-        return false;
+        return error;
     }
     // The replaced file keeps the name it is stored under.
     QString target = live;
-    const bool replaced = trap([&] {
-        const QString stored = vb::Dir(live, kAnyFile);
-        if (stored.isEmpty())
-            return;
-        target = live.left(live.lastIndexOf(u'\\') + 1) + stored;
-        if (route == Route::WithAttributes)
+    if (const std::optional<int> error = attempt([&] {
+            const QString stored = vb::Dir(live, kAnyFile);
+            if (stored.isEmpty())
+                return;
+            target = live.left(live.lastIndexOf(u'\\') + 1) + stored;
             vb::SetAttr(target, vb::vbNormal);
-        vb::Kill(target);
-    });
-    if (!replaced) {
+            vb::Kill(target);
+        })) {
         dropTemporary();
-        return false;
+        return error;
     }
-    if (!trap([&] { vb::Name(temporary, target); }))
-        return false;
+    if (const std::optional<int> error = attempt([&] { vb::Name(temporary, target); }))
+        return error;
     if (route == Route::WithAttributes)
         trap([&] { vb::SetAttr(target, vb::vbReadOnly | vb::vbHidden | vb::vbSystem); });
-    return true;
+    return std::nullopt;
 }
 
 void RestoreRun::userFiles()
@@ -497,12 +612,17 @@ void RestoreRun::userFiles()
     s.UserIniPath = s.TempPath + QStringLiteral("trelvo\\User\\User.ini");
     if (!anyUserFileSelected())
         return;
-    if (!askIfMissing(2, 1201))
+    vb::ListBox& list = req.List1;
+    if (!askIfMissing(2, 1201)) {
+        for (int i = 0; i < list.ListCount(); ++i)
+            if (list.Selected(i) && !list.List(i).isEmpty())
+                notRestored(list.List(i), missingArchive(2));
         return;
+    }
     CurrentStep = res(1117) + QStringLiteral(" UserFiles");
     SetStatus(CurrentStep);
-    if (unzip(QStringLiteral("Unzip32.exe -o ") + quotedName[2] + QStringLiteral(" -d ") + s.TempPath.left(3)))
-        s.SomethingRestored = true;
+    const std::optional<Failure> archiveFailure =
+        unzip(QStringLiteral("Unzip32.exe -o ") + quotedName[2] + QStringLiteral(" -d ") + s.TempPath.left(3), 2, true);
     vb::DoEvents();
 
     // User.ini comes from the archive: only a staged copy below its own folder is taken.
@@ -513,27 +633,32 @@ void RestoreRun::userFiles()
         const QStringList parts = staged.mid(userFolder.size()).split(QRegularExpression(QStringLiteral("[\\\\/]")));
         return !parts.contains(QStringLiteral("..")) && !parts.contains(QStringLiteral(".")) && !parts.contains(QString());
     };
-    vb::ListBox& list = req.List1;
     for (int i = 0; i < list.ListCount(); ++i) {
         const QString entry = list.List(i);
+        if (entry.isEmpty())
+            continue;
         SetStatus(entry);
         QString staged = core::ReadIni(QStringLiteral("UserFilesSaved"), entry, s.UserIniPath);
         if (!staged.isEmpty() && !belowUserFolder(staged)) {
-            core::ErrorLog(75, CurrentStep + QStringLiteral(" Restore"));
+            core::ErrorLog(75, entry + QStringLiteral(" Restore"));
             staged.clear();
         }
-        if (staged.isEmpty() && !entry.isEmpty()) {
-            vb::MsgBox(res(1243) + CR + res(1244) + entry, vb::vbOKOnly);
-            s.SomethingRestored = false;
-            continue;
-        }
-        bool copied = true;
         if (list.Selected(i)) {
-            makeFoldersOf(entry);
-            CurrentStep = QStringLiteral(" User file");
-            copied = trap([&] { vb::FileCopy(staged, entry); });
+            CurrentStep = entry;
+            if (archiveFailure) {
+                notRestored(entry, *archiveFailure);
+            } else if (staged.isEmpty() || !Present(staged)) {
+                notRestored(entry, Failure{res(2123), 53, entry});
+            } else {
+                makeFoldersOf(entry);
+                if (const std::optional<int> error = copyOver(staged, entry))
+                    notRestored(entry, FileFailure(*error, entry));
+                else
+                    restored(entry);
+            }
         }
-        if (copied)
+        // Every staged copy goes, whether its file came back or not.
+        if (!staged.isEmpty())
             removeStaged(staged);
         SetStatus(CurrentStep);
         vb::DoEvents();
@@ -568,11 +693,17 @@ void RestoreRun::startMenuAndUserData()
             continue;
         CurrentStep = res(item.stepMessage) + QString::fromUtf16(item.stepText);
         SetStatus(CurrentStep);
-        if (!askIfMissing(item.position, item.sentence))
+        const QString what = QString::fromUtf16(item.name);
+        if (!askIfMissing(item.position, item.sentence)) {
+            notRestored(what, missingArchive(item.position));
             continue;
-        if (unzip(QStringLiteral("Unzip32.exe -o ") + quotedName[item.position] + QStringLiteral(" -d ") +
-                  (s.*item.folder).left(3)))
-            s.SomethingRestored = true;
+        }
+        if (const std::optional<Failure> failure = unzip(QStringLiteral("Unzip32.exe -o ") + quotedName[item.position] +
+                                                             QStringLiteral(" -d ") + (s.*item.folder).left(3),
+                                                         item.position, false))
+            notRestored(what, *failure);
+        else
+            restored(what);
     }
     netscape();
 }
@@ -595,28 +726,35 @@ void RestoreRun::netscape()
         QString name;
         int sentence;
         QString pattern;
+        QString what;
     };
     const Item items[] = {
-        {req.Check10, QStringLiteral("\\Bookmark.htm"), 1207, QStringLiteral("*Bookmark.htm")},
-        {req.Check22, QStringLiteral("\\Cookies.txt"), 1208, QStringLiteral("*Cookies.txt")},
-        {req.Check23, QStringLiteral("\\Mail"), 1209, quoted(rel.isEmpty() ? QStringLiteral("Mail\\*") : rel + QStringLiteral("\\Mail\\*"))},
+        {req.Check10, QStringLiteral("\\Bookmark.htm"), 1207, QStringLiteral("*Bookmark.htm"), QStringLiteral("Netscape Navigator Bookmarks")},
+        {req.Check22, QStringLiteral("\\Cookies.txt"), 1208, QStringLiteral("*Cookies.txt"), QStringLiteral("Netscape Navigator Cookies")},
+        {req.Check23, QStringLiteral("\\Mail"), 1209, quoted(rel.isEmpty() ? QStringLiteral("Mail\\*") : rel + QStringLiteral("\\Mail\\*")),
+         QStringLiteral("Netscape Messenger Mailbox")},
     };
     for (const Item& item : items) {
         if (item.box.Value() == 0)
             continue;
-        CurrentStep = quoted((folder.isEmpty() ? s.PathNetscape : folder) + item.name);
+        const QString file = (folder.isEmpty() ? s.PathNetscape : folder) + item.name;
+        CurrentStep = quoted(file);
         if (folder.isEmpty()) {
-            core::ErrorLog(76, CurrentStep + QStringLiteral(" Restore"));
+            notRestored(item.what, Failure{vb::ErrorText(76), 76, file});
             continue;
         }
-        if (!askIfMissing(8, item.sentence))
+        if (!askIfMissing(8, item.sentence)) {
+            notRestored(item.what, missingArchive(8));
             continue;
+        }
         s.ZipCommand = QStringLiteral("Unzip32.exe -Cqo ") + quotedName[8] + u' ' + item.pattern + QStringLiteral(" -d ") +
                        folder.left(3);
         SetStatus(res(1235));
         StatusBar().Refresh();
-        if (unzip(s.ZipCommand))
-            s.SomethingRestored = true;
+        if (const std::optional<Failure> failure = unzip(s.ZipCommand, 8, false))
+            notRestored(item.what, *failure);
+        else
+            restored(item.what);
         vb::DoEvents();
     }
 }
@@ -638,6 +776,7 @@ void RestoreRun::stopEarly()
         keptSaveFolder.clear();
     }
     ForgetLoadedRestore();
+    logFailures();
     // Files of the boot drive copied back, or rename lines written: the rest of the system
     // files comes into place when Windows starts next.
     if (RestartNeeded)
@@ -686,7 +825,24 @@ void RestoreRun::finish()
     }
     vb::ResumeNext([&] { req.Hide(); });
     vb::ResumeNext(vb::DoEvents);
-    vb::ResumeNext([&] { vb::MsgBox(s.SomethingRestored ? res(1151) : res(1245), vb::vbOKOnly); });
+
+    logFailures();
+    s.SomethingRestored = std::any_of(outcomes_.begin(), outcomes_.end(), [](const Outcome& o) { return !o.failure; });
+    const bool allRestored = std::none_of(outcomes_.begin(), outcomes_.end(), [](const Outcome& o) { return o.failure.has_value(); });
+    // The restart notice has been up; it steps aside while the final message is shown, so
+    // that neither covers the other, and comes back for the close.
+    const auto noticeShown = [] { return vb::Forms::isLoaded(QStringLiteral("Reboot")) && Reboot().Visible(); };
+    const bool notice = noticeShown();
+    if (notice)
+        vb::ResumeNext([] { Reboot().Hide(); });
+    vb::ResumeNext([&] {
+        if (allRestored)
+            vb::MsgBox(finalMessage(), vb::vbOKOnly);
+        else
+            vb::MsgBox(finalMessage(), vb::vbOKOnly | vb::vbExclamation, res(1005));
+    });
+    if (notice && vb::Forms::isLoaded(QStringLiteral("Reboot")) && platform::restartPending())
+        vb::ResumeNext([] { Reboot().Show(vb::vbModeless); });
 }
 
 void RestoreRun::run()

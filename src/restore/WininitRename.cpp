@@ -14,18 +14,13 @@
 
 namespace restore {
 
-namespace {
-
-// The six files in the order their lines are written, each with its box.
-struct BootTimeFile {
-    vb::CheckBox RestoreReqForm::*box;
-    const char16_t* name;
-};
-constexpr BootTimeFile kBootTimeFiles[] = {
+const BootTimeFile kBootTimeFiles[6] = {
     {&RestoreReqForm::Check7, u"system.ini"}, {&RestoreReqForm::Check5, u"protocol.ini"},
     {&RestoreReqForm::Check3, u"control.ini"}, {&RestoreReqForm::Check8, u"user.dat"},
     {&RestoreReqForm::Check6, u"system.dat"}, {&RestoreReqForm::Check9, u"Win.ini"},
 };
+
+namespace {
 
 template <class F>
 auto onMachine(F&& call)
@@ -63,25 +58,27 @@ bool WininitPresent()
     return false;
 }
 
-int WriteWininitRename()
+QStringList WriteWininitRename()
 {
     const QString windows = BootWindowsFolder();
     const QString work = core::state().TempPath + QStringLiteral("trelvo\\");
     RestoreReqForm& req = RestoreReq();
-    QStringList lines;
+    QStringList lines, names;
     for (const BootTimeFile& f : kBootTimeFiles) {
         const QString name = QString::fromUtf16(f.name);
-        if ((req.*f.box).Value() != 0 && !vb::Dir(work + name, vb::vbHidden | vb::vbSystem | vb::vbReadOnly).isEmpty())
+        if ((req.*f.box).Value() != 0 && !vb::Dir(work + name, vb::vbHidden | vb::vbSystem | vb::vbReadOnly).isEmpty()) {
             lines << windows + u'\\' + name + u'=' + work + name;
+            names << name;
+        }
     }
     if (lines.isEmpty())
-        return 0;
+        return {};
     const QString file = windows + QStringLiteral("\\Wininit.ini");
     onMachine([&] {
         const QByteArray old = platform::fs::exists(file) ? platform::fs::readAll(file) : QByteArray();
         platform::fs::writeAll(file, MergeRenameLines(old, lines));
     });
-    return int(lines.size());
+    return names;
 }
 
 QByteArray MergeRenameLines(const QByteArray& wininit, const QStringList& lines)

@@ -3,11 +3,21 @@
 // (system.ini, protocol.ini, control.ini, user.dat, system.dat, Win.ini); the restore leaves
 // their unpacked copies in its work folder and lists each in the [rename] section of
 // Wininit.ini, which Windows carries out at its next start.
+#include "restore/RestoreReq.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
 
 namespace restore {
+
+// The six files in the order their lines are written: the box of RestoreReq that chooses
+// each, and its name, which is also its name in the work folder.
+struct BootTimeFile {
+    vb::CheckBox RestoreReqForm::*box;
+    const char16_t* name;
+};
+extern const BootTimeFile kBootTimeFiles[6];
 
 // The Windows folder that the next start reads Wininit.ini from: the running system's own,
 // in 8.3 form, without a trailing "\".
@@ -19,10 +29,10 @@ QString BootWindowsFolder();
 bool WininitPresent();
 
 // Writes one "<target>=<source>" line for each of the six files that is chosen in
-// RestoreReq and whose unpacked copy lies in the work folder, and returns how many. Without
-// a line to write Wininit.ini is left alone. A failure to read or write it raises its
-// run-time error and leaves the file as it was.
-int WriteWininitRename();
+// RestoreReq and whose unpacked copy lies in the work folder, and returns their names.
+// Without a line to write Wininit.ini is left alone. A failure to read or write it raises
+// its run-time error and leaves the file as it was.
+QStringList WriteWininitRename();
 
 // Wininit.ini (its bytes, possibly empty) with `lines` inserted once, right after the
 // first line that is exactly the section header "[rename]" (blanks around it and letter

@@ -40,6 +40,7 @@ inline const QString kBudget = QStringLiteral("C:\\My Documents\\Budget 1999.csv
 inline const QString kQuestion = QStringLiteral("Your system will be restarted after the Restore Process.");
 inline const QString kRestored = QStringLiteral("Files successfully restored");
 inline const QString kNothing = QStringLiteral("Nothing restored or a error occurred while restoring.");
+inline const QString kNotAll = QStringLiteral("Not all files were restored!");
 
 // The system files of the save: the box of RestoreReq, the live file and its staged name.
 struct SystemFile {

@@ -61,7 +61,7 @@ TEST_F(WininitRenameTest, LinesGoOnlyForChosenFilesWhoseCopiesAreThere)
     // Chosen: system.ini, Win.ini, user.dat (there) and control.ini (not unpacked); not chosen: nothing else.
     choose({QStringLiteral("Check7"), QStringLiteral("Check9"), QStringLiteral("Check8"), QStringLiteral("Check3")});
 
-    EXPECT_EQ(WriteWininitRename(), 3);
+    EXPECT_EQ(WriteWininitRename(), (QStringList{"system.ini", "user.dat", "Win.ini"}));
     EXPECT_EQ(lines(read(kWininit)),
               (QStringList{"[rename]", "C:\\WINDOWS\\system.ini=C:\\WINDOWS\\TEMP\\trelvo\\system.ini",
                            "C:\\WINDOWS\\user.dat=C:\\WINDOWS\\TEMP\\trelvo\\user.dat",
@@ -71,11 +71,11 @@ TEST_F(WininitRenameTest, LinesGoOnlyForChosenFilesWhoseCopiesAreThere)
 TEST_F(WininitRenameTest, WithoutALineTheFileIsLeftAlone)
 {
     choose({QStringLiteral("Check1"), QStringLiteral("Check9")});   // Autoexec.bat; Win.ini not unpacked
-    EXPECT_EQ(WriteWininitRename(), 0);
+    EXPECT_EQ(WriteWininitRename(), QStringList());
     EXPECT_FALSE(fs::exists(kWininit));
 
     fs::writeAll(kWininit, "[other]\r\n");
-    EXPECT_EQ(WriteWininitRename(), 0);
+    EXPECT_EQ(WriteWininitRename(), QStringList());
     EXPECT_EQ(read(kWininit), QByteArray("[other]\r\n"));
 }
 
