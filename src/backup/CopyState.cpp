@@ -48,8 +48,8 @@ void DimCopyBuffer()
 
 void CloseCopyFiles()
 {
-    vb::Close(g_copy.InFileNo);
-    vb::Close(g_copy.OutFileNo);
+    vb::ResumeNext([] { vb::Close(g_copy.InFileNo); });
+    vb::ResumeNext([] { vb::Close(g_copy.OutFileNo); });
     g_copy.InFileNo = 0;
     g_copy.OutFileNo = 0;
 }

@@ -32,7 +32,7 @@ void ErrorLog(int errorNumber, const QString& tag)
     const int n = vb::FreeFile();
     if (vb::ResumeNext([&] { vb::Open(log, vb::OpenMode::Append, n); }) == 0) {
         vb::ResumeNext([&] { vb::Print(n, text + vb::Format(vb::Now(), QStringLiteral("mm-dd-yyyy")) + tag); });
-        vb::Close(n);
+        vb::ResumeNext([&] { vb::Close(n); });
     }
 }
 

@@ -1,30 +1,124 @@
 #include "platform/AtomicFile.h"
 #include "platform/SysError.h"
+#include "platform/Waiting.h"
 
-#include <QFile>
 #include <QFileInfo>
-#include <atomic>
+#include <QSaveFile>
+#include <QTemporaryFile>
+#include <cerrno>
+#include <cstring>
 #include <unistd.h>
 
 namespace platform {
 
+int hostFailureCode(int err, const QFileDevice* device, int otherwise)
+{
+    if (err == ENOSPC || err == EDQUOT)
+        return ErrDiskFull;
+    if (device) {
+        // The device keeps the reason as text when errno has moved on since.
+        if (device->error() == QFileDevice::ResourceError)
+            return ErrDiskFull;
+        const QString reason = device->errorString();
+        for (const int e : {ENOSPC, EDQUOT})
+            if (reason == QString::fromLocal8Bit(std::strerror(e)))
+                return ErrDiskFull;
+    }
+    return otherwise;
+}
+
+WholeFile::WholeFile(QString hostPath, Flush flush) : path_(std::move(hostPath)), flush_(flush) {}
+
+// An uncommitted QSaveFile discards its temporary file; a QTemporaryFile removes its own.
+WholeFile::~WholeFile() = default;
+
+void WholeFile::failed(int err, int otherwise)
+{
+    failure_ = hostFailureCode(err, device_.get(), otherwise);
+    device_.reset();
+    fail(failure_, path_);
+}
+
+void WholeFile::open()
+{
+    const QFileInfo target(path_);
+    replacing_ = target.exists() || target.isSymLink();
+    if (replacing_ || flush_ == AlwaysFlush) {
+        auto file = std::make_unique<QSaveFile>(path_);
+        errno = 0;
+        const bool opened = file->open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+        device_ = std::move(file);
+        if (!opened)
+            failed(errno, ErrPathFileAccess);
+        return;
+    }
+    auto file = std::make_unique<QTemporaryFile>(path_ + QStringLiteral(".~XXXXXX"));
+    errno = 0;
+    const bool opened = file->open();
+    device_ = std::move(file);
+    if (!opened)
+        failed(errno, ErrPathFileAccess);
+    device_->setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser |
+                            QFileDevice::WriteUser | QFileDevice::ReadGroup | QFileDevice::ReadOther);
+}
+
+void WholeFile::write(const QByteArray& bytes)
+{
+    if (!device_)
+        fail(failure_, path_);
+    errno = 0;
+    // A short count is a failure too: the host stopped part of the way.
+    if (device_->write(bytes) != bytes.size())
+        failed(errno, ErrDeviceIO);
+}
+
+void WholeFile::copyFrom(QFile& in, const QString& source)
+{
+    const qint64 size = in.size();
+    while (in.pos() < size) {
+        const QByteArray chunk = in.read(qMin<qint64>(size - in.pos(), 1 << 20));
+        if (chunk.isEmpty())
+            fail(ErrDeviceIO, source);   // unreadable, or shorter than it was
+        write(chunk);
+        whileWaiting();   // the windows stay painted through a long copy
+    }
+}
+
+void WholeFile::commit()
+{
+    if (!device_)
+        fail(failure_, path_);
+    errno = 0;
+    if (!device_->flush())
+        failed(errno, ErrDeviceIO);
+    if (auto* save = dynamic_cast<QSaveFile*>(device_.get())) {
+        // QSaveFile flushes to the disk itself but passes over a failure of it.
+        if (::fdatasync(save->handle()) != 0 && errno != EINVAL && errno != EROFS)
+            failed(errno, ErrDeviceIO);
+        errno = 0;
+        if (!save->commit())
+            failed(errno, ErrPathFileAccess);
+        device_.reset();
+        return;
+    }
+    auto* temporary = static_cast<QTemporaryFile*>(device_.get());
+    errno = 0;
+    if (!temporary->rename(path_))
+        failed(errno, ErrPathFileAccess);
+    temporary->setAutoRemove(false);
+    device_.reset();
+}
+
+qint64 WholeFile::size() const { return device_ ? device_->size() : 0; }
+qint64 WholeFile::pos() const { return device_ ? device_->pos() : 0; }
+bool WholeFile::seek(qint64 pos) { return device_ && device_->seek(pos); }
+
 void writeFileAtomically(const QString& hostPath, const QByteArray& bytes)
 {
-    static std::atomic<int> counter{0};
-    const QString tmp = hostPath + QStringLiteral(".~%1-%2").arg(::getpid()).arg(counter++);
-    QFile f(tmp);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        fail(ErrPathFileAccess, hostPath);
-    if (f.write(bytes) != bytes.size()) {
-        f.close();
-        QFile::remove(tmp);
-        fail(ErrDiskFull, hostPath);
-    }
-    f.close();
-    if (::rename(QFile::encodeName(tmp).constData(), QFile::encodeName(hostPath).constData()) != 0) {
-        QFile::remove(tmp);
-        fail(ErrPathFileAccess, hostPath);
-    }
+    WholeFile file(hostPath, WholeFile::AlwaysFlush);
+    file.open();
+    file.write(bytes);
+    file.commit();
 }
 
 bool isRacy(const QDateTime& modified)

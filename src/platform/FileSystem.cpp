@@ -7,6 +7,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <cerrno>
+#include <memory>
 #include <sys/stat.h>
 #include <utime.h>
 
@@ -272,23 +274,14 @@ void copyFile(const QString& from, const QString& to)
     QFile in(a.host());
     if (!in.open(QIODevice::ReadOnly))
         fail(ErrPathFileAccess, from);
+    // The copy takes the place of the file it replaces, whose clusters it gets.
     b.volume->requireRoom(oldSize, in.size());
-    QFile out(b.host());
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        fail(ErrPathFileAccess, to);
-    QByteArray buf;
-    while (!in.atEnd()) {
-        whileWaiting();
-        buf = in.read(1 << 20);
-        if (buf.isEmpty() && in.error() != QFile::NoError)
-            break;
-        if (out.write(buf) != buf.size()) {
-            out.close();
-            QFile::remove(b.host());
-            fail(ErrDiskFull, to);
-        }
-    }
-    out.close();
+    // Written beside the target and put in its place whole: until then the target stays
+    // as it was, and a copy that fails or is cut short leaves it so.
+    WholeFile out(b.host());
+    out.open();
+    out.copyFrom(in, from);
+    out.commit();
     const QDateTime t = QFileInfo(a.host()).lastModified();
     struct utimbuf ut;
     ut.actime = ut.modtime = t.toSecsSinceEpoch();
@@ -331,7 +324,10 @@ void writeAll(const QString& winPath, const QByteArray& bytes)
         r.volume->requireRootEntry(r.name());
     }
     r.volume->requireRoom(oldSize, bytes.size());
-    writeFileAtomically(r.host(), bytes);
+    WholeFile out(r.host());
+    out.open();
+    out.write(bytes);
+    out.commit();
     machine().noteAdded(r.parentHost(), r.name());
     if (r.exists()) {
         const quint32 a = r.volume->attributes(r.rel(), false);
@@ -398,15 +394,32 @@ void setVolumeLabel(const QString& root, const QString& label)
 
 // ---- File -------------------------------------------------------------------
 
+// Read and the in-place modes use the file itself; Write builds a WholeFile that takes
+// the file's place at close(), so the file being written over stays whole until then.
 struct File::Impl {
     QFile file;
+    std::unique_ptr<WholeFile> whole;
     Resolved where;
+    qint64 replacedSize = 0;   // Write: the file that is being replaced
     bool dirty = false;
 };
 
-File::~File() { close(); }
+File::~File()
+{
+    // Not closed: a replacement is dropped, the file keeps what it held.
+    delete d_;
+}
 
 bool File::isOpen() const { return d_ != nullptr; }
+
+// A file that came into being: its name in the listings, no attributes of an older one.
+static void noteNewFile(Resolved& where)
+{
+    where.volume->forget(where.rel());
+    machine().noteAdded(where.parentHost(), where.name());
+    where.existing = where.components.size();
+    where.lastIsDir = false;
+}
 
 void File::open(const QString& winPath, Mode mode)
 {
@@ -426,31 +439,26 @@ void File::open(const QString& winPath, Mode mode)
         if (r.volume->attributes(r.rel(), false) & AttrReadOnly)
             fail(ErrPathFileAccess, winPath);
     }
-    auto* d = new Impl;
+    auto d = std::make_unique<Impl>();
     d->where = r;
-    d->file.setFileName(r.host());
-    QIODevice::OpenMode om = QIODevice::ReadOnly;
-    if (mode == Write)
-        om = QIODevice::WriteOnly | QIODevice::Truncate;
-    else if (mode == Append)
-        om = QIODevice::ReadWrite;
-    else if (mode == ReadWrite)
-        om = QIODevice::ReadWrite;
-    if (!d->file.open(om)) {
-        delete d;
-        fail(ErrPathFileAccess, winPath);
-    }
-    if (!r.exists()) {
-        r.volume->forget(r.rel());
-        machine().noteAdded(r.parentHost(), r.name());
-        d->where.existing = d->where.components.size();
-        d->where.lastIsDir = false;
-    }
-    if (mode == Write)
+    if (mode == Write) {
+        d->replacedSize = r.exists() ? QFileInfo(r.host()).size() : 0;
+        d->whole = std::make_unique<WholeFile>(r.host());
+        d->whole->open();
         d->dirty = true;
-    if (mode == Append)
-        d->file.seek(d->file.size());
-    d_ = d;
+    } else {
+        d->file.setFileName(r.host());
+        errno = 0;
+        // Writes in place go straight to the host, so a failure comes with the write.
+        const QIODevice::OpenMode om = mode == Read ? QIODevice::ReadOnly : QIODevice::ReadWrite | QIODevice::Unbuffered;
+        if (!d->file.open(om))
+            fail(hostFailureCode(errno, &d->file, ErrPathFileAccess), winPath);
+        if (!r.exists())
+            noteNewFile(d->where);
+        if (mode == Append)
+            d->file.seek(d->file.size());
+    }
+    d_ = d.release();
     mode_ = mode;
     win_ = winPath;
 }
@@ -459,25 +467,48 @@ void File::close()
 {
     if (!d_)
         return;
-    d_->file.close();
-    if (d_->dirty) {
-        const Resolved& r = d_->where;
+    std::unique_ptr<Impl> d(d_);
+    d_ = nullptr;
+    if (d->whole) {
+        const bool existed = d->whole->replacing();
+        d->whole->commit();
+        if (!existed)
+            noteNewFile(d->where);
+    } else if (mode_ != Read) {
+        d->file.close();
+        if (d->file.error() != QFileDevice::NoError)
+            fail(hostFailureCode(0, &d->file, ErrDeviceIO), win_);
+    }
+    if (d->dirty) {
+        const Resolved& r = d->where;
         const quint32 a = r.volume->attributes(r.rel(), false);
         if (!(a & AttrArchive))
             r.volume->setAttributes(r.rel(), false, a | AttrArchive);
     }
-    delete d_;
-    d_ = nullptr;
 }
 
-qint64 File::size() const { return d_ ? d_->file.size() : 0; }
-qint64 File::pos() const { return d_ ? d_->file.pos() : 0; }
+qint64 File::size() const
+{
+    if (!d_)
+        return 0;
+    return d_->whole ? d_->whole->size() : d_->file.size();
+}
+
+qint64 File::pos() const
+{
+    if (!d_)
+        return 0;
+    return d_->whole ? d_->whole->pos() : d_->file.pos();
+}
 
 void File::seek(qint64 pos)
 {
     if (!d_)
         fail(ErrBadFileName);
-    d_->file.seek(pos);
+    if (d_->whole)
+        d_->whole->seek(pos);
+    else
+        d_->file.seek(pos);
 }
 
 QByteArray File::read(qint64 n)
@@ -495,16 +526,22 @@ void File::write(const QByteArray& bytes)
         fail(ErrBadFileName);
     if (mode_ == Read)
         fail(ErrBadFileMode, win_);
-    const qint64 cur = d_->file.size();
-    const qint64 end = qMax(cur, d_->file.pos() + bytes.size());
+    const qint64 cur = size();
+    const qint64 end = qMax(cur, pos() + bytes.size());
     // The disk may have been changed or protected behind our back.
     auto v = machine().volume(d_->where.drive);
     if (!v || v != d_->where.volume)
         fail(ErrDiskNotReady, win_);
     v->requireWritable();
-    v->requireRoom(cur, end);
-    if (d_->file.write(bytes) != bytes.size())
-        fail(ErrDiskFull, win_);
+    // A replacement is not on the disk yet: it takes over the clusters of the file it replaces.
+    v->requireRoom(d_->whole ? d_->replacedSize : cur, end);
+    if (d_->whole) {
+        d_->whole->write(bytes);
+    } else {
+        errno = 0;
+        if (d_->file.write(bytes) != bytes.size())
+            fail(hostFailureCode(errno, &d_->file, ErrDeviceIO), win_);
+    }
     d_->dirty = true;
     whileWaiting();   // a long copy written piece by piece
 }

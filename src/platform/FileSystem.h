@@ -44,13 +44,15 @@ void createDirectory(const QString& winPath);
 void removeDirectory(const QString& winPath);
 void removeFile(const QString& winPath);
 void rename(const QString& from, const QString& to);
-void copyFile(const QString& from, const QString& to);   // the copy gets the source's attributes
+// The copy gets the source's attributes. It is made beside the target and takes its place
+// whole: a copy that fails (61 when the disk is full) leaves the target as it was.
+void copyFile(const QString& from, const QString& to);
 quint32 attributes(const QString& winPath);
 void setAttributes(const QString& winPath, quint32 attrs);
 void setModified(const QString& winPath, const QDateTime& t);
 
 QByteArray readAll(const QString& winPath);
-void writeAll(const QString& winPath, const QByteArray& bytes);   // replaces the file atomically
+void writeAll(const QString& winPath, const QByteArray& bytes);   // replaces the file whole, as copyFile
 
 // Volume information of a drive root ("A:\", "A:" or "A").
 struct DiskSpace {
@@ -65,7 +67,11 @@ std::optional<quint32> volumeSerial(const QString& root);
 void setVolumeLabel(const QString& root, const QString& label);
 DriveKind driveKind(const QString& root);
 
-// An open file. Writes go through the volume, so capacity and write protection hold.
+// An open file. Writes go through the volume, so capacity and write protection hold, and
+// every write is checked on the host (61 when its disk is full, 57 otherwise). Write mode
+// builds the new content beside the file and puts it in place at close(), which reports
+// any failure; until then, and when the file is dropped without close(), the old content
+// stays. Append and ReadWrite write in place.
 class File {
 public:
     enum Mode { Read, Write, Append, ReadWrite };

@@ -1,5 +1,6 @@
 #include "platform/HostTransfer.h"
 #include "platform/FileSystem.h"
+#include "platform/AtomicFile.h"
 #include "platform/SysError.h"
 
 #include <QDir>
@@ -32,31 +33,34 @@ ScratchDir::~ScratchDir()
 
 namespace fs {
 
-void importHostFile(const QString& hostFile, const QString& winPath)
+void importHostFile(const QString& hostFile, const QString& winPath, bool alwaysFlush)
 {
     QFile in(hostFile);
     if (!in.open(QIODevice::ReadOnly))
         fail(ErrFileNotFound, hostFile);
     const Resolved r = resolveReady(winPath);
+    if (r.isRoot() || (r.exists() && r.lastIsDir))
+        fail(ErrPathFileAccess, winPath);
+    if (!r.parentExists())
+        fail(ErrPathNotFound, winPath);
     r.volume->requireWritable();
+    if (r.isFile() && (r.volume->attributes(r.rel(), false) & AttrReadOnly))
+        fail(ErrPathFileAccess, winPath);
+    if (!r.exists() && r.components.size() == 1)
+        r.volume->requireRootEntry(r.name());
     r.volume->requireRoom(r.isFile() ? QFileInfo(r.host()).size() : 0, in.size());
-    File out;
-    out.open(winPath, File::Write);
-    try {
-        while (!in.atEnd()) {
-            const QByteArray chunk = in.read(1 << 20);
-            if (chunk.isEmpty())
-                fail(ErrDeviceIO, hostFile);
-            out.write(chunk);
-        }
-        out.close();
-    } catch (const SysError&) {
-        out.close();
-        try {
-            removeFile(winPath);
-        } catch (const SysError&) {
-        }
-        throw;
+    // The copy takes the file's place whole, or the file stays as it was.
+    WholeFile out(r.host(), alwaysFlush ? WholeFile::AlwaysFlush : WholeFile::FlushWhenReplacing);
+    out.open();
+    out.copyFrom(in, hostFile);
+    out.commit();
+    if (!r.exists()) {
+        r.volume->forget(r.rel());
+        Machine::current().noteAdded(r.parentHost(), r.name());
+    } else {
+        const quint32 a = r.volume->attributes(r.rel(), false);
+        if (!(a & AttrArchive))
+            r.volume->setAttributes(r.rel(), false, a | AttrArchive);
     }
     setModified(winPath, QFileInfo(hostFile).lastModified());
 }

@@ -30,8 +30,10 @@ namespace fs {
 // the write protection, a read-only file in the way, the entries of a root folder and the
 // room on the disk are checked before anything is written (SysError as for writeAll).
 // The copy gets the host file's modification time; a file it replaces keeps its
-// attributes and gets the archive bit, as after any write.
-void importHostFile(const QString& hostFile, const QString& winPath);
+// attributes and gets the archive bit, as after any write. The copy takes the place of the
+// file whole (see copyFile); with `alwaysFlush` a new file reaches the disk before it gets
+// its name, as a replacement always does.
+void importHostFile(const QString& hostFile, const QString& winPath, bool alwaysFlush = false);
 
 } // namespace fs
 } // namespace platform

@@ -268,7 +268,7 @@ proc::Outcome runZip(const proc::Invocation& inv)
         out += QStringLiteral("zip warning: attributes not recorded: %1\n").arg(error);
 
     try {
-        fs::importHostFile(work, req->archive);
+        fs::importHostFile(work, req->archive, true);
     } catch (const SysError& e) {
         if (e.code() == ErrDiskFull)
             return proc::Outcome::ended(ZipWriteError, out + QStringLiteral("zip I/O error: No space left on device\nzip error: Output file write failure (write error on zip file)\n"));

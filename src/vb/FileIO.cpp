@@ -8,6 +8,7 @@
 #include <QList>
 #include <array>
 #include <memory>
+#include <optional>
 
 namespace vb {
 
@@ -248,14 +249,26 @@ void Open(const QString& pathname, OpenMode mode, int fileNumber, OpenAccess acc
 
 void Close(int fileNumber)
 {
-    if (fileNumber >= 1 && fileNumber <= 255)
-        files()[fileNumber].reset();
+    if (fileNumber < 1 || fileNumber > 255 || !files()[fileNumber])
+        return;
+    // The number is free again whatever the close reports.
+    const std::unique_ptr<OpenFile> f = std::move(files()[fileNumber]);
+    machineCall([&] { f->file.close(); });
 }
 
 void CloseAll()
 {
-    for (auto& f : files())
-        f.reset();
+    std::optional<Error> first;
+    for (int n = 1; n < 256; ++n) {
+        try {
+            Close(n);
+        } catch (const Error& e) {
+            if (!first)
+                first = e;
+        }
+    }
+    if (first)
+        throw *first;
 }
 
 QString LineInput(int fileNumber)

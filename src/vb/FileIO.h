@@ -45,6 +45,9 @@ enum class OpenMode { Input, Output, Append, Binary };
 enum class OpenAccess { Default, Read };
 int FreeFile();
 void Open(const QString& pathname, OpenMode mode, int fileNumber, OpenAccess access = OpenAccess::Default);
+// A file opened for Output gets its new content at Close, which raises the error of a
+// write that did not reach the disk (61 when it is full); the old content stays then. The
+// number is free after Close either way; CloseAll closes every file, then raises the first error.
 void Close(int fileNumber);
 void CloseAll();
 bool IsOpen(int fileNumber);

@@ -4,6 +4,7 @@
 #include "vb/Error.h"
 #include "vb/FileIO.h"
 #include "platform/FileSystem.h"
+#include "support/SmallDisk.h"
 #include "support/TempMachine.h"
 
 using namespace vb;
@@ -134,5 +135,31 @@ TEST_F(MachineTest, BinaryGetAndPutAtOneBasedPositions)
     EXPECT_EQ(Lof(n), 6);
     EXPECT_EQ(Get(n, 4, 2), QByteArray("bXYe"));
     EXPECT_EQ(Get(n, 4, 5), QByteArray("ef\0\0", 4));
+    Close(n);
+}
+
+// A line file written over on a full disk: Print or Close raises "Disk full", the file keeps
+// its old lines and its number is free again; the log opened for appending reports it too.
+TEST_F(MachineTest, OutputOnAFullDiskRaisesDiskFullAndKeepsTheOldLines)
+{
+    testsupport::SmallDriveC disk(tm);
+    SKIP_UNLESS_MOUNTED(disk);
+    const QString list = QStringLiteral("C:\\Program Files\\Trelvo\\trelvo.usr");
+    tm.writeC("Program Files/Trelvo/trelvo.usr", " 1 \r\nc:\\my documents\\letter to anna.txt\r\n");
+    const QByteArray before = tm.readC("Program Files/Trelvo/trelvo.usr");
+    disk.fill();
+
+    const int n = FreeFile();
+    Open(list, OpenMode::Output, n);
+    int error = 0;
+    for (int i = 0; i < 2000 && error == 0; ++i)
+        error = errorOf([&] { Print(n, QStringLiteral("c:\\a long path to a file of the user\\number %1.doc").arg(i)); });
+    const int closeError = errorOf([&] { Close(n); });
+    EXPECT_EQ(error ? error : closeError, 61);
+    EXPECT_FALSE(IsOpen(n));
+    EXPECT_EQ(tm.readC("Program Files/Trelvo/trelvo.usr"), before);
+
+    Open(QStringLiteral("C:\\Program Files\\Trelvo\\Error.log"), OpenMode::Append, n);
+    EXPECT_EQ(errorOf([&] { Print(n, QString(9000, u'x')); }), 61);
     Close(n);
 }

@@ -1,0 +1,186 @@
+// Writes that replace a file: on a host disk that is really full (drive C: on a small tmpfs)
+// every way of writing fails with "disk full" and leaves the file it was to replace as it
+// was, with nothing left beside it; on a floppy a replacement is counted as the overwrite it
+// stands for, so it fits wherever the overwrite would.
+#include "platform/FileSystem.h"
+#include "platform/HostTransfer.h"
+#include "platform/SysError.h"
+#include "support/Errors.h"
+#include "support/SmallDisk.h"
+#include "support/TempMachine.h"
+
+#include <QDir>
+#include <QStorageInfo>
+#include <QTemporaryDir>
+
+using namespace platform;
+using testsupport::errorOf;
+using testsupport::MachineTest;
+
+namespace {
+
+QByteArray bytes(qint64 n, char c) { return QByteArray(n, c); }
+
+// Names in a host folder, the hidden ones too.
+QStringList namesIn(const QString& hostFolder)
+{
+    return QDir(hostFolder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+class FullDriveCTest : public MachineTest {
+protected:
+    testsupport::SmallDriveC disk{tm};
+};
+
+} // namespace
+
+TEST_F(FullDriveCTest, EveryWayOfWritingFailsWithDiskFullAndLeavesTheOldFile)
+{
+    SKIP_UNLESS_MOUNTED(disk);
+    const QByteArray autoexec = tm.readC("AUTOEXEC.BAT");
+    const QByteArray config = tm.readC("CONFIG.SYS");
+    const QByteArray winIni = tm.readC("WINDOWS/WIN.INI");
+    const QByteArray control = tm.readC("WINDOWS/CONTROL.INI");
+    ASSERT_FALSE(autoexec.isEmpty());
+    QTemporaryDir hostDir;
+    const QString hostFile = hostDir.filePath("import.bin");
+    {
+        QFile f(hostFile);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes(200000, 'h'));
+    }
+    tm.writeC("WINDOWS/TEMP/new.bat", bytes(300000, 'n'));   // a source larger than any room left
+    const QStringList rootBefore = namesIn(tm.hostC(""));
+    disk.fill();
+
+    EXPECT_EQ(errorOf([] { fs::copyFile("C:\\WINDOWS\\TEMP\\new.bat", "C:\\AUTOEXEC.BAT"); }), ErrDiskFull);
+    EXPECT_EQ(errorOf([] { fs::writeAll("C:\\WINDOWS\\WIN.INI", QByteArray(100000, 'w')); }), ErrDiskFull);
+    EXPECT_EQ(errorOf([&] { fs::importHostFile(hostFile, "C:\\WINDOWS\\CONTROL.INI"); }), ErrDiskFull);
+    EXPECT_EQ(errorOf([] {
+                  fs::File f;
+                  f.open("C:\\CONFIG.SYS", fs::File::Write);
+                  f.write(QByteArray(100000, 'c'));
+                  f.close();
+              }),
+              ErrDiskFull);
+    // New files do not come into being half written either.
+    EXPECT_EQ(errorOf([] { fs::copyFile("C:\\WINDOWS\\TEMP\\new.bat", "C:\\NEW.BAT"); }), ErrDiskFull);
+    EXPECT_EQ(errorOf([&] { fs::importHostFile(hostFile, "C:\\IMPORT.BIN", true); }), ErrDiskFull);
+
+    EXPECT_EQ(tm.readC("AUTOEXEC.BAT"), autoexec);
+    EXPECT_EQ(tm.readC("CONFIG.SYS"), config);
+    EXPECT_EQ(tm.readC("WINDOWS/WIN.INI"), winIni);
+    EXPECT_EQ(tm.readC("WINDOWS/CONTROL.INI"), control);
+    EXPECT_EQ(namesIn(tm.hostC("")), rootBefore);   // nothing new, nothing left beside the files
+    EXPECT_FALSE(fs::exists("C:\\NEW.BAT"));
+
+    // With room again the very same writes go through.
+    disk.release();
+    fs::copyFile("C:\\WINDOWS\\TEMP\\new.bat", "C:\\AUTOEXEC.BAT");
+    fs::importHostFile(hostFile, "C:\\WINDOWS\\CONTROL.INI");
+    EXPECT_EQ(tm.readC("AUTOEXEC.BAT"), bytes(300000, 'n'));
+    EXPECT_EQ(tm.readC("WINDOWS/CONTROL.INI"), bytes(200000, 'h'));
+}
+
+TEST_F(FullDriveCTest, AWriteThatRunsOutOfRoomHalfwayKeepsTheFileItWasToReplace)
+{
+    SKIP_UNLESS_MOUNTED(disk);
+    // Room for part of the new content only: the disk runs full in the middle of it.
+    fs::writeAll("C:\\WINDOWS\\TEMP\\ballast.bin", bytes(7 << 20, 'b'));
+    const qint64 room = QStorageInfo(tm.hostC("")).bytesAvailable();
+    ASSERT_GT(room, 0);
+    const QByteArray old = tm.readC("WINDOWS/SYSTEM.INI");
+    fs::File f;
+    f.open("C:\\WINDOWS\\SYSTEM.INI", fs::File::Write);
+    const int error = errorOf([&] {
+        for (int i = 0; i < 64; ++i)
+            f.write(bytes(room / 8, 's'));
+        f.close();
+    });
+    EXPECT_EQ(error, ErrDiskFull);
+    // What was written is dropped; closing says again why.
+    EXPECT_EQ(errorOf([&] { f.close(); }), ErrDiskFull);
+    EXPECT_EQ(tm.readC("WINDOWS/SYSTEM.INI"), old);
+    EXPECT_FALSE(f.isOpen());
+}
+
+TEST_F(MachineTest, AFileBeingWrittenOverKeepsItsOldContentUntilItIsClosed)
+{
+    fs::writeAll("C:\\NOTES.TXT", "old notes");
+    {
+        fs::File f;
+        f.open("C:\\NOTES.TXT", fs::File::Write);
+        f.write("new");
+        EXPECT_EQ(fs::readAll("C:\\NOTES.TXT"), "old notes");
+        EXPECT_EQ(f.size(), 3);
+    }   // dropped without close
+    EXPECT_EQ(fs::readAll("C:\\NOTES.TXT"), "old notes");
+    fs::File f;
+    f.open("C:\\NOTES.TXT", fs::File::Write);
+    f.write("new");
+    f.close();
+    EXPECT_EQ(fs::readAll("C:\\NOTES.TXT"), "new");
+    // A new file shows once it is closed; ReadWrite writes in place.
+    fs::File g;
+    g.open("C:\\FRESH.TXT", fs::File::Write);
+    EXPECT_FALSE(fs::exists("C:\\FRESH.TXT"));
+    g.write("abc");
+    g.close();
+    EXPECT_EQ(fs::readAll("C:\\FRESH.TXT"), "abc");
+    g.open("C:\\FRESH.TXT", fs::File::ReadWrite);
+    g.seek(1);
+    g.write("X");
+    EXPECT_EQ(fs::readAll("C:\\FRESH.TXT"), "aXc");
+    g.close();
+}
+
+TEST_F(MachineTest, OnAFullFloppyAReplacementNeedsOnlyTheClustersItAdds)
+{
+    Machine::current().createDisk("full", DiskFormat::byName("1.44M"), true);
+    Machine::current().insertDisk("full");
+    // 1,457,664 bytes: the file to replace takes 1,000 clusters, the filler all but 10 of the rest.
+    fs::writeAll("A:\\CONF1.TVA", bytes(1000 * 512, 'o'));
+    fs::writeAll("A:\\FILLER.BIN", bytes((2847 - 1000 - 10) * 512, 'f'));
+    ASSERT_EQ(Machine::current().volume(u'A')->freeBytes(), 10 * 512);
+    tm.writeC("WINDOWS/TEMP/grown.tva", bytes(1010 * 512, 'g'));
+    tm.writeC("WINDOWS/TEMP/toobig.tva", bytes(1011 * 512, 't'));
+
+    fs::copyFile("C:\\WINDOWS\\TEMP\\grown.tva", "A:\\CONF1.TVA");
+    EXPECT_EQ(fs::readAll("A:\\CONF1.TVA"), bytes(1010 * 512, 'g'));
+    EXPECT_EQ(Machine::current().volume(u'A')->freeBytes(), 0);
+
+    EXPECT_EQ(errorOf([] { fs::copyFile("C:\\WINDOWS\\TEMP\\toobig.tva", "A:\\CONF1.TVA"); }), ErrDiskFull);
+    EXPECT_EQ(errorOf([] { fs::writeAll("A:\\CONF1.TVA", QByteArray(1011 * 512, 'w')); }), ErrDiskFull);
+    EXPECT_EQ(fs::readAll("A:\\CONF1.TVA"), bytes(1010 * 512, 'g'));
+
+    // Written piece by piece the same holds: the old file's clusters count as the new one's.
+    fs::File f;
+    f.open("A:\\CONF1.TVA", fs::File::Write);
+    for (int i = 0; i < 10; ++i)
+        f.write(bytes(101 * 512, 'p'));
+    EXPECT_EQ(errorOf([&] { f.write(bytes(512, 'p')); }), ErrDiskFull);
+    f.close();
+    EXPECT_EQ(fs::readAll("A:\\CONF1.TVA"), bytes(1010 * 512, 'p'));
+    EXPECT_EQ(Machine::current().volume(u'A')->freeBytes(), 0);
+}
+
+TEST_F(MachineTest, AFileInAFullRootFolderIsReplacedWithoutANewEntry)
+{
+    Machine::current().createDisk("root", DiskFormat::byName("720K"), true);   // 112 root entries
+    Machine::current().insertDisk("root");
+    for (int i = 0; i < 112; ++i)
+        fs::writeAll(QStringLiteral("A:\\F%1.TXT").arg(i), "before");
+    ASSERT_EQ(errorOf([] { fs::writeAll("A:\\ONE.MOR", "x"); }), ErrTooManyFiles);
+    tm.writeC("WINDOWS/TEMP/after.txt", "after");
+
+    fs::copyFile("C:\\WINDOWS\\TEMP\\after.txt", "A:\\F0.TXT");
+    fs::writeAll("A:\\F1.TXT", "after");
+    fs::importHostFile(tm.hostC("WINDOWS/TEMP/after.txt"), "A:\\F2.TXT");
+    fs::File f;
+    f.open("A:\\F3.TXT", fs::File::Write);
+    f.write("after");
+    f.close();
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(fs::readAll(QStringLiteral("A:\\F%1.TXT").arg(i)), "after") << i;
+    EXPECT_EQ(namesIn(tm.hostDisk("root")).size(), 112);
+}

@@ -1,0 +1,40 @@
+#pragma once
+// Drive C: of a test machine on a small tmpfs of its own, which a test can fill to the last
+// byte: the host then refuses writes with ENOSPC, as a full disk does. The files of the drive
+// stay where they were (its folder becomes the mount point), so TempMachine::hostC still
+// names them. Mounting needs root (or the right to mount); without it the test skips.
+#include "support/TempMachine.h"
+
+#include <QString>
+#include <gtest/gtest.h>
+
+namespace testsupport {
+
+class SmallDriveC {
+public:
+    explicit SmallDriveC(const TempMachine& tm, qint64 bytes = 8 << 20);
+    ~SmallDriveC();
+    SmallDriveC(const SmallDriveC&) = delete;
+    SmallDriveC& operator=(const SmallDriveC&) = delete;
+
+    bool mounted() const { return mounted_; }
+    const QString& whyNot() const { return whyNot_; }
+
+    // Takes every free byte with a file that has no name (so no listing shows it).
+    void fill();
+    // Gives the bytes taken by fill() back.
+    void release();
+
+private:
+    QString folder_;
+    bool mounted_ = false;
+    QString whyNot_;
+    int filler_ = -1;
+};
+
+} // namespace testsupport
+
+// In a test body: skips, saying why, when the drive could not be mounted.
+#define SKIP_UNLESS_MOUNTED(disk) \
+    if (!(disk).mounted())        \
+    GTEST_SKIP() << "no small disk for drive C: " << (disk).whyNot().toStdString()
