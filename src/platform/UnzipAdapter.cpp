@@ -23,6 +23,7 @@ struct UnzipRequest {
     bool quiet = false;
     bool overwrite = false;
     bool caseless = false;
+    bool test = false;       // -t: read every entry back and check it, extract nothing
     QString archive;
     QStringList patterns;    // "/"-separated
     std::optional<QString> target;
@@ -45,6 +46,7 @@ std::optional<UnzipRequest> parse(const QStringList& args, QString* error)
                 case u'q': req.quiet = true; break;
                 case u'o': req.overwrite = true; break;
                 case u'C': req.caseless = true; break;
+                case u't': req.test = true; break;
                 default:
                     *error = QStringLiteral("error:  unknown option '%1'\n").arg(c);
                     return std::nullopt;
@@ -258,6 +260,17 @@ proc::Outcome runUnzip(const proc::Invocation& inv)
         archive = m.resolve(req->archive + QStringLiteral(".zip"));
     if (!archive.ok() || !archive.isFile())
         return proc::Outcome::ended(UnzipNoZip, QStringLiteral("unzip:  cannot find or open %1, %1.zip or %1.ZIP.\n").arg(req->archive));
+
+    if (req->test) {
+        QStringList args{QStringLiteral("-t")};
+        if (req->quiet)
+            args << QStringLiteral("-q");
+        args << archive.host() << req->patterns;
+        QString testOut;
+        const int rc = proc::runHost(kUnzip, args, QString(), &testOut);
+        out += testOut.replace(archive.host(), req->archive);
+        return proc::Outcome::ended(rc < 0 ? int(UnzipError) : rc, out);
+    }
 
     Merger merger(req->overwrite, &out);
     QStringList refused;

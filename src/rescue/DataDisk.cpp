@@ -3,6 +3,7 @@
 // fit. The update renews only the archive of an existing data disk.
 #include "backup/FloppySpan.h"
 #include "core/Messages.h"
+#include "core/System.h"
 #include "core/ProgramState.h"
 #include "rescue/RescueDisks.h"
 #include "rescue/SelWiz.h"
@@ -16,8 +17,6 @@
 namespace rescue {
 
 namespace {
-
-QString RescueArchive() { return core::ProgramFolder() + QStringLiteral("\\Configd.tva"); }
 
 QString CongratulationsEnd() { return QStringLiteral("\r\r") + Text(1075) + u'\r' + Text(1076); }
 
@@ -33,12 +32,22 @@ bool CopyRescueArchive(const QString& floppyRoot)
     return copied;
 }
 
+// The further floppies of a spread archive are labelled after the data disk, so a data disk
+// without a numbered label gets its own first.
+void LabelDataDisk(const QString& root)
+{
+    const QString label = core::SysInfo().VolumeLabel(root);
+    if (label.isEmpty() || !label.back().isDigit())
+        backup::LabelDisk(root, QStringLiteral("Data#1"));
+}
+
 } // namespace
 
 void WizzardForm::MakeDataDisk()
 {
     core::ProgramState& s = core::state();
     fileInHand_.clear();
+    s.DiskNo = 2;
     try {
         backup::LabelDisk(QStringLiteral("a:\\"), QStringLiteral("Data#1"));
         Command1.setVisible(false);
@@ -64,8 +73,10 @@ void WizzardForm::MakeDataDisk()
         vb::FileCopy(folder + QStringLiteral("\\Unzip.exe"), QStringLiteral("a:\\Unzip.exe"));
         Refres();
         ShowStatus(Text(1095), Text(1118));
+        // The archive stays in the program folder for the next try.
         if (!CopyRescueArchive(QStringLiteral("A:\\"))) {
-            ReportUnfinishedDisk();
+            ReportMissingFiles({QStringLiteral("Configd.tva")});
+            StayOnPageTwo();
             return;
         }
 
@@ -90,35 +101,50 @@ void WizzardForm::UpDateDataDisk()
     fileInHand_.clear();
 
     // A data disk is known by its archive, whole or in pieces; its label is not looked at.
-    QString archive;
-    try {
-        archive = vb::Dir(QStringLiteral("a:\\Configd.tva"));
-        if (archive.isEmpty())
-            archive = vb::Dir(QStringLiteral("a:\\Configd.tv1"));
-    } catch (const vb::Error&) {
-        vb::MsgBox(Text(1070) + QStringLiteral("\r\r") + Text(1071), vb::vbCritical | vb::vbOKOnly, Text(1011));
-        return;
-    }
-    if (archive.isEmpty()) {
+    // Retry looks at the disk in the drive again.
+    for (;;) {
+        QString archive;
+        try {
+            archive = vb::Dir(QStringLiteral("a:\\Configd.tva"));
+            if (archive.isEmpty())
+                archive = vb::Dir(QStringLiteral("a:\\Configd.tv1"));
+        } catch (const vb::Error&) {
+            vb::MsgBox(Text(1070) + QStringLiteral("\r\r") + Text(1071), vb::vbCritical | vb::vbOKOnly, Text(1011));
+            return;
+        }
+        if (!archive.isEmpty())
+            break;
         const QString prompt = Text(1142) + u'\r' + Text(1143) + QStringLiteral("\r\r") + Text(1149);
-        if (vb::MsgBox(prompt, vb::vbRetryCancel | vb::vbCritical | vb::vbDefaultButton2, Text(1005)) == vb::vbRetry)
-            UpDateDataDisk();
-        ReturnToPage1();
-        return;
+        if (vb::MsgBox(prompt, vb::vbRetryCancel | vb::vbCritical | vb::vbDefaultButton2, Text(1005)) != vb::vbRetry) {
+            ReturnToPage1();
+            return;
+        }
     }
 
+    // From here until the new archive is on the floppies the wizard cannot be left: the old
+    // archive goes before the new one is written.
+    Command1.setEnabled(false);
+    Command2.setEnabled(false);
+    Command3.setEnabled(false);
     try {
         SelWiz().Show(vb::vbModal);
-        Command1.setEnabled(false);
-        Command2.setEnabled(false);
+        // Without a sound new archive the disk keeps the old one.
+        if (!RescueArchiveReady()) {
+            vb::MsgBox(Text(2140), vb::vbCritical | vb::vbOKOnly, Text(1005));
+            StayOnPageTwo();
+            return;
+        }
         Label2.setVisible(true);
         Label2.setCaption(Text(1095) + Text(1118) + Text(1019));
         Label2.Refresh();
         vb::Kill(QStringLiteral("a:\\Configd.tv?"));
+        backup::RemoveArchiveParts(QStringLiteral("a:\\Configd.tva"));
+        LabelDataDisk(QStringLiteral("a:\\"));
         fileInHand_ = QStringLiteral("Configd.tva");
         s.DiskNo = 2;
         if (!CopyRescueArchive(QStringLiteral("a:\\"))) {
-            ReportUnfinishedDisk();
+            vb::MsgBox(Text(2143) + QStringLiteral("\r\r") + Text(2144), vb::vbCritical | vb::vbOKOnly, Text(1005));
+            StayOnPageTwo();
             return;
         }
 

@@ -1,6 +1,7 @@
 #include "rescue/RescueDisks.h"
 #include "core/IniValues.h"
 #include "core/Messages.h"
+#include "core/Shell.h"
 #include "vb/Conversions.h"
 #include "vb/Error.h"
 #include "vb/FileIO.h"
@@ -9,6 +10,22 @@
 namespace rescue {
 
 QString Text(int number) { return core::LoadResString(number); }
+
+QString RescueArchive() { return core::ProgramFolder() + QStringLiteral("\\Configd.tva"); }
+
+bool RescueArchiveReady()
+{
+    bool present = false;
+    vb::ResumeNext([&] { present = !vb::Dir(RescueArchive()).isEmpty(); });
+    if (!present)
+        return false;
+    bool tested = false;
+    vb::ResumeNext([&] {
+        core::ShellAndWait(QStringLiteral("Unzip32.exe -tq \"") + RescueArchive() + u'"');
+        tested = core::LastExitCode() == 0;
+    });
+    return tested;
+}
 
 QStringList AutoexecLines()
 {
@@ -37,6 +54,12 @@ QString DiskChangePrompt(int diskNo)
 {
     return Text(1062) + vb::Str(diskNo) + Text(1063) + vb::Str(diskNo) + QStringLiteral("\r\r") + Text(1195) +
            vb::Str(diskNo + 1) + Text(1196);
+}
+
+void ReportMissingFiles(const QStringList& missing)
+{
+    vb::MsgBox(Text(2141) + QStringLiteral("\r\r") + missing.join(u'\r') + QStringLiteral("\r\r") + Text(2142),
+               vb::vbCritical | vb::vbOKOnly, Text(1005));
 }
 
 void EndOnCriticalError(const vb::Error& error, const QString& fileInHand)

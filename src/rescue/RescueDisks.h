@@ -13,6 +13,13 @@ namespace rescue {
 
 QString Text(int number);
 
+// The rescue archive in the program folder, where SelWiz packs it.
+QString RescueArchive();
+
+// True when SelWiz has left a rescue archive that the unzip program reads back whole, every
+// entry with its checksum. Nothing is written to a floppy without one.
+bool RescueArchiveReady();
+
 // The ten lines of Autoexec.bat on the boot disk and on the data disk.
 QStringList AutoexecLines();
 
@@ -22,6 +29,10 @@ void WriteTextFile(const QString& path, const QStringList& lines);
 // "Please remove Disk No. n now and label it TRELVO RESCUE DISK NO. n", an empty line and
 // "Please insert Disk No. n+1 now!".
 QString DiskChangePrompt(int diskNo);
+
+// A rescue disk lacks the files `missing` (one line each): says so, names them and tells
+// how to try again.
+void ReportMissingFiles(const QStringList& missing);
 
 // A rescue disk could not be written: says why (the file `fileInHand` was in hand), logs
 // the error with the tag `fileInHand` & " BootDisk critical" and ends the program at once,

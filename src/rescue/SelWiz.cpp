@@ -86,7 +86,7 @@ void folderStep(const std::function<void()>& statement)
 
 SelWizForm::SelWizForm() : vb::Form(QStringLiteral("SelWiz"))
 {
-    setCaption(QStringLiteral("Rescue Disk Wizard"));
+    setCaption(text(1106));
     setClientSize(4335, 1335);
     Label2.Move(240, 240, 3135, 375);
     ProgressBar1.Move(120, 840, 4095, 255);
@@ -101,7 +101,8 @@ void SelWizForm::Form_GotFocus()
         return;
     saving_ = true;
     Label2.setCaption(text(1098) + u'\r' + text(1019));
-    Refresh();
+    // The window is on the screen, with its text, before the work holds the program up.
+    vb::PaintNow(*this);
     SaveData();
 }
 
@@ -127,6 +128,7 @@ void SelWizForm::SaveData()
     // A file that cannot be copied is logged and left out of the archive.
     for (const RescueFile& f : kRescueFiles) {
         ProgressBar1.setValue(ProgressBar1.Value() + 10);
+        ProgressBar1.Refresh();
         const QString name = QString::fromUtf16(f.name);
         const QString file = QString::fromUtf16(f.file);
         const QString source = (f.windowsFolder ? s.SystemPath + u'\\' : QStringLiteral("C:\\")) + file;

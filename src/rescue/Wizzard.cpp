@@ -73,7 +73,7 @@ private:
 
 WizzardForm::WizzardForm() : vb::Form(QStringLiteral("Wizzard"))
 {
-    setCaption(QStringLiteral("Trelvo - Rescue Disk Wizard"));
+    setCaption(Text(1106));
     setClientSize(7575, 4755);
 
     Picture1.Move(120, 120, 2175, 3735);
@@ -81,15 +81,15 @@ WizzardForm::WizzardForm() : vb::Form(QStringLiteral("Wizzard"))
     Label1.Move(2520, 240, 4935, 2055);
     Label1.setWordWrap(true);
     Option1.Move(2760, 2400, 4575, 255);
-    Option1.setCaption(QStringLiteral("Create a new Rescue Disk"));
+    Option1.setCaption(Text(1103));
     Option2.Move(2760, 2760, 4575, 255);
-    Option2.setCaption(QStringLiteral("Update Rescue Disk (only Data Disk)"));
+    Option2.setCaption(Text(1141));
     Option1.setValue(true);
     Label3.Move(2520, 2400, 3135, 855);
     Label3.setWordWrap(true);
     Label3.setVisible(false);
     Command5.Move(5760, 2640, 1695, 375);
-    Command5.setCaption(QStringLiteral("&Formatting..."));
+    Command5.setCaption(u'&' + Text(1102));
     Command5.setVisible(false);
     Label2.Move(2520, 3360, 4935, 255);
     ProgressBar4.Move(2520, 3660, 4935, 255);
@@ -103,17 +103,17 @@ WizzardForm::WizzardForm() : vb::Form(QStringLiteral("Wizzard"))
     rule->setGeometry(vb::pixelsFromTwips(120), vb::pixelsFromTwips(4080), vb::pixelsFromTwips(7335), 2);
 
     Command1.Move(2385, 4260, 1215, 375);
-    Command1.setCaption(QStringLiteral("< &Back"));
+    Command1.setCaption(Text(1105));
     Command1.setEnabled(false);
     Command2.Move(3600, 4260, 1215, 375);
-    Command2.setCaption(QStringLiteral("&Next >"));
+    Command2.setCaption(Text(1104));
     Command2.setDefault(true);
     Command3.Move(4920, 4260, 1215, 375);
-    Command3.setCaption(QStringLiteral("&Cancel"));
+    Command3.setCaption(u'&' + Text(1092));
     Command3.setCancel(true);
     Command4.Move(6240, 4260, 1215, 375);
-    Command4.setCaption(QStringLiteral("&Help"));
-    Command4.setToolTipText(QStringLiteral("Show Help File"));
+    Command4.setCaption(u'&' + Text(1516));
+    Command4.setToolTipText(Text(1093));
 
     connect(&Command1, &vb::CommandButton::Click, this, [this] { Command1_Click(); });
     connect(&Command2, &vb::CommandButton::Click, this, [this] { Command2_Click(); });
@@ -234,15 +234,21 @@ void WizzardForm::ShowStatus(const QString& action, const QString& name)
     Refres();
 }
 
-void WizzardForm::ReportUnfinishedDisk()
+void WizzardForm::StayOnPageTwo()
 {
-    Label1.setCaption(Text(1065));
+    Label1.setCaption(Option2.Value() ? UpdatePageTwoText() : NewSetPageTwoText());
     Label2.setCaption({});
-    Command1.setEnabled(false);
-    Command3.setCaption(u'&' + Text(1517));
-    Command3.setEnabled(true);
-    Command4.setEnabled(true);
-    vb::MsgBox(Text(1065), vb::vbCritical | vb::vbOKOnly, Text(1005));
+    for (vb::CommandButton* button : {&Command1, &Command2, &Command3, &Command4}) {
+        button->setVisible(true);
+        button->setEnabled(true);
+    }
+    Command3.setCaption(u'&' + Text(1092));
+    Command5.setVisible(BootDiskDone);
+    Label3.setVisible(BootDiskDone);
+    if (!BootDiskDone) {
+        ProgressBar4.setValue(0);
+        ProgressBar4.setVisible(false);
+    }
 }
 
 WizzardForm& Wizzard() { return vb::Forms::get<WizzardForm>(QStringLiteral("Wizzard")); }

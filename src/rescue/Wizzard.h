@@ -58,9 +58,9 @@ private:
     // The name of the file in hand becomes `name`, the status line shows `action` & `name`,
     // and the bar moves one step.
     void ShowStatus(const QString& action, const QString& name);
-    // The archive did not reach the floppies whole: the wizard says so instead of the
-    // congratulations, and leaves Exit and Help to the user.
-    void ReportUnfinishedDisk();
+    // The work stopped short of a finished disk: page 2 again with every button usable, so
+    // that Next tries once more (the second floppy again when the boot disk is done).
+    void StayOnPageTwo();
 
     QString fileInHand_;
 };

@@ -24,6 +24,15 @@ std::optional<QString> addedAppString(int number)
         {2124, QStringLiteral(u"some of its files could not be written")},
         // ... the archive holds the files of another temporary folder than this PC's (it follows).
         {2125, QStringLiteral(u"saved from another temporary folder than ")},
+        // The rescue disk wizard: no rescue archive came of the packing, so no floppy is touched.
+        {2140, QStringLiteral(u"The rescue archive Configd.tva could not be made. Nothing has been written to the floppy disk.")},
+        // A rescue disk that lacks files it needs, followed by their names, and how to try again.
+        {2141, QStringLiteral(u"The Rescue Disk is not complete. These files could not be written to it:")},
+        {2142, QStringLiteral(u"Please insert a blank floppy disk and click on 'Next >' to try again.")},
+        // An update of the data disk that stopped once the old rescue archive was gone.
+        {2143, QStringLiteral(u"The update of the Rescue Disk was stopped before it was finished. Your Rescue Disks are now "
+                              u"incomplete and can not be used to restore your System Configuration.")},
+        {2144, QStringLiteral(u"Please insert [RESCUE DISK NO.2] and click on 'Next >' to run the update again.")},
     };
     const auto found = table.constFind(number);
     if (found == table.constEnd())

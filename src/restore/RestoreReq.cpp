@@ -1,4 +1,5 @@
 #include "restore/RestoreReq.h"
+#include "core/Messages.h"
 #include "core/ProgramState.h"
 #include "restore/Restore.h"
 #include "vb/Forms.h"
@@ -12,21 +13,23 @@ namespace restore {
 
 namespace {
 
+QString text(int number) { return core::LoadResString(number); }
+
 QPixmap icon(QStyle::StandardPixmap which) { return QApplication::style()->standardIcon(which).pixmap(32, 32); }
 
 } // namespace
 
 RestoreReqForm::RestoreReqForm() : vb::Form(QStringLiteral("RestoreReq"))
 {
-    setCaption(QStringLiteral("Select files to restore"));
+    setCaption(text(1513));
     setClientSize(6840, 5280);
     SSTab1.Move(120, 120, 6600, 4440);
-    SSTab1.setTabCaption(0, QStringLiteral("System Files"));
-    SSTab1.setTabCaption(1, QStringLiteral("Other Files"));
+    SSTab1.setTabCaption(0, text(1523));
+    SSTab1.setTabCaption(1, text(1524));
     SSTab1.setTabCaption(2, QStringLiteral("Internet Explorer "));
     SSTab1.setTabCaption(3, QStringLiteral("Netscape"));
 
-    Frame2.setCaption(QStringLiteral("System Files"));
+    Frame2.setCaption(text(1523));
     Frame2.Move(120, 120, 4200, 3720);
     Image1.Move(3480, 3000, 480, 480);
     Image1.setPicture(icon(QStyle::SP_ComputerIcon));
@@ -50,63 +53,63 @@ RestoreReqForm::RestoreReqForm() : vb::Form(QStringLiteral("RestoreReq"))
         b.box.setCaption(QString::fromLatin1(b.caption));
         b.box.Move(2160, 300 + 420 * row++, 1800, 255);
     }
-    Frame1.setCaption(QStringLiteral("Desktop"));
+    Frame1.setCaption(text(1086));
     Frame1.Move(4440, 120, 2040, 1080);
     Image2.Move(120, 300, 480, 480);
     Image2.setPicture(icon(QStyle::SP_DirHomeIcon));
-    Check20.setCaption(QStringLiteral("Start Menu"));
+    Check20.setCaption(text(1088));
     Check20.Move(600, 420, 1320, 255);
-    Command5.setCaption(QStringLiteral("A&ll"));
+    Command5.setCaption(text(1538));
     Command5.Move(4680, 2880, 1455, 375);
-    Command6.setCaption(QStringLiteral("&None"));
+    Command6.setCaption(text(1539));
     Command6.Move(4680, 3360, 1455, 375);
 
-    Frame3.setCaption(QStringLiteral("Other Files "));
+    Frame3.setCaption(text(1136));
     Frame3.Move(120, 120, 6360, 3720);
     List1.Move(120, 300, 6120, 2700);
     List1.setMultiSelect(2);
     Label1.setCaption(QStringLiteral("All files selected !"));
     Label1.Move(120, 3180, 3000, 255);
     Label1.setVisible(false);
-    Command3.setCaption(QStringLiteral("A&ll"));
+    Command3.setCaption(text(1538));
     Command3.Move(3600, 3120, 1215, 375);
-    Command4.setCaption(QStringLiteral("&None"));
+    Command4.setCaption(text(1539));
     Command4.Move(4920, 3120, 1215, 375);
 
     const auto pair = [](vb::Frame& frame, const char* caption, int top, vb::Image& image1, vb::CheckBox& box1,
-                         const char* caption1, QStyle::StandardPixmap icon1, vb::Image* image2, vb::CheckBox* box2,
-                         const char* caption2, QStyle::StandardPixmap icon2) {
+                         const QString& caption1, QStyle::StandardPixmap icon1, vb::Image* image2, vb::CheckBox* box2,
+                         const QString& caption2, QStyle::StandardPixmap icon2) {
         frame.setCaption(QString::fromLatin1(caption));
         frame.Move(120, top, 6360, 1320);
         image1.Move(240, 420, 480, 480);
         image1.setPicture(icon(icon1));
-        box1.setCaption(QString::fromLatin1(caption1));
+        box1.setCaption(caption1);
         box1.Move(840, 540, 2400, 255);
         if (image2 && box2) {
             image2->Move(3240, 420, 480, 480);
             image2->setPicture(icon(icon2));
-            box2->setCaption(QString::fromLatin1(caption2));
+            box2->setCaption(caption2);
             box2->Move(3840, 540, 2400, 255);
         }
     };
-    pair(Frame4, "Microsoft Internet Explorer:", 120, Image3, Check11, "Favorites", QStyle::SP_DirLinkIcon, &Image4,
-         &Check19, "Cookies", QStyle::SP_FileIcon);
-    pair(Frame5, "Outlook Express:", 1560, Image5, Check21, "Mailbox", QStyle::SP_FileDialogDetailedView, &Image6,
-         &Check18, "Windows Adressbook", QStyle::SP_FileDialogInfoView);
+    pair(Frame4, "Microsoft Internet Explorer:", 120, Image3, Check11, text(1152), QStyle::SP_DirLinkIcon, &Image4,
+         &Check19, QStringLiteral("Cookies"), QStyle::SP_FileIcon);
+    pair(Frame5, "Outlook Express:", 1560, Image5, Check21, QStringLiteral("Mailbox"), QStyle::SP_FileDialogDetailedView,
+         &Image6, &Check18, text(1153), QStyle::SP_FileDialogInfoView);
     Label2.Move(120, 3000, 6360, 255);
-    pair(Frame6, "Netscape Navigator:", 120, Image7, Check10, "Bookmark", QStyle::SP_DirLinkIcon, &Image8, &Check22,
-         "Cookies", QStyle::SP_FileIcon);
-    pair(Frame7, "Netscape Messenger:", 1560, Image9, Check23, "Mailbox", QStyle::SP_FileDialogDetailedView, nullptr,
-         nullptr, "", QStyle::SP_FileIcon);
+    pair(Frame6, "Netscape Navigator:", 120, Image7, Check10, QStringLiteral("Bookmark"), QStyle::SP_DirLinkIcon, &Image8,
+         &Check22, QStringLiteral("Cookies"), QStyle::SP_FileIcon);
+    pair(Frame7, "Netscape Messenger:", 1560, Image9, Check23, QStringLiteral("Mailbox"), QStyle::SP_FileDialogDetailedView,
+         nullptr, nullptr, {}, QStyle::SP_FileIcon);
     Label3.Move(120, 3000, 6360, 255);
 
     Command1.setCaption(QStringLiteral("&OK"));
     Command1.setDefault(true);
     Command1.Move(2640, 4740, 1215, 375);
-    Command2.setCaption(QStringLiteral("&Cancel"));
+    Command2.setCaption(u'&' + text(1092));
     Command2.setCancel(true);
     Command2.Move(3960, 4740, 1215, 375);
-    Command7.setCaption(QStringLiteral("&Help"));
+    Command7.setCaption(u'&' + text(1516));
     Command7.Move(5280, 4740, 1215, 375);
 
     connect(&Command1, &vb::CommandButton::Click, this, [this] { Command1_Click(); });

@@ -12,6 +12,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
+#include <QWindow>
 
 namespace vb {
 
@@ -47,6 +48,18 @@ void PaintWhileWaiting()
     }
     if (whole)
         sinceWhole.start();
+}
+
+void PaintNow(Form& form)
+{
+    QWidget* window = form.window();
+    if (!window->isVisible())
+        return;
+    QElapsedTimer waited;
+    waited.start();
+    while (window->windowHandle() && !window->windowHandle()->isExposed() && waited.elapsed() < 1000)
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 20);
+    window->repaint();
 }
 
 void installWaitPainting()

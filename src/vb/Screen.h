@@ -16,6 +16,12 @@ void DoEvents();
 void PaintWhileWaiting();
 void installWaitPainting();
 
+// Puts the present look of the window `form` on the screen at once, also for a window shown
+// a moment ago that the window system has not put up yet (that is waited for, briefly, with
+// no input taken meanwhile): for a window whose work holds the program up as soon as it is
+// shown. Nothing happens for a hidden window.
+void PaintNow(Form& form);
+
 class Screen {
 public:
     // The program-wide mouse pointer: 0 the default, 11 the hourglass (and the other

@@ -295,6 +295,27 @@ TEST_F(ZipAdapterTest, BadArchivesAndBadLinesEndWithUnzipsCodes)
     EXPECT_EQ(run(QStringLiteral("Unzip32.exe -o \"C:\\good.tva\" -d Q:\\")), 2);
 }
 
+TEST_F(ZipAdapterTest, TestingAnArchiveReadsEveryEntryAndWritesNothing)
+{
+    ASSERT_EQ(run(QStringLiteral("zip.exe -1q \"C:\\Program Files\\good.tva\" C:\\CONFIG.SYS C:\\WINDOWS\\WIN.INI")), 0);
+    const QStringList before = QDir(host(QStringLiteral("C:\\"))).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+    EXPECT_EQ(run(QStringLiteral("Unzip32.exe -tq \"C:\\Program Files\\good.tva\"")), 0);
+    EXPECT_EQ(QDir(host(QStringLiteral("C:\\"))).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);
+
+    // One byte of the packed data changed: the archive still lists, but an entry fails its check.
+    QByteArray bytes = fs::readAll(QStringLiteral("C:\\Program Files\\good.tva"));
+    const auto list = zip::readEntries(host(QStringLiteral("C:\\Program Files\\good.tva")));
+    ASSERT_TRUE(list.has_value());
+    const qsizetype header = qsizetype(list->first().localHeaderOffset);
+    const auto u16 = [&](qsizetype at) { return quint8(bytes[at]) | quint8(bytes[at + 1]) << 8; };
+    const qsizetype data = header + 30 + u16(header + 26) + u16(header + 28);   // behind name and extra field
+    bytes[data] = char(bytes[data] ^ 0x5A);
+    fs::writeAll(QStringLiteral("C:\\bad.tva"), bytes);
+    ASSERT_TRUE(zip::entryNames(host(QStringLiteral("C:\\bad.tva"))).has_value());
+    EXPECT_EQ(run(QStringLiteral("Unzip32.exe -tq C:\\bad.tva")), 2);
+    EXPECT_EQ(run(QStringLiteral("Unzip32.exe -tq C:\\none.tva")), 9);
+}
+
 TEST_F(ZipAdapterTest, EntriesThatWouldLeaveTheTargetAreRefused)
 {
     // Names patched after the real zip wrote them (same length, so the archive stays sound).

@@ -83,15 +83,41 @@ TEST_F(BootDiskTest, OtherVersionsGetTheMachinesMsDosSysWithoutGuiAndLogo)
     EXPECT_TRUE(wizard().BootDiskDone);
 }
 
-TEST_F(BootDiskTest, AnExistingLogoLineBecomesLogo0AndNothingIsInserted)
+TEST_F(BootDiskTest, MsDosSysIsEditedLineByLineAndOnlyItsTwoSettingsChange)
 {
     windowsVersion(QStringLiteral("4.00.950"));
-    tm.writeC(QStringLiteral("MSDOS.SYS"), "[Options]\r\nBootGUI=1\r\nLogo=1\r\n;\r\n;kept, split at the comma\r\n");
-    ui->expect(QStringLiteral("Please remove Disk No. 1"), QStringLiteral("OK"));
+    const QList<QPair<QByteArray, QByteArray>> cases = {
+        // Commas, quotes and blanks stay; a comment about the logo is no setting; the settings
+        // keep their place and the spelling of their names.
+        {"[Paths]\r\nWinDir=C:\\WINDOWS\r\n\r\n[Options]\r\n  bootgui = 1\r\nNetwork=1 , 2\r\n"
+         "; a comment about the Logo screen\r\nTitle=\"My PC\", \"Home\"\r\nLogo=1\r\n;Note, this comment has a comma\r\n;\r\n;xxxx\r\n",
+         "[Paths]\r\nWinDir=C:\\WINDOWS\r\n\r\n[Options]\r\n  bootgui=0\r\nNetwork=1 , 2\r\n"
+         "; a comment about the Logo screen\r\nTitle=\"My PC\", \"Home\"\r\nLogo=0\r\n;Note, this comment has a comma\r\n;\r\n;xxxx\r\n"},
+        // Missing settings go after the last one of [Options]; a last line without its line
+        // end keeps it so.
+        {"[Options]\r\n;Logo=1 shows the clouds\r\nBootMulti=1\r\n\r\n[Other]\r\nLogo=1",
+         "[Options]\r\n;Logo=1 shows the clouds\r\nBootMulti=1\r\nBootGUI=0\r\nLogo=0\r\n\r\n[Other]\r\nLogo=1"},
+        // No [Options] at all: it comes at the end.
+        {"[Paths]\r\nWinDir=C:\\WINDOWS", "[Paths]\r\nWinDir=C:\\WINDOWS\r\n[Options]\r\nBootGUI=0\r\nLogo=0\r\n"},
+        // An empty file stays empty, with no message.
+        {"", ""},
+    };
+    for (qsizetype i = 0; i < cases.size(); ++i) {
+        const QString floppy = QStringLiteral("boot%1").arg(i);
+        blankDisk(floppy);
+        insert(floppy);
+        tm.writeC(QStringLiteral("MSDOS.SYS"), cases[i].first);
+        ui->expect(QStringLiteral("Please remove Disk No. 1"), QStringLiteral("OK"));
 
-    wizard().MakeBootDisk();
+        wizard().MakeBootDisk();
 
-    EXPECT_EQ(msdosOnFloppy(), QByteArray("[Options]\r\nBootGUI=0\r\nLogo=0\r\n;\r\n;kept\r\nsplit at the comma\r\n"));
+        EXPECT_EQ(onDisk(floppy, QStringLiteral("MSDOS.SYS")), cases[i].second) << "case " << i;
+        EXPECT_EQ(attributesOn(floppy, QStringLiteral("MSDOS.SYS")), 7u) << "case " << i;
+        EXPECT_FALSE(filesOn(floppy).contains(QStringLiteral("MSDOS.TMP"), Qt::CaseInsensitive));
+        EXPECT_TRUE(wizard().BootDiskDone);
+    }
+    EXPECT_EQ(boxTexts(), QStringList(cases.size(), kNextDisk));
+    EXPECT_TRUE(errorLog().isEmpty());
 }
 
 TEST_F(BootDiskTest, AMissingDrvSpaceBinIsLoggedAndTheDiskFinishedWithoutIt)
@@ -111,20 +137,45 @@ TEST_F(BootDiskTest, AMissingDrvSpaceBinIsLoggedAndTheDiskFinishedWithoutIt)
     EXPECT_EQ(onDisk(kFloppy, QStringLiteral("AUTOEXEC.BAT")), kAutoexec);
 }
 
-TEST_F(BootDiskTest, AFloppyThatRefusesAFileOfTheLaterStepsIsToldBeforeTheNextDisk)
+TEST_F(BootDiskTest, AFileTheFloppyCannotTakeIsNamedAndTheBootDiskIsNotDone)
 {
-    // A HIMEM.SYS larger than the floppy: the copy fails with a full disk, the rest goes on.
+    // A HIMEM.SYS larger than the floppy: the copy fails with a full disk, the rest goes on,
+    // and Config.sys would load a driver that is not there.
     tm.writeC(QStringLiteral("WINDOWS/HIMEM.SYS"), QByteArray(1500000, 'h'));
-    ui->expect(QStringLiteral("Your Rescue Disk is probably not functional"), QStringLiteral("OK"));
-    ui->expect(QStringLiteral("Please remove Disk No. 1"), QStringLiteral("OK"));
+    const QString missing = QStringLiteral("The Rescue Disk is not complete. These files could not be written to it:\r\r"
+                                           "HIMEM.SYS - Disk full\r\r"
+                                           "Please insert a blank floppy disk and click on 'Next >' to try again.");
+    ui->expect(QStringLiteral("written to it:  HIMEM.SYS - Disk full  Please insert"), QStringLiteral("OK"));
 
     wizard().MakeBootDisk();
 
+    // No congratulation of a boot disk and no request for the next floppy.
+    EXPECT_EQ(boxTexts(), QStringList{missing});
     EXPECT_EQ(ui->shown().first().title, QStringLiteral("Warning!"));
     EXPECT_EQ(errorLog(), (QList<LogLine>{{QStringLiteral("Disk full"), QStringLiteral("HIMEM.SYS BootDisk")}}));
     EXPECT_FALSE(filesOn(kFloppy).contains(QStringLiteral("Himem.sys")));
-    EXPECT_EQ(onDisk(kFloppy, QStringLiteral("AUTOEXEC.BAT")), kAutoexec);
-    EXPECT_TRUE(wizard().BootDiskDone);
+    EXPECT_FALSE(wizard().BootDiskDone);
+    EXPECT_EQ(state().DiskNo, 1);
+    // Page 2 again, every button usable: Next makes the boot disk anew.
+    for (vb::CommandButton* button : {&wizard().Command1, &wizard().Command2, &wizard().Command3, &wizard().Command4})
+        EXPECT_TRUE(button->Enabled() && button->Visible()) << button->Name().toStdString();
+    EXPECT_TRUE(wizard().Label1.Caption().startsWith(QStringLiteral("Please insert a blank, formatted 3.5'' floppy disk")));
+    EXPECT_FALSE(wizard().ProgressBar4.Visible());
+}
+
+TEST_F(BootDiskTest, WithoutARescueArchiveTheFloppyIsNotTouched)
+{
+    fs::removeFile(kProgramFolder + QStringLiteral("\\zip.exe"));
+    ui->expect(QStringLiteral("The rescue archive Configd.tva could not be made. Nothing has been written to the floppy disk."),
+               QStringLiteral("OK"));
+
+    wizard().MakeBootDisk();
+
+    EXPECT_EQ(ui->shown().size(), 1);
+    EXPECT_TRUE(filesOn(kFloppy).isEmpty());
+    EXPECT_TRUE(label(kFloppy).isEmpty());
+    EXPECT_FALSE(wizard().BootDiskDone);
+    EXPECT_TRUE(wizard().Command2.Enabled());
 }
 
 TEST_F(BootDiskTest, AMissingIoSysIsReportedAndEndsTheProgram)

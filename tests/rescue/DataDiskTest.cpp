@@ -27,6 +27,7 @@ protected:
     {
         rescue::SelWiz().Show(vb::vbModal);
         state().DiskNo = 2;
+        wizard().BootDiskDone = true;
         blankDisk(QStringLiteral("data"));
         insert(QStringLiteral("data"));
         return programFile(QStringLiteral("Configd.tva"));
@@ -109,21 +110,37 @@ TEST_F(DataDiskTest, ALargerArchiveGoesOnInPiecesOntoAFloppyLabelledData2)
     EXPECT_FALSE(fs::exists(kArchive));
 }
 
-TEST_F(DataDiskTest, AnArchiveThatDoesNotArriveIsNotReportedAsSuccess)
+TEST_F(DataDiskTest, AnArchiveThatDoesNotArriveIsNamedAndTheDataDiskCanBeMadeAgain)
 {
     largeSystemDat();
-    afterBootDisk();
+    const QByteArray archive = afterBootDisk();
     ui->expect(QStringLiteral("Please insert Disk No. 3 now!"), QStringLiteral("Cancel"));
-    ui->expect(kNotFunctional, QStringLiteral("OK"));
+    ui->expect(QStringLiteral("written to it:  Configd.tva  Please insert a blank floppy disk"), QStringLiteral("OK"));
 
     wizard().MakeDataDisk();
 
-    EXPECT_EQ(boxTexts().last(), kNotFunctional);
-    EXPECT_EQ(wizard().Label1.Caption(), kNotFunctional);
-    EXPECT_EQ(wizard().Command3.Caption(), QStringLiteral("&Exit"));
-    EXPECT_TRUE(wizard().Command3.Enabled() && wizard().Command4.Enabled());
-    // The archive stays in the program folder; nothing pretends it is on the floppies.
-    EXPECT_TRUE(fs::exists(kArchive));
+    EXPECT_EQ(boxTexts().filter(QStringLiteral("Congratulations")).size(), 0);
+    EXPECT_EQ(ui->shown().last().title, QStringLiteral("Warning!"));
+    // The second-floppy state: Formatting offered, every button usable, the archive kept.
+    rescue::WizzardForm& w = wizard();
+    EXPECT_EQ(w.Command3.Caption(), QStringLiteral("&Cancel"));
+    for (vb::CommandButton* button : {&w.Command1, &w.Command2, &w.Command3, &w.Command4})
+        EXPECT_TRUE(button->Enabled() && button->Visible()) << button->Name().toStdString();
+    EXPECT_TRUE(w.Command5.Visible() && w.Label3.Visible());
+    EXPECT_EQ(fs::readAll(kArchive), archive);
+
+    // Next with a fresh floppy makes the data disk from the archive that waited.
+    blankDisk(QStringLiteral("again"));
+    blankDisk(QStringLiteral("third"));
+    insert(QStringLiteral("again"));
+    ui->expect(QStringLiteral("Please insert Disk No. 3 now!"), QStringLiteral("OK"), [] { insert(QStringLiteral("third")); });
+    ui->expect(QStringLiteral("label it Trelvo RESCUE DISK NO. 3"), QStringLiteral("OK"));
+    ui->expect(QStringLiteral("Your Rescue Disks were successfully created!"), QStringLiteral("OK"));
+    w.Command2.setValue(true);
+    EXPECT_EQ(boxTexts().last(), kCongratulations);
+    EXPECT_EQ(onDisk(QStringLiteral("again"), QStringLiteral("Configd.tv1")) + onDisk(QStringLiteral("third"), QStringLiteral("Configd.tv2")),
+              archive);
+    EXPECT_EQ(label(QStringLiteral("third")), QStringLiteral("DATA#2"));
 }
 
 TEST_F(DataDiskTest, AMissingUnzipIsReportedByNameAndEndsTheProgram)
@@ -188,9 +205,12 @@ TEST_F(DataDiskTest, AnUpdateRefusesAFloppyWithoutArchiveUntilRetryFindsOne)
     ui->expect(QStringLiteral("Your Rescue Disk was successfully updated!"), QStringLiteral("OK"));
     wizard().Command2.setValue(true);
     EXPECT_EQ(archiveEntries(machine().diskFolder(QStringLiteral("right")) + QStringLiteral("/Configd.tva")).size(), 14);
-    EXPECT_TRUE(wizard().Label1.Caption().startsWith(pageOneText()));
+    // The update is finished: Exit and Help lead on.
+    EXPECT_EQ(wizard().Label1.Caption(), QStringLiteral("Updating of the Rescue Disk is finished!"));
     EXPECT_EQ(wizard().Command3.Caption(), QStringLiteral("&Exit"));
-    EXPECT_FALSE(wizard().Command2.Enabled());
+    EXPECT_TRUE(wizard().Command3.Enabled() && wizard().Command4.Enabled());
+    EXPECT_FALSE(wizard().Command1.Enabled() || wizard().Command2.Enabled());
+    EXPECT_FALSE(wizard().Option1.Visible() || wizard().Option2.Visible());
 }
 
 TEST_F(DataDiskTest, AnUpdateWithTheDriveEmptySaysSoAndStaysOnPageTwo)
@@ -207,4 +227,92 @@ TEST_F(DataDiskTest, AnUpdateWithTheDriveEmptySaysSoAndStaysOnPageTwo)
     EXPECT_TRUE(wizard().Command1.Enabled());
     EXPECT_TRUE(wizard().Command2.Enabled());
     EXPECT_FALSE(fs::exists(kArchive));
+}
+
+TEST_F(DataDiskTest, AnUpdateWithoutANewArchiveLeavesTheOldDiskAsItWas)
+{
+    const QList<QPair<QString, QByteArray>> old = {{QStringLiteral("Configd.tva"), backuptest::randomBytes(5000, 3)},
+                                                   {QStringLiteral("RescDos.exe"), "old module"}};
+    oldDataDisk(old);
+    fs::removeFile(kProgramFolder + QStringLiteral("\\zip.exe"));
+    ui->expect(QStringLiteral("The rescue archive Configd.tva could not be made. Nothing has been written to the floppy disk."),
+               QStringLiteral("OK"));
+
+    wizard().Command2.setValue(true);
+
+    EXPECT_EQ(ui->shown().size(), 1);
+    EXPECT_EQ(filesOn(QStringLiteral("old")), (QStringList{QStringLiteral("Configd.tva"), QStringLiteral("RescDos.exe")}));
+    for (const auto& [file, bytes] : old)
+        EXPECT_EQ(onDisk(QStringLiteral("old"), file), bytes);
+    // Still page 2 of the update: Next tries again, Cancel leaves.
+    EXPECT_TRUE(wizard().Command1.Enabled() && wizard().Command2.Enabled() && wizard().Command3.Enabled());
+    EXPECT_EQ(wizard().Command3.Caption(), QStringLiteral("&Cancel"));
+}
+
+TEST_F(DataDiskTest, AnUpdateStoppedAtTheThirdDiskSaysTheSetIsIncompleteAndRunsAgain)
+{
+    // A set spread over two floppies: the data disk with piece 1 and the next one with piece 2.
+    backuptest::makeDisk(QStringLiteral("oldthird"), {{QStringLiteral("Configd.tv2"), "old piece 2"}}, QStringLiteral("1.44M"),
+                         QStringLiteral("DATA#2"));
+    oldDataDisk({{QStringLiteral("Configd.tv1"), "old piece 1"}, {QStringLiteral("Configd.tv10"), "old piece 10"}});
+    largeSystemDat();
+    bool couldLeave = true;
+    ui->expect(QStringLiteral("Please remove Disk No. 2 now and label it TRELVO RESCUE DISK NO. 2"), QStringLiteral("Cancel"), [&] {
+        couldLeave = wizard().Command3.Enabled() || vb::Forms::unload(wizard(), vb::vbFormControlMenu);
+    });
+    ui->expect(QStringLiteral("Your Rescue Disks are now incomplete and can not be used to restore your System Configuration."
+                              "  Please insert [RESCUE DISK NO.2] and click on 'Next >' to run the update again."),
+               QStringLiteral("OK"));
+
+    wizard().Command2.setValue(true);
+
+    EXPECT_FALSE(couldLeave);
+    EXPECT_TRUE(vb::Forms::isLoaded(QStringLiteral("Wizzard")));
+    EXPECT_EQ(boxTexts().filter(QStringLiteral("Congratulations")).size(), 0);
+    // No piece of the old set is left on the data disk, only the new first piece.
+    EXPECT_EQ(filesOn(QStringLiteral("old")), QStringList{QStringLiteral("Configd.tv1")});
+    EXPECT_NE(onDisk(QStringLiteral("old"), QStringLiteral("Configd.tv1")), QByteArray("old piece 1"));
+    EXPECT_TRUE(wizard().Command1.Enabled() && wizard().Command2.Enabled() && wizard().Command3.Enabled());
+
+    // Next again: the data disk is taken by its new first piece, and the old second floppy,
+    // offered again and used as it is, gets the new second piece.
+    insert(QStringLiteral("old"));
+    ui->expect(QStringLiteral("Please remove Disk No. 2"), QStringLiteral("OK"), [] { insert(QStringLiteral("oldthird")); });
+    ui->onForm(QStringLiteral("frmNotEmpty"), [](vb::Form& dialog) {
+        dialog.control<vb::CommandButton>(QStringLiteral("Command3")).setValue(true);
+    });
+    ui->expect(QStringLiteral("Your Rescue Disk was successfully updated!"), QStringLiteral("OK"));
+    wizard().Command2.setValue(true);
+
+    EXPECT_EQ(filesOn(QStringLiteral("oldthird")), QStringList{QStringLiteral("Configd.tv2")});
+    EXPECT_EQ(label(QStringLiteral("oldthird")), QStringLiteral("DATA#2"));
+    const QString joined = tm.hostC(QStringLiteral("joined.zip"));
+    QFile out(joined);
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    out.write(onDisk(QStringLiteral("old"), QStringLiteral("Configd.tv1")) + onDisk(QStringLiteral("oldthird"), QStringLiteral("Configd.tv2")));
+    out.close();
+    EXPECT_EQ(archiveEntries(joined).size(), 14);
+    EXPECT_EQ(QProcess::execute(QStringLiteral("/usr/bin/unzip"), {QStringLiteral("-tqq"), joined}), 0);
+    EXPECT_EQ(wizard().Label1.Caption(), QStringLiteral("Updating of the Rescue Disk is finished!"));
+}
+
+TEST_F(DataDiskTest, EveryFloppyOfAnUpdatedSetIsLabelledAlsoAfterARetry)
+{
+    // An unlabelled data disk, and a third floppy that is write-protected until the user frees it.
+    backuptest::makeDisk(QStringLiteral("old"), {{QStringLiteral("Configd.tva"), "old archive"}});
+    blankDisk(QStringLiteral("third"));
+    machine().protectDisk(QStringLiteral("third"), true);
+    largeSystemDat();
+    wizard().Option2.setValue(true);
+    wizard().Command2.setValue(true);
+    ui->expect(QStringLiteral("Please insert Disk No. 3 now!"), QStringLiteral("OK"), [] { insert(QStringLiteral("third")); });
+    ui->expect(QStringLiteral("resCANTOPEN"), QStringLiteral("Retry"), [] { machine().protectDisk(QStringLiteral("third"), false); });
+    ui->expect(QStringLiteral("Your Rescue Disk was successfully updated!"), QStringLiteral("OK"));
+
+    wizard().Command2.setValue(true);
+
+    EXPECT_EQ(label(QStringLiteral("old")), QStringLiteral("DATA#1"));
+    EXPECT_EQ(label(QStringLiteral("third")), QStringLiteral("DATA#2"));
+    EXPECT_EQ(filesOn(QStringLiteral("third")), QStringList{QStringLiteral("Configd.tv2")});
+    EXPECT_EQ(state().DiskNo, 3);
 }

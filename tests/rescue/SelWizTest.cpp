@@ -4,6 +4,9 @@
 #include "vb/Forms.h"
 #include "RescueTesting.h"
 
+#include <QEvent>
+#include <QSet>
+#include <QWidget>
 #include <algorithm>
 
 using namespace rescuetest;
@@ -115,4 +118,61 @@ TEST_F(SelWizTest, ATemporaryFolderThatCannotBeMadeAsksWhetherToGoOn)
     ui->expect(QStringLiteral("Can not create folder  Ignore? 76"), QStringLiteral("No"));
     EXPECT_THROW(makeArchive(), testsupport::ProcessEnded);
     EXPECT_EQ(errorLog().size(), 17);
+}
+
+namespace {
+
+// What the window showed each time a part of it was painted.
+struct Paint {
+    QString caption;
+    QString text;
+    int bar = -1;          // the bar's value when the bar was painted, else -1
+    bool staging = false;  // the staging folder was there: the packing was under way
+};
+
+class PaintLog : public QObject {
+public:
+    explicit PaintLog(rescue::SelWizForm& window) : window_(window)
+    {
+        window.Label2.widget()->installEventFilter(this);
+        window.ProgressBar1.widget()->installEventFilter(this);
+    }
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            paints.append({window_.Caption(), window_.Label2.Caption(),
+                           watched == window_.ProgressBar1.widget() ? window_.ProgressBar1.Value() : -1, fs::exists(kStaging)});
+        return false;
+    }
+    QList<Paint> paints;
+
+private:
+    rescue::SelWizForm& window_;
+};
+
+} // namespace
+
+TEST_F(SelWizTest, TheWindowIsPaintedWithItsCaptionTextAndBarWhileItPacks)
+{
+    for (int run = 0; run < 2; ++run) {
+        // Each run loads the window afresh: the caption is the wizard's title both times.
+        const PaintLog log(rescue::SelWiz());
+        makeArchive();
+
+        ASSERT_FALSE(log.paints.isEmpty()) << "run " << run;
+        QList<int> barsWhilePacking;
+        QSet<QString> captions;
+        bool textShown = false;
+        for (const Paint& p : log.paints) {
+            captions << p.caption;
+            textShown = textShown || p.text == QStringLiteral("Saving the current Configuration...\r Please wait...");
+            if (p.staging && p.bar > 0)
+                barsWhilePacking << p.bar;
+        }
+        EXPECT_EQ(captions, QSet<QString>{QStringLiteral("Trelvo - Rescue Disk Wizard")}) << "run " << run;
+        EXPECT_TRUE(textShown) << "run " << run;
+        for (int files = 1; files <= 14; ++files)
+            EXPECT_TRUE(barsWhilePacking.contains(10 * files)) << "run " << run << ", file " << files;
+        EXPECT_FALSE(vb::Forms::isLoaded(QStringLiteral("SelWiz")));
+    }
 }

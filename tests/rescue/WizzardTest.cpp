@@ -220,3 +220,30 @@ TEST_F(WizzardTest, TheCloseBoxActsAsCancelAndIsRefusedWhileFloppiesAreWritten)
     EXPECT_TRUE(wizard().Visible());
     EXPECT_TRUE(wizard().Command1.Enabled());
 }
+
+TEST_F(WizzardTest, ABootDiskThatLacksAFileIsMadeAgainWithNext)
+{
+    tm.writeC(QStringLiteral("WINDOWS/HIMEM.SYS"), QByteArray(1500000, 'h'));
+    blankDisk(QStringLiteral("second"));
+    rescue::Form1_Command18_Click();
+    next();
+    ui->expect(QStringLiteral("First, the Floppy Disk must be formated"), QStringLiteral("OK"));
+    ui->expectFormat(QStringLiteral("Quick"));
+    ui->expect(QStringLiteral("HIMEM.SYS - Disk full"), QStringLiteral("OK"));
+
+    next();
+
+    EXPECT_TRUE(boxTexts().filter(QStringLiteral("Please remove Disk No. 1")).isEmpty());
+    EXPECT_FALSE(wizard().BootDiskDone);
+    EXPECT_TRUE(wizard().Command2.Enabled() && wizard().Command1.Enabled());
+    EXPECT_TRUE(mainExit().Enabled());
+
+    // A HIMEM.SYS that fits: the next Next formats the floppy again and makes the whole set.
+    tm.writeC(QStringLiteral("WINDOWS/HIMEM.SYS"), "himem driver");
+    expectBootDisk(QStringLiteral("second"));
+    expectDataDiskDone();
+    next();
+    EXPECT_EQ(onDisk(QStringLiteral("blank"), QStringLiteral("HIMEM.SYS")), QByteArray("himem driver"));
+    EXPECT_EQ(onDisk(QStringLiteral("blank"), QStringLiteral("CONFIG.SYS")), QByteArray("Files=40\r\nDevice=A:\\Himem.sys\r\n"));
+    EXPECT_EQ(wizard().Label1.Caption(), QStringLiteral("The creation of the Rescue Disks is finished!"));
+}
