@@ -24,26 +24,35 @@ QString decode(const QByteArray& bytes)
     return out;
 }
 
+// The code page's byte for a character, or -1 when it has none.
+static int byteOf(char16_t c)
+{
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF) || (c >= 0x80 && c <= 0x9F && !kHigh[c - 0x80]))
+        return c;
+    for (int k = 0; k < 32; ++k)
+        if (kHigh[k] == c)
+            return 0x80 + k;
+    return -1;
+}
+
 QByteArray encode(const QString& text)
 {
     QByteArray out;
     out.resize(text.size());
     char* d = out.data();
     for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t c = text[i].unicode();
-        if (c < 0x80 || (c >= 0xA0 && c <= 0xFF) || (c >= 0x80 && c <= 0x9F && !kHigh[c - 0x80])) {
-            d[i] = char(c);
-            continue;
-        }
-        char r = '?';
-        for (int k = 0; k < 32; ++k)
-            if (kHigh[k] == c) {
-                r = char(0x80 + k);
-                break;
-            }
-        d[i] = r;
+        const int b = byteOf(text[i].unicode());
+        d[i] = b < 0 ? '?' : char(b);
     }
     return out;
+}
+
+bool canHold(const QString& text)
+{
+    for (const QChar c : text)
+        if (byteOf(c.unicode()) < 0)
+            return false;
+    return true;
 }
 
 } // namespace platform::cp1252

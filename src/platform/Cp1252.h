@@ -7,4 +7,6 @@ namespace platform::cp1252 {
 QString decode(const QByteArray& bytes);
 // Characters that the code page cannot hold become "?".
 QByteArray encode(const QString& text);
+// True when every character of the text is one of the code page's.
+bool canHold(const QString& text);
 } // namespace platform::cp1252

@@ -318,11 +318,7 @@ const Machine::DirListing* Machine::listing(const QString& hostDir) const
 
 void Machine::forgetDir(const QString& hostDir) const { dirs_.remove(hostDir); }
 
-static bool nameLess(const QString& a, const QString& b)
-{
-    const int c = a.compare(b, Qt::CaseInsensitive);
-    return c != 0 ? c < 0 : a < b;
-}
+static bool nameLess(const QString& a, const QString& b) { return winpath::listedBefore(a, b); }
 
 void Machine::noteAdded(const QString& hostDir, const QString& name) const
 {

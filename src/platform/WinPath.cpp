@@ -1,4 +1,5 @@
 #include "platform/WinPath.h"
+#include "platform/Cp1252.h"
 
 namespace platform::winpath {
 
@@ -61,6 +62,25 @@ QString foldCase(const QString& s) { return s.toUpper(); }
 
 bool sameName(const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
 
+bool listedBefore(const QString& a, const QString& b)
+{
+    const int c = a.compare(b, Qt::CaseInsensitive);
+    return c != 0 ? c < 0 : a < b;
+}
+
+bool isNameable(const QString& name)
+{
+    if (name.isEmpty() || name.size() > 255 || name.endsWith(u' ') || name.endsWith(u'.'))
+        return false;
+    for (const QChar c : name) {
+        const char16_t u = c.unicode();
+        if (u < 0x20 || u == u'\\' || u == u'/' || u == u':' || u == u'*' || u == u'?' || u == u'"' || u == u'<' ||
+            u == u'>' || u == u'|')
+            return false;
+    }
+    return cp1252::canHold(name);
+}
+
 bool hasWildcards(const QString& s) { return s.contains(u'*') || s.contains(u'?'); }
 
 static bool matchFrom(const QString& p, int pi, const QString& s, int si)
@@ -93,6 +113,16 @@ bool wildcardMatch(const QString& pattern, const QString& name)
         return false;
     if (pattern == u"*" || pattern == u"*.*")
         return true;
+    // "*.doc" and its like, a run of anything and a fixed end: the end alone decides.
+    if (pattern[0] == u'*' && pattern.indexOf(u'*', 1) < 0 && !pattern.contains(u'?') && !pattern.endsWith(u'.')) {
+        const qsizetype n = pattern.size() - 1;
+        if (name.size() < n)
+            return false;
+        for (qsizetype i = 0; i < n; ++i)
+            if (pattern[1 + i].toUpper() != name[name.size() - n + i].toUpper())
+                return false;
+        return true;
+    }
     if (matchFrom(pattern, 0, name, 0))
         return true;
     // "name.*" also matches "name" without any extension, as on the real system.

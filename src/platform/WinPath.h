@@ -34,6 +34,17 @@ bool hasWildcards(const QString& s);
 bool sameName(const QString& a, const QString& b);
 QString foldCase(const QString& s);
 
+// The order in which a folder lists its names: without regard to case, names that differ
+// only in case in their stored order.
+bool listedBefore(const QString& a, const QString& b);
+
+// True when the machine can name it: a name of at most 255 characters, all of them in the
+// code page, none a control character or one of \ / : * ? " < > |, not ending in a blank
+// or a full stop (a path drops those, so it would name another item).
+bool isNameable(const QString& name);
+// The longest full path the system's file functions take: 259 characters.
+constexpr int kMaxPath = 259;
+
 // True when the name is a valid short (8.3) name as it stands, letter case aside.
 bool isShortName(const QString& name);
 

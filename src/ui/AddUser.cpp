@@ -3,8 +3,7 @@
 #include "core/IniValues.h"
 #include "core/Messages.h"
 #include "core/ProgramState.h"
-#include "platform/FileSystem.h"
-#include "platform/SysError.h"
+#include "platform/FolderWalk.h"
 #include "platform/WinPath.h"
 #include "ui/UserFiles.h"
 #include "vb/Conversions.h"
@@ -26,7 +25,7 @@ constexpr int kHourglass = 11;
 // The found list and the folder shown are brought up to date, and the window's events
 // run, this often during a walk: often enough for Stop and the animation, seldom enough
 // that the walk costs what the folders' listings cost.
-constexpr int kEventsEveryMs = 10;
+constexpr int kEventsEveryMs = 25;
 // Where the found list begins below the search frame, in twips.
 constexpr int kListTop = 1320;
 
@@ -37,17 +36,18 @@ QString withBackslash(QString folder)
     return folder;
 }
 
-// The pattern a file type stands for: "doc", ".doc" and "*.doc" all give "*.doc", whatever
-// the length of the extension; a type with a wildcard of its own ("*", "*.*", "rep*.txt")
-// is the pattern as it stands. Empty when there is no type.
+// The pattern a file type stands for: its extension, the text after its last full stop, or
+// the whole text when it has none, behind "*.": "doc", ".doc", "*.doc" and "letter.doc"
+// all give "*.doc", and an extension keeps its length ("*.html"). "*" and "*.*" stay as
+// they are, and so does a text without a full stop that begins with "*". Empty when there
+// is no type.
 QString patternOf(const QString& type)
 {
-    QString text = type.trimmed();
-    if (text.contains(u'*') || text.contains(u'?'))
-        return text;
-    while (text.startsWith(u'.'))
-        text.remove(0, 1);
-    return text.isEmpty() ? QString() : QStringLiteral("*.") + text;
+    const QString text = type.trimmed();
+    const qsizetype dot = text.lastIndexOf(u'.');
+    if (dot < 0)
+        return text.isEmpty() || text.startsWith(u'*') ? text : QStringLiteral("*.") + text;
+    return QStringLiteral("*.") + text.mid(dot + 1);
 }
 
 // While the search runs, the program's other windows take no input: no save, restore or
@@ -205,6 +205,8 @@ frmDrvScanForm::frmDrvScanForm() : vb::Form(QStringLiteral("frmDrvScan"))
     connect(&Command1, &vb::CommandButton::Click, this, &frmDrvScanForm::Command1_Click);
 }
 
+frmDrvScanForm::~frmDrvScanForm() = default;
+
 frmDrvScanForm& frmDrvScan() { return vb::Forms::get<frmDrvScanForm>(QStringLiteral("frmDrvScan")); }
 
 void frmDrvScanForm::Form_Load()
@@ -274,9 +276,10 @@ void frmDrvScanForm::SearchFiles()
     }
     // Walked from its full path, so that every file found is named with its drive, also
     // when the folder was given without one ("\" is the root of the current drive).
-    const platform::Resolved folder = platform::fs::machine().resolve(start);
+    walk_ = std::make_unique<platform::fs::FolderWalk>(start);
     sinceEvents_.start();
-    SearchFolder(folder.ok() ? withBackslash(folder.win()) : start);
+    SearchFolder(walk_->ok() ? walk_->start() : start);
+    walk_.reset();
     showFound();
 
     SearchRunning = false;
@@ -309,20 +312,16 @@ void frmDrvScanForm::SearchFolder(const QString& path)
     letEventsRun(path);
     if (!SearchRunning)
         return;
+    // A folder that cannot be listed (missing, unreadable, a link, listed before, a path
+    // too long) is passed over.
+    const platform::fs::FolderWalk::Listing listing = walk_ ? walk_->list(path) : platform::fs::FolderWalk::Listing();
+    if (!listing.listed)
+        return;
     QStringList subfolders;
-    {
-        QList<platform::fs::Entry> entries;
-        try {
-            entries = platform::fs::find(path + QStringLiteral("*.*"),
-                                         platform::AttrHidden | platform::AttrSystem | platform::AttrDirectory);
-        } catch (const platform::SysError&) {
-            return;   // a folder that cannot be listed is passed over
-        }
-        for (const platform::fs::Entry& entry : entries)
-            if (entry.isDir() && !entry.name.startsWith(u'.'))
-                subfolders << entry.name;
-        AddMatches(path, entries);
-    }
+    for (const QString& name : listing.folders)
+        if (!name.startsWith(u'.'))
+            subfolders << name;
+    AddMatches(path, listing.files);
     if (!includeSubfolders_)
         SearchRunning = false;
     for (const QString& name : subfolders) {
@@ -332,20 +331,22 @@ void frmDrvScanForm::SearchFolder(const QString& path)
     }
 }
 
-void frmDrvScanForm::AddMatches(const QString& path, const QList<platform::fs::Entry>& entries)
+void frmDrvScanForm::AddMatches(const QString& path, const QStringList& files)
 {
-    for (const platform::fs::Entry& entry : entries) {
+    for (const QString& name : files) {
         letEventsRun(path);
         if (!SearchRunning)
             return;
-        if (!entry.isDir() && platform::winpath::wildcardMatch(SearchPattern, entry.name))
-            found_ << path + entry.name;
+        if (platform::winpath::wildcardMatch(SearchPattern, name))
+            found_ << path + name;
     }
 }
 
 void frmDrvScanForm::letEventsRun(const QString& folder)
 {
-    if (sinceEvents_.elapsed() < kEventsEveryMs)
+    // The first files found are shown at once; after them the list grows at the pace above.
+    const bool firstFound = List1.ListCount() == 0 && !found_.isEmpty();
+    if (sinceEvents_.elapsed() < kEventsEveryMs && !firstFound)
         return;
     showFound();
     Label2.setCaption(folder);

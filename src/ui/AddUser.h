@@ -8,9 +8,10 @@
 
 #include <QElapsedTimer>
 #include <QStringList>
+#include <memory>
 
 namespace platform::fs {
-struct Entry;
+class FolderWalk;
 }
 
 namespace ui {
@@ -49,6 +50,7 @@ class frmDrvScanForm : public vb::Form {
     Q_OBJECT
 public:
     frmDrvScanForm();
+    ~frmDrvScanForm() override;
 
     vb::Frame Frame1{*this, QStringLiteral("Frame1")};
     vb::Label Label1{Frame1, QStringLiteral("Label1")};   // the waiting text
@@ -70,15 +72,17 @@ public:
 
     void SearchFiles();
     // One folder, listed once: its matches, then (with subfolders) each subfolder in the
-    // order of the listing.
+    // order of the listing. Links to folders are not entered, no folder is searched twice,
+    // and what the machine cannot name is passed over.
     void SearchFolder(const QString& path);
-    void AddMatches(const QString& path, const QList<platform::fs::Entry>& entries);
+    void AddMatches(const QString& path, const QStringList& files);
 
 private:
     void letEventsRun(const QString& folder);
     void showFound();
 
     core::SysAnimate32 animation_;
+    std::unique_ptr<platform::fs::FolderWalk> walk_;
     bool includeSubfolders_ = false;
     QStringList found_;   // found since the list was last updated
     QElapsedTimer sinceEvents_;

@@ -9,7 +9,10 @@
 #include "vb/Forms.h"
 
 #include <QComboBox>
+#include <QFile>
 #include <QTimer>
+#include <functional>
+#include <unistd.h>
 
 using uitest::click;
 
@@ -161,38 +164,95 @@ TEST_F(FileSearchTest, WithoutSubfoldersOnlyTheStartFolderIsSearchedAndNoAddsNot
     EXPECT_EQ(searchSetting("SubDirs"), "0");
 }
 
-TEST_F(FileSearchTest, EscStopsTheWalkAndTheQuestionTellsWhatWasFoundSoFar)
+TEST_F(FileSearchTest, EscStopAndTheCloseBoxEndTheWalkAndTheQuestionTellsWhatWasFoundSoFar)
 {
-    constexpr int kFolders = 1500;
+    constexpr int kFolders = 200;
     for (int i = 0; i < kFolders; ++i)
         tm.writeC(QStringLiteral("Big/F%1/match%1.log").arg(i, 4, 10, QLatin1Char('0')), "x");
-    ui::AddUserForm& dialog = openSearch();
-    typeInto(dialog.Combo1, QStringLiteral("log"));
-    typeInto(dialog.Combo2, QStringLiteral("C:\\Big\\"));
-    click(dialog.Check1);
 
-    // The user presses Esc as soon as the first files show.
-    QTimer user;
-    int foundWhenStopped = -1;
-    QObject::connect(&user, &QTimer::timeout, [&] {
-        if (!vb::Forms::isLoaded(QStringLiteral("frmDrvScan")) || foundWhenStopped != -1)
-            return;
-        ui::frmDrvScanForm& search = ui::frmDrvScan();
-        if (search.List1.ListCount() > 0) {
-            foundWhenStopped = search.List1.ListCount();
-            QTest::keyClick(search.window(), Qt::Key_Escape);
-        }
-    });
-    user.start(0);
-    int reported = -1;
-    ui->expect(QStringLiteral("Trelvo has found"), QStringLiteral("No"), [&] { reported = ui::frmDrvScan().List1.ListCount(); });
+    const QList<std::pair<const char*, std::function<void(ui::frmDrvScanForm&)>>> ways = {
+        {"Esc", [](ui::frmDrvScanForm& search) { QTest::keyClick(search.window(), Qt::Key_Escape); }},
+        {"Stop", [](ui::frmDrvScanForm& search) { click(search.Command1); }},
+        {"the close box", [](ui::frmDrvScanForm& search) { search.window()->close(); }},
+    };
+    for (const auto& [way, stop] : ways) {
+        SCOPED_TRACE(way);
+        ui::AddUserForm& dialog = openSearch();
+        typeInto(dialog.Combo1, QStringLiteral("log"));
+        typeInto(dialog.Combo2, QStringLiteral("C:\\Big\\"));
+        dialog.Check1.setValue(1);
+
+        // The user stops the walk as soon as the first files show.
+        QTimer user;
+        int foundWhenStopped = -1;
+        QObject::connect(&user, &QTimer::timeout, [&, stop = stop] {
+            if (!vb::Forms::isLoaded(QStringLiteral("frmDrvScan")) || foundWhenStopped != -1)
+                return;
+            ui::frmDrvScanForm& search = ui::frmDrvScan();
+            if (search.List1.ListCount() > 0) {
+                foundWhenStopped = search.List1.ListCount();
+                stop(search);
+            }
+        });
+        user.start(0);
+        int reported = -1;
+        ui->expect(QStringLiteral("Trelvo has found"), QStringLiteral("No"),
+                   [&] { reported = ui::frmDrvScan().List1.ListCount(); });
+        const qsizetype before = ui->shown().size();
+        click(dialog.Command1);
+
+        ASSERT_GT(foundWhenStopped, 0);
+        EXPECT_EQ(reported, foundWhenStopped);
+        EXPECT_LT(reported, kFolders);
+        ASSERT_EQ(ui->shown().size(), before + 1);
+        EXPECT_TRUE(ui->shown().last().prompt.startsWith(QStringLiteral("Trelvo has found ") + vb::Str(reported) + " *.log files."));
+        EXPECT_TRUE(userEntries().isEmpty());
+        EXPECT_FALSE(vb::Forms::isLoaded(QStringLiteral("frmDrvScan")));
+    }
+}
+
+TEST_F(FileSearchTest, LinksToFoldersAreNotEnteredSoALoopEndsAndEachFileIsAddedOnce)
+{
+    // A link back to the folder above and two links of a folder to itself.
+    for (const char* file : {"T/a.txt", "T/L1/b.txt", "T/L1/L2/c.txt", "T/L1/L2/d.txt", "T/L1/L2/e.txt", "T/f.txt", "T/L1/g.txt"})
+        tm.writeC(QString::fromLatin1(file), "x");
+    for (const auto& [at, target] : {std::pair{"T/L1/loop", ".."}, {"T/L1/L2/self", "."}, {"T/L1/L2/again", "."}})
+        ASSERT_EQ(::symlink(target, QFile::encodeName(tm.hostC(QString::fromLatin1(at))).constData()), 0);
+
+    ui::AddUserForm& dialog = openSearch();
+    typeInto(dialog.Combo1, QStringLiteral("*.txt"));
+    typeInto(dialog.Combo2, QStringLiteral("C:\\T"));
+    dialog.Check1.setValue(1);
+    ui->expect(QStringLiteral("Trelvo has found  7 *.txt files."), QStringLiteral("Yes"));
     click(dialog.Command1);
 
-    ASSERT_GT(foundWhenStopped, 0);
-    EXPECT_EQ(reported, foundWhenStopped);
-    EXPECT_LT(reported, kFolders);
-    EXPECT_TRUE(ui->shown()[0].prompt.startsWith(QStringLiteral("Trelvo has found ") + vb::Str(reported) + " *.log files."));
-    EXPECT_TRUE(userEntries().isEmpty());
+    EXPECT_EQ(userEntries(), (QStringList{"c:\\t\\a.txt", "c:\\t\\f.txt", "c:\\t\\l1\\b.txt", "c:\\t\\l1\\g.txt",
+                                          "c:\\t\\l1\\l2\\c.txt", "c:\\t\\l1\\l2\\d.txt", "c:\\t\\l1\\l2\\e.txt"}));
+    EXPECT_EQ(programFile("trelvo.usr").count(QStringLiteral("\r\n")), 9);   // the count, seven paths, the end
+}
+
+TEST_F(FileSearchTest, ATypedNameSearchesForItsExtension)
+{
+    makeTree();
+    tm.writeC(QStringLiteral("Docs/page.html"), "x");
+    const QList<std::pair<QString, QString>> typed = {
+        {QStringLiteral("b.Txt"), QStringLiteral("Trelvo has found  2 *.Txt files.")},
+        {QStringLiteral("*.html"), QStringLiteral("Trelvo has found  1 *.html files.")},   // the whole extension
+        {QStringLiteral("report.DOC"), QStringLiteral("Trelvo has found  1 *.DOC files.")},
+    };
+    for (const auto& [text, question] : typed) {
+        SCOPED_TRACE(text.toStdString());
+        ui::AddUserForm& dialog = openSearch();
+        typeInto(dialog.Combo1, text);
+        typeInto(dialog.Combo2, QStringLiteral("C:\\Docs"));
+        ui->expect(question, QStringLiteral("No"));
+        click(dialog.Command1);
+    }
+    ui::AddUserForm& last = openSearch();
+    QStringList types;
+    for (int i = 0; i < last.Combo1.ListCount(); ++i)
+        types << last.Combo1.List(i);
+    EXPECT_EQ(types, (QStringList{"*.Txt", "*.html", "*.DOC"}));
 }
 
 TEST_F(FileSearchTest, WithoutAFileTypeNothingIsSearched)
