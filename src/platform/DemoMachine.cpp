@@ -51,6 +51,7 @@ Online=1
 DialUp=0
 
 [Hosts]
+localhost=127.0.0.1
 update.orvane.example=127.0.0.1:8398
 )";
 

@@ -5,10 +5,10 @@
 #include <QElapsedTimer>
 #include <QHash>
 #include <QRegularExpression>
+#include <QScopedValueRollback>
 #include <QUrl>
 #include <cstring>
 #include <curl/curl.h>
-#include <functional>
 #include <memory>
 #include <optional>
 
@@ -18,31 +18,51 @@ namespace {
 
 const QString kNetwork = QStringLiteral("Network");
 constexpr long kDefaultReceiveTimeout = 30;
+constexpr long kDefaultTransferTimeout = 600;
+constexpr int kMaxRedirects = 5;
+constexpr int kWaitStepMs = 40;
+constexpr long kReceiveBuffer = 256 * 1024;
 
 quint32 g_lastError = 0;
+
+WaitHandler g_waitHandler;
+bool g_inWaitHandler = false;
 
 struct Request {
     HINTERNET session = 0;
     CURLM* multi = nullptr;
     CURL* easy = nullptr;
     curl_slist* connectTo = nullptr;
-    QByteArray pending;          // body bytes received and not yet read
-    bool headersDone = false;    // the final answer's headers are in
-    bool sawLocation = false;    // the answer being received redirects
+    QByteArray pending;          // body bytes received; those before `taken` are read already
+    qsizetype taken = 0;
+    bool headersDone = false;    // the headers of an answer that is not an interim one are in
+    bool redirect = false;       // that answer redirects, to `location`
+    QByteArray location;
     bool done = false;
-    CURLcode result = CURLE_OK;
-    long timeoutMs = 0;          // the longest the server may keep silent
+    quint32 failure = 0;         // what ended the transfer; 0 for its end of data
+    bool closed = false;         // its handle was closed while a call waited on it
+    long silenceMs = 0;          // the longest the server may keep silent
+    long limitMs = 0;            // the longest the whole request may take
     QElapsedTimer silence;       // since the server last sent something
+    QElapsedTimer overall;       // since the request was opened
 
-    ~Request()
+    qsizetype available() const { return pending.size() - taken; }
+
+    void dropTransfer()
     {
         if (multi && easy)
             curl_multi_remove_handle(multi, easy);
         if (easy)
             curl_easy_cleanup(easy);
+        easy = nullptr;
+        curl_slist_free_all(connectTo);
+        connectTo = nullptr;
+    }
+    ~Request()
+    {
+        dropTransfer();
         if (multi)
             curl_multi_cleanup(multi);
-        curl_slist_free_all(connectTo);
     }
 };
 
@@ -83,34 +103,53 @@ quint32 codeOf(CURLcode result)
 size_t onBody(char* data, size_t size, size_t count, void* user)
 {
     auto* r = static_cast<Request*>(user);
-    r->pending.append(data, qsizetype(size * count));
-    r->headersDone = true;
     r->silence.restart();
+    if (!r->redirect)   // a redirection's own page is nobody's business
+        r->pending.append(data, qsizetype(size * count));
     return size * count;
 }
 
-// Header lines of every answer, the redirections' and interim ones' too: the request is
-// open once the blank line ends the headers of an answer that is neither.
+// Header lines of every answer, interim ones too: the request is open once the blank line
+// ends the headers of an answer that is not an interim one (1xx).
 size_t onHeader(char* data, size_t size, size_t count, void* user)
 {
     auto* r = static_cast<Request*>(user);
     const QByteArray line(data, qsizetype(size * count));
     r->silence.restart();
     if (line.startsWith("HTTP/")) {
-        r->sawLocation = false;
+        r->location.clear();
     } else if (line.toLower().startsWith("location:")) {
-        r->sawLocation = true;
+        r->location = line.mid(9).trimmed();
     } else if (line.trimmed().isEmpty()) {
         long status = 0;
         curl_easy_getinfo(r->easy, CURLINFO_RESPONSE_CODE, &status);
-        if (status >= 200 && !(status >= 300 && status < 400 && r->sawLocation))
+        if (status >= 200) {
             r->headersDone = true;
+            r->redirect = status >= 300 && status < 400 && !r->location.isEmpty();
+        }
     }
     return size * count;
 }
 
+// Lets the program have the thread for a moment (at most every kWaitStepMs); false when
+// the wait is to be given up.
+bool waitGoesOn(const Request& r)
+{
+    static QElapsedTimer sinceHandler;
+    if (g_waitHandler && !g_inWaitHandler && (!sinceHandler.isValid() || sinceHandler.elapsed() >= kWaitStepMs)) {
+        const QScopedValueRollback<bool> inside(g_inWaitHandler, true);
+        const WaitHandler handler = g_waitHandler;   // the handler may replace itself
+        const bool goOn = handler();
+        sinceHandler.start();
+        if (!goOn)
+            return false;
+    }
+    return !r.closed && handles().sessions.contains(r.session);
+}
+
 // Runs the transfer until `enough` holds or the transfer has ended.
-void drive(Request& r, const std::function<bool()>& enough)
+template <class Enough>
+void drive(Request& r, const Enough& enough)
 {
     // Only time spent waiting here counts as the server's silence.
     r.silence.start();
@@ -121,32 +160,45 @@ void drive(Request& r, const std::function<bool()>& enough)
         while (CURLMsg* m = curl_multi_info_read(r.multi, &left))
             if (m->msg == CURLMSG_DONE) {
                 r.done = true;
-                r.result = m->data.result;
+                r.failure = m->data.result == CURLE_OK ? 0 : codeOf(m->data.result);
             }
         if (r.done || enough())
             break;
-        if (r.silence.elapsed() > r.timeoutMs) {
+        if (r.silence.elapsed() > r.silenceMs || r.overall.elapsed() > r.limitMs) {
             r.done = true;
-            r.result = CURLE_OPERATION_TIMEDOUT;
+            r.failure = ERROR_INTERNET_TIMEOUT;
             break;
         }
-        curl_multi_poll(r.multi, nullptr, 0, 100, nullptr);
+        if (!waitGoesOn(r)) {
+            r.done = true;
+            r.failure = ERROR_INTERNET_OPERATION_CANCELLED;
+            break;
+        }
+        curl_multi_poll(r.multi, nullptr, 0, kWaitStepMs, nullptr);
     }
 }
 
-// "address" or "address:port" of a [Hosts] entry in curl's connect-to form.
-QString connectTarget(const QString& entry)
+bool isNumericHost(const QString& host)
+{
+    static const QRegularExpression ipv4(QStringLiteral("^\\d{1,3}(\\.\\d{1,3}){3}$"));
+    return ipv4.match(host).hasMatch() || host.contains(u':');
+}
+
+// A [Hosts] entry, "address" or "address:port", in curl's connect-to form; nothing when
+// its address is not numeric.
+std::optional<QString> connectTarget(const QString& entry)
 {
     const QString e = entry.trimmed();
     if (e.startsWith(u'[')) {
         const qsizetype close = e.indexOf(u']');
         return close < 0 ? e + QStringLiteral("]:") : e.left(close + 1) + u':' + e.mid(close + 2);
     }
-    if (e.count(u':') == 1)
-        return e;
     if (e.count(u':') > 1)   // a bare IPv6 address
         return u'[' + e + QStringLiteral("]:");
-    return e + u':';
+    const qsizetype colon = e.indexOf(u':');
+    if (!isNumericHost(colon < 0 ? e : e.left(colon)))
+        return std::nullopt;
+    return colon < 0 ? e + u':' : e;
 }
 
 std::optional<QString> hostsEntry(const QString& host)
@@ -159,11 +211,56 @@ std::optional<QString> hostsEntry(const QString& host)
     return std::nullopt;
 }
 
-long receiveTimeout()
+long seconds(const char* key, long fallback)
 {
     bool ok = false;
-    const long seconds = Machine::current().setting(kNetwork, QStringLiteral("ReceiveTimeout")).toLong(&ok);
-    return ok && seconds > 0 ? seconds : kDefaultReceiveTimeout;
+    const long value = Machine::current().setting(kNetwork, QString::fromLatin1(key)).toLong(&ok);
+    return ok && value > 0 ? value : fallback;
+}
+
+// Starts the transfer of `url` on `r` in place of the one before; 0, else the error code.
+quint32 startTransfer(Request& r, const QUrl& url, const QString& agent)
+{
+    r.dropTransfer();
+    r.pending.clear();
+    r.taken = 0;
+    r.headersDone = r.redirect = r.done = false;
+    r.failure = 0;
+    r.location.clear();
+
+    const QString host = url.host();
+    if (host.isEmpty())
+        return ERROR_INTERNET_INVALID_URL;
+    std::optional<QString> target;
+    if (!isNumericHost(host)) {
+        const std::optional<QString> entry = hostsEntry(host);
+        if (entry)
+            target = connectTarget(*entry);
+        if (!target)
+            return ERROR_INTERNET_NAME_NOT_RESOLVED;
+    }
+    r.easy = curl_easy_init();
+    if (!r.easy)
+        return ERROR_INTERNET_INTERNAL_ERROR;
+    CURL* e = r.easy;
+    curl_easy_setopt(e, CURLOPT_URL, url.toEncoded().constData());
+    curl_easy_setopt(e, CURLOPT_USERAGENT, agent.toUtf8().constData());
+    curl_easy_setopt(e, CURLOPT_PROXY, "");   // the machine has no proxy, whatever the host's environment says
+    curl_easy_setopt(e, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(e, CURLOPT_FOLLOWLOCATION, 0L);   // followed here, through [Hosts]
+    curl_easy_setopt(e, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(e, CURLOPT_BUFFERSIZE, kReceiveBuffer);
+    curl_easy_setopt(e, CURLOPT_CONNECTTIMEOUT_MS, r.silenceMs);
+    curl_easy_setopt(e, CURLOPT_WRITEFUNCTION, onBody);
+    curl_easy_setopt(e, CURLOPT_WRITEDATA, &r);
+    curl_easy_setopt(e, CURLOPT_HEADERFUNCTION, onHeader);
+    curl_easy_setopt(e, CURLOPT_HEADERDATA, &r);
+    if (target) {
+        r.connectTo = curl_slist_append(nullptr, (host + QStringLiteral("::") + *target).toUtf8().constData());
+        curl_easy_setopt(e, CURLOPT_CONNECT_TO, r.connectTo);
+    }
+    curl_multi_add_handle(r.multi, e);
+    return 0;
 }
 
 } // namespace
@@ -172,6 +269,8 @@ bool Online()
 {
     return Machine::current().setting(kNetwork, QStringLiteral("Online")).trimmed() == u"1" || ras::Connected();
 }
+
+WaitHandler SetWaitHandler(WaitHandler handler) { return std::exchange(g_waitHandler, std::move(handler)); }
 
 HINTERNET InternetOpen(const QString& agent, quint32, const QString&, const QString&, quint32)
 {
@@ -189,53 +288,42 @@ HINTERNET InternetOpenUrl(HINTERNET session, const QString& url, const QString&,
     Handles& h = handles();
     if (!h.sessions.contains(session))
         return failWith(ERROR_INVALID_HANDLE);
-    const QUrl u(url.trimmed(), QUrl::TolerantMode);
-    if (!u.isValid() || u.scheme().isEmpty())
+    QUrl current(url.trimmed(), QUrl::TolerantMode);
+    if (!current.isValid() || current.scheme().isEmpty())
         return failWith(ERROR_INTERNET_INVALID_URL);
-    if (u.scheme() != u"http" && u.scheme() != u"https")
+    if (current.scheme() != u"http" && current.scheme() != u"https")
         return failWith(ERROR_INTERNET_UNRECOGNIZED_SCHEME);
-    const QString host = u.host();
-    if (host.isEmpty())
+    if (current.host().isEmpty())
         return failWith(ERROR_INTERNET_INVALID_URL);
-    static const QRegularExpression ipv4(QStringLiteral("^\\d{1,3}(\\.\\d{1,3}){3}$"));
-    const bool direct = ipv4.match(host).hasMatch() || host.contains(u':') ||
-                        host.compare(QLatin1StringView("localhost"), Qt::CaseInsensitive) == 0;
     if (!Online())
-        return failWith(direct ? ERROR_INTERNET_CANNOT_CONNECT : ERROR_INTERNET_NAME_NOT_RESOLVED);
-    const std::optional<QString> entry = direct ? std::nullopt : hostsEntry(host);
-    if (!direct && !entry)
-        return failWith(ERROR_INTERNET_NAME_NOT_RESOLVED);
+        return failWith(isNumericHost(current.host()) ? ERROR_INTERNET_CANNOT_CONNECT : ERROR_INTERNET_NAME_NOT_RESOLVED);
 
     auto r = std::make_shared<Request>();
     r->session = session;
+    r->silenceMs = seconds("ReceiveTimeout", kDefaultReceiveTimeout) * 1000;
+    r->limitMs = seconds("TransferTimeout", kDefaultTransferTimeout) * 1000;
+    r->overall.start();
     r->multi = curl_multi_init();
-    r->easy = curl_easy_init();
-    if (!r->multi || !r->easy)
+    if (!r->multi)
         return failWith(ERROR_INTERNET_INTERNAL_ERROR);
-    CURL* e = r->easy;
-    curl_easy_setopt(e, CURLOPT_URL, u.toEncoded().constData());
-    curl_easy_setopt(e, CURLOPT_USERAGENT, h.sessions.value(session).toUtf8().constData());
-    curl_easy_setopt(e, CURLOPT_PROXY, "");   // the machine has no proxy, whatever the host's environment says
-    curl_easy_setopt(e, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(e, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(e, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(e, CURLOPT_MAXREDIRS, 5L);
-    curl_easy_setopt(e, CURLOPT_NOSIGNAL, 1L);
-    r->timeoutMs = receiveTimeout() * 1000;
-    curl_easy_setopt(e, CURLOPT_CONNECTTIMEOUT_MS, r->timeoutMs);
-    curl_easy_setopt(e, CURLOPT_WRITEFUNCTION, onBody);
-    curl_easy_setopt(e, CURLOPT_WRITEDATA, r.get());
-    curl_easy_setopt(e, CURLOPT_HEADERFUNCTION, onHeader);
-    curl_easy_setopt(e, CURLOPT_HEADERDATA, r.get());
-    if (entry) {
-        r->connectTo = curl_slist_append(nullptr, (host + QStringLiteral("::") + connectTarget(*entry)).toUtf8().constData());
-        curl_easy_setopt(e, CURLOPT_CONNECT_TO, r->connectTo);
+    const QString agent = h.sessions.value(session);
+    for (int redirects = 0;; ++redirects) {
+        if (const quint32 code = startTransfer(*r, current, agent))
+            return failWith(code);
+        drive(*r, [&] { return r->headersDone; });
+        if (!r->headersDone)
+            return failWith(r->failure ? r->failure : ERROR_INTERNET_CONNECTION_ABORTED);
+        if (!r->redirect)
+            break;
+        if (redirects == kMaxRedirects)
+            return failWith(ERROR_HTTP_REDIRECT_FAILED);
+        const QUrl next = current.resolved(QUrl(QString::fromUtf8(r->location), QUrl::TolerantMode));
+        if (!next.isValid())
+            return failWith(ERROR_INTERNET_INVALID_URL);
+        if (next.scheme() != u"http")
+            return failWith(ERROR_INTERNET_UNRECOGNIZED_SCHEME);
+        current = next;
     }
-    curl_multi_add_handle(r->multi, e);
-
-    drive(*r, [&] { return r->headersDone; });
-    if (!r->headersDone && r->result != CURLE_OK)
-        return failWith(codeOf(r->result));
     const HINTERNET request = h.next += 4;
     h.requests.insert(request, r);
     return request;
@@ -246,13 +334,20 @@ bool InternetReadFile(HINTERNET request, char* buffer, quint32 toRead, quint32* 
     const std::shared_ptr<Request> r = handles().requests.value(request);
     if (!r || !buffer || !read)
         return failWith(ERROR_INVALID_HANDLE);
-    drive(*r, [&] { return r->pending.size() >= qsizetype(toRead); });
-    const qsizetype n = qMin(qsizetype(toRead), r->pending.size());
+    drive(*r, [&] { return r->available() >= qsizetype(toRead); });
+    const qsizetype n = qMin(qsizetype(toRead), r->available());
     *read = quint32(n);
-    if (n == 0 && r->result != CURLE_OK)
-        return failWith(codeOf(r->result));
-    std::memcpy(buffer, r->pending.constData(), size_t(n));
-    r->pending.remove(0, n);
+    if (n == 0 && r->failure)
+        return failWith(r->failure);
+    std::memcpy(buffer, r->pending.constData() + r->taken, size_t(n));
+    r->taken += n;
+    if (r->taken == r->pending.size()) {
+        r->pending.resize(0);   // keeps its room for what comes next
+        r->taken = 0;
+    } else if (r->taken >= kReceiveBuffer && r->taken * 2 >= r->pending.size()) {
+        r->pending.remove(0, r->taken);
+        r->taken = 0;
+    }
     return true;
 }
 
@@ -260,11 +355,18 @@ bool InternetCloseHandle(HINTERNET handle)
 {
     Handles& h = handles();
     if (h.sessions.remove(handle)) {
-        h.requests.removeIf([handle](const auto& it) { return it.value()->session == handle; });
+        h.requests.removeIf([handle](const auto& it) {
+            if (it.value()->session != handle)
+                return false;
+            it.value()->closed = true;
+            return true;
+        });
         return true;
     }
-    if (h.requests.remove(handle))
+    if (const std::shared_ptr<Request> r = h.requests.take(handle)) {
+        r->closed = true;
         return true;
+    }
     return failWith(ERROR_INVALID_HANDLE);
 }
 
@@ -272,7 +374,7 @@ quint32 HttpStatusCode(HINTERNET request)
 {
     const std::shared_ptr<Request> r = handles().requests.value(request);
     long status = 0;
-    if (r)
+    if (r && r->easy)
         curl_easy_getinfo(r->easy, CURLINFO_RESPONSE_CODE, &status);
     return quint32(status);
 }

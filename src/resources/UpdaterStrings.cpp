@@ -83,6 +83,8 @@ std::optional<QString> updaterString(int number)
         {1543, QStringLiteral(u"Help")},
         {1600, QStringLiteral(u"http://update.orvane.example/skf/version2/englisch/")},
         {1601, QStringLiteral(u"http://update.orvane.example/skf/version2/englisch/skyfetch.txt")},
+        {2101, QStringLiteral(u"Skyfetch cannot read the update information.")},
+        {2102, QStringLiteral(u"The downloaded file is not a program and can not be started:")},
     };
     const auto it = table.constFind(number);
     if (it == table.constEnd())

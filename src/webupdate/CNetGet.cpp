@@ -9,7 +9,10 @@
 #include "webupdate/Messages.h"
 #include "webupdate/ProgramState.h"
 
+#include <QElapsedTimer>
+#include <QScopeGuard>
 #include <limits>
+#include <utility>
 
 namespace webupdate {
 
@@ -26,6 +29,71 @@ constexpr qint32 kLastCode = 12031;
 constexpr qint32 kHandleExists = 12036;
 constexpr qint32 kItemNotFound = 12028;
 constexpr qint32 kExtendedError = 12003;
+
+// During a transfer the event loop runs this often (milliseconds).
+constexpr int kEventsEveryMs = 40;
+
+// The file of a fetch into a file: opened (created, or emptied) before the request, written
+// once the resource has arrived whole, and removed on every other way out: a failure, a
+// run-time error, and the end of the program in the middle of the fetch.
+class FetchFile {
+public:
+    explicit FetchFile(const QString& path) : path_(path)
+    {
+        number_ = vb::FreeFile();
+        vb::Open(path, vb::OpenMode::Output, number_);
+        vb::Close(number_);
+        try {
+            vb::Open(path, vb::OpenMode::Binary, number_);
+        } catch (const vb::Error&) {
+            vb::ResumeNext([&] { vb::Kill(path); });
+            throw;
+        }
+        previous_ = std::exchange(current_, this);
+        static bool watching = false;   // the program's end runs its hooks once
+        if (!watching) {
+            watching = true;
+            vb::OnEnd([] {
+                watching = false;
+                for (FetchFile* f = current_; f; f = f->previous_)
+                    f->discard();
+            });
+        }
+    }
+    FetchFile(const FetchFile&) = delete;
+    FetchFile& operator=(const FetchFile&) = delete;
+    ~FetchFile()
+    {
+        discard();
+        current_ = previous_;
+    }
+    // Writes the whole resource and keeps the file.
+    void keep(const QByteArray& bytes)
+    {
+        vb::Put(number_, bytes, 1);
+        vb::Close(number_);
+        kept_ = true;
+    }
+
+private:
+    void discard()
+    {
+        if (kept_)
+            return;
+        kept_ = true;
+        vb::ResumeNext([&] {
+            if (vb::IsOpen(number_))
+                vb::Close(number_);
+        });
+        vb::ResumeNext([&] { vb::Kill(path_); });
+    }
+
+    static inline FetchFile* current_ = nullptr;
+    FetchFile* previous_ = nullptr;
+    QString path_;
+    int number_ = 0;
+    bool kept_ = false;
+};
 
 } // namespace
 
@@ -57,22 +125,24 @@ bool CNetGet::ReadUrl(const QString& sUrl, const std::optional<QString>& vFileNa
 {
     // The error text describes this fetch, not one before it.
     state().gsLastError.clear();
-    int fileNumber = 0;
-    const auto closeFile = [&] {
-        if (fileNumber && vb::IsOpen(fileNumber))
-            vb::Close(fileNumber);
-    };
+    // While the Internet functions wait, the windows go on (Cancel, the close box, painting).
+    const inet::WaitHandler outer = inet::SetWaitHandler([this] {
+        LetEventsRun();
+        return true;
+    });
+    const auto restoreHandler = qScopeGuard([&] { inet::SetWaitHandler(outer); });
+    const auto closeRequest = qScopeGuard([this] {
+        if (hUrl)
+            inet::InternetCloseHandle(hUrl);
+        hUrl = 0;
+        unshownTotal_ = -1;
+    });
+    std::optional<FetchFile> file;
     try {
         vb::Screen::setMousePointer(kHourglass);
         UpdateStatus(LoadResString(1058));
-        if (vFileName) {
-            // Opened before the request, and started afresh: what an earlier fetch left in
-            // the file never mixes with this one.
-            fileNumber = vb::FreeFile();
-            vb::Open(*vFileName, vb::OpenMode::Output, fileNumber);
-            vb::Close(fileNumber);
-            vb::Open(*vFileName, vb::OpenMode::Binary, fileNumber);
-        }
+        if (vFileName)
+            file.emplace(*vFileName);
         bool result = false;
         hUrl = inet::InternetOpenUrl(hSession, sUrl, {}, inet::INTERNET_FLAG_EXISTING_CONNECT, 0);
         if (hUrl == 0) {
@@ -81,15 +151,16 @@ bool CNetGet::ReadUrl(const QString& sUrl, const std::optional<QString>& vFileNa
             // An error page is not the resource asked for.
             sRawHTML.clear();
             state().gsLastError = TranslateErrorCode(status == 404 || status == 410 ? kItemNotFound : kExtendedError);
-            inet::InternetCloseHandle(hUrl);
-            hUrl = 0;
         } else {
             sRawHTML.clear();
             QByteArray pending;
+            QByteArray buffer(kBlock, ' ');
             qint64 total = 0;
             bool lastReadOk = true;
+            QElapsedTimer sinceEvents;
+            sinceEvents.start();
             while (lastReadOk) {
-                QByteArray buffer(kBlock, ' ');
+                buffer.fill(' ');
                 quint32 read = 0;
                 lastReadOk = inet::InternetReadFile(hUrl, buffer.data(), kBlock, &read);
                 if (!lastReadOk)
@@ -97,37 +168,32 @@ bool CNetGet::ReadUrl(const QString& sUrl, const std::optional<QString>& vFileNa
                 total += read;
                 if (total > std::numeric_limits<qint32>::max())
                     throw vb::Error(6);
-                UpdateStatus(LoadResString(1059) + QString::number(total) + LoadResString(1060));
+                unshownTotal_ = total;
                 if (read == 0)
                     break;
-                if (vFileName) {
+                if (file)
                     pending.append(buffer.constData(), read);
-                    vb::DoEvents();
-                } else {
+                else
                     sRawHTML += platform::cp1252::decode(buffer.left(read));
+                // The screen follows the transfer without costing it: the event loop runs
+                // (and paints the total) about 25 times a second, not at every block.
+                if (sinceEvents.elapsed() >= kEventsEveryMs) {
+                    LetEventsRun();
+                    sinceEvents.restart();
                 }
             }
-            if (vFileName) {
-                vb::Put(fileNumber, pending, 1);
-                vb::Close(fileNumber);
-            }
-            vb::DoEvents();
-            inet::InternetCloseHandle(hUrl);
-            hUrl = 0;
-            result = true;
+            if (file && lastReadOk)
+                file->keep(pending);
+            LetEventsRun();
+            result = lastReadOk;
         }
         UpdateStatus(LoadResString(1057));
         vb::Screen::setMousePointer(0);
-        closeFile();
         return result;
     } catch (const vb::Error& e) {
         state().gsLastError = e.Description();
-        if (hUrl)
-            inet::InternetCloseHandle(hUrl);
-        hUrl = 0;
         UpdateStatus(LoadResString(1057));
         vb::Screen::setMousePointer(0);
-        vb::ResumeNext(closeFile);
         return false;
     }
 }
@@ -157,8 +223,19 @@ QString CNetGet::TranslateErrorCode(qint32 lErrorCode)
 
 void CNetGet::UpdateStatus(const QString& message)
 {
+    unshownTotal_ = -1;
     if (objStatus)
         objStatus->setText(message);
+    vb::DoEvents();
+}
+
+void CNetGet::LetEventsRun()
+{
+    if (unshownTotal_ >= 0) {
+        const qint64 total = std::exchange(unshownTotal_, -1);
+        if (objStatus)
+            objStatus->setText(LoadResString(1059) + QString::number(total) + LoadResString(1060));
+    }
     vb::DoEvents();
 }
 

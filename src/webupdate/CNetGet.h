@@ -5,6 +5,11 @@
 // codes into catalogue texts and leaves the text of the last fetch's error in gsLastError
 // (empty after a fetch without error). From a page fetched into memory it can collect the
 // texts that follow a token, such as link targets.
+//
+// The program's windows stay alive during a fetch: the event loop runs while the Internet
+// functions wait and, during a transfer, about 25 times a second (the status display always
+// shows the total of the last block when it does). A file the fetch was writing is removed
+// unless the resource arrived whole, also when the program ends in the middle of the fetch.
 #include "platform/Internet.h"
 
 #include <QPointer>
@@ -35,9 +40,9 @@ public:
     // False, and nothing added, when that text is no longer than the token.
     bool ParseHTML(const QString& sToken, QStringList& colItems, const std::optional<QString>& vDelimiter = std::nullopt);
     // Fetches sUrl into the file vFileName (created, or started afresh) or, without one, into
-    // memory. True once the request was made and read to its end or until it broke off (then
-    // gsLastError tells why and what arrived first is kept); false when it could not be made,
-    // the server answered with an error status, or the file failed.
+    // memory. True when the resource arrived whole. False when the request could not be made,
+    // the server answered with an error status, the transfer broke off (in memory what arrived
+    // first is kept) or the file failed; gsLastError tells why, and the file is not left behind.
     bool ReadUrl(const QString& sUrl, const std::optional<QString>& vFileName = std::nullopt);
     void Term();
     // The catalogue text of an Internet error code. 12036 is also shown in a message box.
@@ -50,6 +55,9 @@ public:
 
 private:
     void UpdateStatus(const QString& message);
+    // Shows the transfer's total when it has changed since it was last shown, and lets the
+    // event loop run once.
+    void LetEventsRun();
     static QString StripControlChars(const QString& text);
 
     platform::inet::HINTERNET hSession = 0;
@@ -57,6 +65,7 @@ private:
     QString sRawHTML;
     QPointer<vb::StatusBar> objStatus;
     QString sUserAgent;
+    qint64 unshownTotal_ = -1;   // the byte count of the last block, until it is shown
 };
 
 } // namespace webupdate

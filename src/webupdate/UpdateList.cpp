@@ -17,11 +17,20 @@ namespace webupdate {
 namespace {
 
 constexpr int kFields = 6;
+constexpr int kListUnreadable = 2101;
 
 bool isVersionNumber(const QString& field)
 {
     static const QRegularExpression number(QStringLiteral("^\\s*\\d+(\\.\\d+)?\\s*$"));
     return number.match(field).hasMatch();
+}
+
+// The names of DOS devices, which name a device in every folder, whatever their extension.
+bool isDeviceName(const QString& name)
+{
+    static const QRegularExpression device(QStringLiteral("^(CON|PRN|AUX|NUL|COM[1-9]|LPT[1-9])(\\..*)?$"),
+                                           QRegularExpression::CaseInsensitiveOption);
+    return device.match(name).hasMatch();
 }
 
 // A name the update can be saved under in the download folder and fetched by from the
@@ -30,7 +39,7 @@ bool isPlainFileName(const QString& name)
 {
     static const QRegularExpression forbidden(QStringLiteral("[\\\\/:*?\"<>|#%\\x00-\\x1f]"));
     return !name.isEmpty() && name != u"." && name != u".." && name.trimmed() == name && !name.endsWith(u'.') &&
-           !forbidden.match(name).hasMatch();
+           !forbidden.match(name).hasMatch() && !isDeviceName(name);
 }
 
 bool isLength(const QString& field)
@@ -74,6 +83,7 @@ ListRead ReadUpdateList(const QString& workingFolder, vb::TextBox& text)
     const QString list = workingFolder + QStringLiteral("skyfetch.txt");
     qint64 length = 0;
     if (vb::ResumeNext([&] { length = vb::FileLen(list); }) != 0 || length == 0) {
+        vb::ResumeNext([&] { vb::Kill(list); });   // an empty list is not left behind
         if (vb::MsgBox(LoadResString(1052), vb::vbRetryCancel | vb::vbCritical, LoadResString(1053)) == vb::vbCancel)
             ExitProgram();
     }
@@ -81,7 +91,9 @@ ListRead ReadUpdateList(const QString& workingFolder, vb::TextBox& text)
 
     const std::optional<QStringList> fields = SplitUpdateList(text.Text());
     if (!fields) {
-        if (vb::MsgBox(LoadResString(1052), vb::vbRetryCancel | vb::vbCritical, LoadResString(1002)) == vb::vbRetry)
+        // Nothing arrived, or the server answered with something that is no list.
+        const int message = text.Text().isEmpty() ? 1052 : kListUnreadable;
+        if (vb::MsgBox(LoadResString(message), vb::vbRetryCancel | vb::vbCritical, LoadResString(1002)) == vb::vbRetry)
             return ListRead::Retry;
         ExitProgram();
     }

@@ -14,16 +14,18 @@ class TextBox;
 namespace webupdate {
 
 // The list's fields when the item is a list this program can use: at least six fields,
-// whole or decimal version numbers, a plain file name (no folder, no drive, no wildcard)
+// whole or decimal version numbers, a plain file name (no folder, no drive, no wildcard, no
+// DOS device such as CON or LPT1.TXT)
 // and a length of 1 byte or more. Fields after the sixth are dropped.
 std::optional<QStringList> SplitUpdateList(const QString& item);
 
 enum class ListRead { Split, Retry };
 
 // Reads the list fetched into `workingFolder` (which ends in "\") and deletes it. A missing
-// or empty file, and an item that is no usable list, are reported with "Retry" and
-// "Cancel"; Cancel ends the program, Retry at the item's check asks the connect pass to try
-// again. Otherwise the item is left in `text` and split into the six list variables.
+// or empty file, and an item that is empty or no usable list (each with its own text), are
+// reported with "Retry" and "Cancel"; Cancel ends the program, Retry at the item's check
+// asks the connect pass to try again. Otherwise the item is left in `text` and split into
+// the six list variables.
 ListRead ReadUpdateList(const QString& workingFolder, vb::TextBox& text);
 
 // A newer version than the installed one is announced.

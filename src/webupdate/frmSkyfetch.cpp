@@ -13,8 +13,10 @@
 #include "webupdate/RegistrySettings.h"
 #include "webupdate/UpdateList.h"
 
+#include <QFontMetrics>
 #include <QLinearGradient>
 #include <QPainter>
+#include <QScopedValueRollback>
 #include <QWidget>
 #include <cmath>
 
@@ -26,6 +28,7 @@ constexpr int kHourglass = 11;
 constexpr int kHelpContext = 3000;
 constexpr int kSearchClip = 100;
 constexpr int kCopyClip = 120;
+constexpr int kNotAProgram = 2102;
 
 // The wizard picture on the left, 100 by 215 pixels: a globe above a download arrow.
 QPixmap wizardPicture()
@@ -86,6 +89,21 @@ void addLine(QWidget* window, const QString& name, int x1, int x2, int y, const 
     line->setAutoFillBackground(true);
 }
 
+// A font that does not fit the status lines at 8 points gets smaller until it does.
+void fitStatusLines(vb::Label& label)
+{
+    const int room = label.widget()->contentsRect().width();
+    const auto widest = [&] {
+        const QFontMetrics metrics(label.widget()->font());
+        int width = 0;
+        for (int number : {1045, 1047, 1050, 1054})
+            width = qMax(width, metrics.horizontalAdvance(LoadResString(number)));
+        return width;
+    };
+    while (widest() > room && label.FontSize() > 6)
+        label.setFontSize(label.FontSize() - 0.5);
+}
+
 } // namespace
 
 frmSkyfetchForm::frmSkyfetchForm() : vb::Form(QStringLiteral("frmSkyfetch"))
@@ -94,8 +112,12 @@ frmSkyfetchForm::frmSkyfetchForm() : vb::Form(QStringLiteral("frmSkyfetch"))
     Picture1.setPicture(wizardPicture());
     Frame1.Move(1920, 120, 5055, 3420);
     Frame1.setCaption(QString());
-    Label1.Move(225, 225, 4080, 2970);
-    Label1.setFontSize(8);   // the offer's fourteen lines fit the frame
+    // The label fills the frame's width, so that the status lines with their runs of blanks
+    // ("...            in Progress") stay on one line each; the offer's fourteen lines fit
+    // its height at 8 points.
+    Label1.Move(225, 225, 4710, 2970);
+    Label1.setFontSize(8);
+    fitStatusLines(Label1);
     Label3.Move(180, 3660, 1575, 195);
     Label3.setCaption(QStringLiteral("Version 2.0"));
     addLine(window(), QStringLiteral("Line1"), 120, 6960, 3930, QColor(64, 64, 64));
@@ -147,10 +169,19 @@ void frmSkyfetchForm::Form_Load()
     net_.Init();
 }
 
-void frmSkyfetchForm::Form_Unload(int&) { animation_.Destroy(); }
+void frmSkyfetchForm::Form_Unload(int&)
+{
+    animation_.Destroy();
+    // Closed from its title bar while a pass, a download or the way out runs: that work is
+    // abandoned where it stands (a file half fetched goes with it) and the program ends here,
+    // before anything could touch the window again.
+    if (busy_)
+        vb::End(0);
+}
 
 void frmSkyfetchForm::Command1_Click()
 {
+    const QScopedValueRollback<bool> busy(busy_, true);
     Command1.setEnabled(false);
     const ProgramState& s = state();
     if (!s.gsInstallDir.isEmpty() && s.glDownloadedSize != 0) {
@@ -165,7 +196,11 @@ void frmSkyfetchForm::Command1_Click()
     ConnectPass();
 }
 
-void frmSkyfetchForm::Command2_Click() { ExitProgram(); }
+void frmSkyfetchForm::Command2_Click()
+{
+    const QScopedValueRollback<bool> busy(busy_, true);
+    ExitProgram();
+}
 
 void frmSkyfetchForm::Command3_Click() { vb::ui().ShowHelp(vb::App().HelpFile, HelpContextID()); }
 
@@ -195,14 +230,11 @@ void frmSkyfetchForm::ConnectPass()
         vb::DoEvents();
         Label1.setCaption(LoadResString(1048) + CR + CR + LoadResString(1049) + CR + CR + LoadResString(1050));
         vb::DoEvents();
-        const QString listFile = workingFolder + FileNameURL(listAddress);
-        net_.ReadUrl(listAddress, listFile);
+        // A list that does not arrive whole is not left behind: the check below misses it.
+        net_.ReadUrl(listAddress, workingFolder + FileNameURL(listAddress));
         if (s.gsLastError.isEmpty()) {
             Label1.setCaption(LoadResString(1046) + CR + CR + LoadResString(1049) + CR + CR + LoadResString(1051));
             vb::DoEvents();
-        } else {
-            // A list that did not arrive whole is no list.
-            vb::ResumeNext([&] { vb::Kill(listFile); });
         }
         if (ReadUpdateList(workingFolder, Text1) == ListRead::Split)
             break;
@@ -231,7 +263,15 @@ void frmSkyfetchForm::GetUpdate()
     Label1.setCaption(LoadResString(1046) + CR + CR + LoadResString(1049) + CR + CR + LoadResString(1051) + CR + CR +
                       LoadResString(1054));
     vb::DoEvents();
-    net_.ReadUrl(address, folder + FileNameURL(address));
+    // A transfer that fails leaves no file; it is reported as the list's is, and Retry
+    // fetches the file again.
+    for (;;) {
+        net_.ReadUrl(address, folder + FileNameURL(address));
+        if (s.gsLastError.isEmpty())
+            break;
+        if (vb::MsgBox(LoadResString(1052), vb::vbRetryCancel | vb::vbCritical, LoadResString(1053)) == vb::vbCancel)
+            ExitProgram();
+    }
     animation_.Destroy();
     vb::Screen::setMousePointer(0);
     CheckDownloadedLength();
@@ -248,14 +288,18 @@ void frmSkyfetchForm::MakeNextTheDefault()
 }
 
 // Starts the downloaded file with a normal window, without waiting. A file that cannot be
-// started (removed meanwhile) is reported before the program ends.
+// started is reported before the program ends: one that is there is no program, another
+// has been removed meanwhile.
 void frmSkyfetchForm::StartDownloadedFile()
 {
     const QString file = state().gsInstallDir;
     try {
         platform::proc::Shell(u'"' + file + u'"', platform::proc::NormalFocus);
     } catch (const platform::SysError& e) {
-        vb::MsgBox(vb::ErrorText(e.code()) + CR + CR + file, vb::vbOKOnly | vb::vbCritical);
+        if (vb::ResumeNext([&] { vb::FileLen(file); }) == 0)
+            vb::MsgBox(LoadResString(kNotAProgram) + CR + CR + file, vb::vbOKOnly | vb::vbExclamation);
+        else
+            vb::MsgBox(vb::ErrorText(e.code()) + CR + CR + file, vb::vbOKOnly | vb::vbCritical);
     }
 }
 

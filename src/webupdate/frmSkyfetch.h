@@ -4,7 +4,9 @@
 // the update list and offers the update or ends; the second downloads it into the
 // installation folder's "updates" folder and checks its length; the third starts it and
 // ends. "Cancel" ends the program at any step, "Help" opens the help file at the window's
-// topic. Progress shows in Label1, in an animation and in the status bar.
+// topic; both act at once, also in the middle of a fetch. Closing the window ends the
+// program at any moment, without the hang-up question. Progress shows in Label1, in an
+// animation and in the status bar.
 #include "vb/Form.h"
 #include "vb/SysAnimate32.h"
 #include "webupdate/CNetGet.h"
@@ -54,6 +56,7 @@ private:
     CNetGet net_;
     vb::SysAnimate32 animation_;
     QString installFolder_;   // as read at start-up
+    bool busy_ = false;       // Next or Cancel is at work
 };
 
 frmSkyfetchForm& frmSkyfetch();

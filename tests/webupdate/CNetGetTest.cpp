@@ -1,12 +1,15 @@
 // The HTTP fetcher against a real server on 127.0.0.1: into files and memory, its failures
-// and their texts, the error table and the link collector.
+// and their texts, waits that keep the event loop running and end, redirections through the
+// machine's [Hosts], the error table and the link collector.
 #include "WebUpdateTesting.h"
 #include "vb/CommonControls.h"
 #include "vb/Form.h"
 #include "vb/UiServices.h"
 #include "webupdate/CNetGet.h"
 
+#include <QElapsedTimer>
 #include <QFile>
+#include <QTimer>
 
 using testsupport::UpdateServer;
 using webupdate::CNetGet;
@@ -28,6 +31,18 @@ protected:
         QFile f(path);
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(missing)");
     }
+    // How often the event loop ran while `fetch` did its work.
+    static int eventLoopPassesDuring(const std::function<void()>& fetch)
+    {
+        int passes = 0;
+        QTimer tick;
+        QObject::connect(&tick, &QTimer::timeout, [&] { ++passes; });
+        tick.start(5);
+        fetch();
+        return passes;
+    }
+    // The machine's table of names knows no address for `name`.
+    void unknownName(const char* name) { tm.machine().setSetting(QStringLiteral("Hosts"), QString::fromLatin1(name), QString()); }
 
     vb::Form host{QStringLiteral("Host")};
     vb::StatusBar status{host, QStringLiteral("sbrMain")};
@@ -78,10 +93,10 @@ TEST_F(CNetGetTest, AFileLeftByAnEarlierFetchIsReplacedWhole)
 
 TEST_F(CNetGetTest, ARequestThatCannotBeMadeFailsWithTheTextOfItsCause)
 {
-    // A name the machine cannot resolve: the file is still created.
+    // A name the machine cannot resolve: no empty file is left behind.
     EXPECT_FALSE(net.ReadUrl(QStringLiteral("http://nowhere.orvane.example/x"), QStringLiteral("C:\\x.txt")));
     EXPECT_EQ(net.GetLastError(), QStringLiteral("The server name could not be resolved."));
-    EXPECT_TRUE(tm.existsC(QStringLiteral("x.txt")));
+    EXPECT_FALSE(tm.existsC(QStringLiteral("x.txt")));
     EXPECT_EQ(status.Text(), QStringLiteral("Ready"));
 
     // An offline machine reaches no server.
@@ -103,9 +118,10 @@ TEST_F(CNetGetTest, ARequestThatCannotBeMadeFailsWithTheTextOfItsCause)
 
 TEST_F(CNetGetTest, AnErrorPageIsNotTakenForTheResource)
 {
+    tm.writeC(QStringLiteral("missing.txt"), QByteArray("what an earlier fetch left"));
     EXPECT_FALSE(net.ReadUrl(url(QStringLiteral("/missing.txt")), QStringLiteral("C:\\missing.txt")));
     EXPECT_EQ(net.GetLastError(), QStringLiteral("The requested item could not be located."));
-    EXPECT_EQ(tm.readC(QStringLiteral("missing.txt")), QByteArray());
+    EXPECT_FALSE(tm.existsC(QStringLiteral("missing.txt")));
 
     server.serve(QStringLiteral("/broken"), UpdateServer::Reply{500, "oops"});
     EXPECT_FALSE(net.ReadUrl(url(QStringLiteral("/broken"))));
@@ -113,12 +129,15 @@ TEST_F(CNetGetTest, AnErrorPageIsNotTakenForTheResource)
     EXPECT_EQ(net.GetRawHTML(), QString());
 }
 
-TEST_F(CNetGetTest, ATransferThatBreaksOffKeepsWhatArrivedAndSaysWhy)
+TEST_F(CNetGetTest, ATransferThatBreaksOffFailsAndLeavesNoFile)
 {
     server.serve(QStringLiteral("/cut.bin"), UpdateServer::Reply{200, pattern(5000), 3000});
-    EXPECT_TRUE(net.ReadUrl(url(QStringLiteral("/cut.bin")), QStringLiteral("C:\\cut.bin")));
-    EXPECT_EQ(hostFile(tm.hostC(QStringLiteral("cut.bin"))), pattern(3000));
+    EXPECT_FALSE(net.ReadUrl(url(QStringLiteral("/cut.bin")), QStringLiteral("C:\\cut.bin")));
+    EXPECT_FALSE(tm.existsC(QStringLiteral("cut.bin")));
     EXPECT_EQ(net.GetLastError(), QStringLiteral("The connection with the server has been terminated."));
+    // In memory what arrived first is kept.
+    EXPECT_FALSE(net.ReadUrl(url(QStringLiteral("/cut.bin"))));
+    EXPECT_EQ(net.GetRawHTML().size(), 3000);
 
     // The next fetch that succeeds reports success.
     server.serve(QStringLiteral("/ok"), QByteArray("fine"));
@@ -128,9 +147,103 @@ TEST_F(CNetGetTest, ATransferThatBreaksOffKeepsWhatArrivedAndSaysWhy)
     // A server that falls silent.
     setNetwork("ReceiveTimeout", QStringLiteral("1"));
     server.serve(QStringLiteral("/stall"), UpdateServer::Reply{200, pattern(4000), 100, 4000});
-    EXPECT_TRUE(net.ReadUrl(url(QStringLiteral("/stall")), QStringLiteral("C:\\stall.bin")));
-    EXPECT_EQ(hostFile(tm.hostC(QStringLiteral("stall.bin"))), pattern(100));
+    EXPECT_FALSE(net.ReadUrl(url(QStringLiteral("/stall")), QStringLiteral("C:\\stall.bin")));
+    EXPECT_FALSE(tm.existsC(QStringLiteral("stall.bin")));
     EXPECT_EQ(net.GetLastError(), QStringLiteral("The request has timed out."));
+}
+
+// ---- waits -------------------------------------------------------------------------------
+
+TEST_F(CNetGetTest, TheEventLoopRunsWhileTheServerKeepsSilentOrTrickles)
+{
+    setNetwork("ReceiveTimeout", QStringLiteral("1"));
+    server.serve(QStringLiteral("/silent"), UpdateServer::Reply{200, pattern(10), -1, 0, 5000});
+    const int whileSilent = eventLoopPassesDuring([&] { EXPECT_FALSE(net.ReadUrl(url(QStringLiteral("/silent")))); });
+    EXPECT_EQ(net.GetLastError(), QStringLiteral("The request has timed out."));
+    EXPECT_GE(whileSilent, 5);
+
+    // Six bytes spread over a good part of a second, all in the first block.
+    server.serve(QStringLiteral("/trickle"), UpdateServer::Reply{200, QByteArray("abcdef"), -1, 0, 0, 120});
+    const int whileTrickling = eventLoopPassesDuring([&] { EXPECT_TRUE(net.ReadUrl(url(QStringLiteral("/trickle")))); });
+    EXPECT_EQ(net.GetRawHTML(), QStringLiteral("abcdef"));
+    EXPECT_GE(whileTrickling, 5);
+}
+
+TEST_F(CNetGetTest, ATricklingServerIsStoppedByTheLimitOnTheWholeTransfer)
+{
+    // One byte every 50 ms never leaves the server silent for long: only the overall limit ends it.
+    setNetwork("ReceiveTimeout", QStringLiteral("30"));
+    setNetwork("TransferTimeout", QStringLiteral("1"));
+    server.serve(QStringLiteral("/slow.exe"), UpdateServer::Reply{200, pattern(4000), -1, 0, 0, 50});
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_FALSE(net.ReadUrl(url(QStringLiteral("/slow.exe")), QStringLiteral("C:\\slow.exe")));
+    EXPECT_LT(clock.elapsed(), 15000) << "the trickle took its course";
+    EXPECT_EQ(net.GetLastError(), QStringLiteral("The request has timed out."));
+    EXPECT_FALSE(tm.existsC(QStringLiteral("slow.exe")));
+    EXPECT_EQ(status.Text(), QStringLiteral("Ready"));
+}
+
+TEST_F(CNetGetTest, AFetchWhoseSessionIsClosedWhileItWaitsStopsThere)
+{
+    setNetwork("ReceiveTimeout", QStringLiteral("30"));
+    server.serve(QStringLiteral("/silent"), UpdateServer::Reply{200, pattern(10), -1, 0, 30000});
+    QTimer::singleShot(200, [&] { net.Term(); });
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_FALSE(net.ReadUrl(url(QStringLiteral("/silent")), QStringLiteral("C:\\silent.bin")));
+    EXPECT_LT(clock.elapsed(), 10000);
+    EXPECT_EQ(net.GetLastError(), QStringLiteral("The operation was canceled, usually because the handle on which the request "
+                                                 "was operating was closed before the operation completed."));
+    EXPECT_FALSE(tm.existsC(QStringLiteral("silent.bin")));
+}
+
+// ---- redirections --------------------------------------------------------------------------
+
+TEST_F(CNetGetTest, RedirectionsAreFollowedToNamesOfTheMachinesTable)
+{
+    tm.machine().setSetting(QStringLiteral("Hosts"), QStringLiteral("mirror.orvane.example"), server.address());
+    server.serve(QStringLiteral("/old.exe"), UpdateServer::redirect("http://mirror.orvane.example/mirror/new.exe"));
+    server.serve(QStringLiteral("/mirror/new.exe"), UpdateServer::redirect("../newest.exe", 301));   // relative
+    server.serve(QStringLiteral("/newest.exe"), pattern(3000));
+    ASSERT_TRUE(net.ReadUrl(url(QStringLiteral("/old.exe")), QStringLiteral("C:\\new.exe")));
+    EXPECT_EQ(hostFile(tm.hostC(QStringLiteral("new.exe"))), pattern(3000));
+    EXPECT_EQ(server.requests(), (QStringList{"/old.exe", "/mirror/new.exe", "/newest.exe"}));
+    EXPECT_EQ(server.hosts(), (QStringList{"update.orvane.example", "mirror.orvane.example", "mirror.orvane.example"}));
+}
+
+TEST_F(CNetGetTest, ARedirectionToANameOutsideTheTableIsRefused)
+{
+    // The host resolves localhost; the machine's table decides.
+    const QByteArray elsewhere = "http://localhost:" + QByteArray::number(server.port()) + "/elsewhere.exe";
+    server.serve(QStringLiteral("/setup.exe"), UpdateServer::redirect(elsewhere));
+    server.serve(QStringLiteral("/elsewhere.exe"), pattern(100));
+    ASSERT_TRUE(net.ReadUrl(url(QStringLiteral("/setup.exe")), QStringLiteral("C:\\setup.exe")));   // the table has it
+
+    unknownName("localhost");
+    EXPECT_FALSE(net.ReadUrl(url(QStringLiteral("/setup.exe")), QStringLiteral("C:\\setup.exe")));
+    EXPECT_EQ(net.GetLastError(), QStringLiteral("The server name could not be resolved."));
+    EXPECT_FALSE(tm.existsC(QStringLiteral("setup.exe")));
+    EXPECT_EQ(server.requests(), (QStringList{"/setup.exe", "/elsewhere.exe", "/setup.exe"}));
+    // Nor is a name outside the table contacted when it is asked for directly.
+    EXPECT_FALSE(net.ReadUrl(QString::fromLatin1(elsewhere)));
+    EXPECT_EQ(server.requests().size(), 3);
+}
+
+TEST_F(CNetGetTest, OnlyHttpRedirectionsAreFollowedAndOnlyAFewInARow)
+{
+    for (const char* target : {"https://update.orvane.example/x.exe", "ftp://update.orvane.example/x.exe", "file:///etc/passwd"}) {
+        server.serve(QStringLiteral("/x.exe"), UpdateServer::redirect(target));
+        EXPECT_FALSE(net.ReadUrl(url(QStringLiteral("/x.exe")), QStringLiteral("C:\\x.exe"))) << target;
+        EXPECT_EQ(net.GetLastError(), QStringLiteral("The URL scheme could not be recognized, or is not supported.")) << target;
+        EXPECT_FALSE(tm.existsC(QStringLiteral("x.exe")));
+    }
+    EXPECT_EQ(server.requests().size(), 3);
+
+    server.serve(QStringLiteral("/loop"), UpdateServer::redirect("/loop"));
+    EXPECT_FALSE(net.ReadUrl(url(QStringLiteral("/loop"))));
+    EXPECT_EQ(net.GetLastError(), QStringLiteral("Error details not available."));
+    EXPECT_EQ(server.requests().size(), 3 + 6);   // the request and five redirections
 }
 
 TEST_F(CNetGetTest, ErrorCodesBecomeCatalogueTexts)

@@ -41,6 +41,15 @@ TEST(UpdateList, AnythingElseIsNoList)
         EXPECT_FALSE(SplitUpdateList(QString::fromLatin1(item))) << item;
 }
 
+TEST(UpdateList, DosDeviceNamesAreNoFileNamesWhateverTheirExtensionAndCase)
+{
+    for (const char* name : {"CON", "con", "PRN.EXE", "Aux.txt", "NUL.tar.gz", "COM1", "com9.exe", "LPT1", "lpt9.dat"})
+        EXPECT_FALSE(SplitUpdateList(QStringLiteral("2;5;a;%1;c;10").arg(QString::fromLatin1(name)))) << name;
+    // Names that only begin like a device are files.
+    for (const char* name : {"CONSOLE.EXE", "con2.exe", "COM10.exe", "LPT.exe", "COM0.exe", "NULL.exe", "acon.exe", "PRNSETUP.EXE"})
+        EXPECT_TRUE(SplitUpdateList(QStringLiteral("2;5;a;%1;c;10").arg(QString::fromLatin1(name)))) << name;
+}
+
 TEST(UpdateList, OnlyANewerVersionIsOffered)
 {
     struct Case {

@@ -18,21 +18,34 @@ bool waitReadable(int fd, int ms)
     return ::poll(&p, 1, ms) > 0;
 }
 
-void sendAll(int fd, const QByteArray& bytes)
+bool sendAll(int fd, const QByteArray& bytes)
 {
     qsizetype sent = 0;
     while (sent < bytes.size()) {
         const ssize_t n = ::send(fd, bytes.constData() + sent, size_t(bytes.size() - sent), MSG_NOSIGNAL);
         if (n <= 0)
-            return;
+            return false;
         sent += n;
     }
+    return true;
+}
+
+// The client has closed its end (or broken the connection).
+bool clientGone(int fd)
+{
+    pollfd p{fd, POLLIN, 0};
+    if (::poll(&p, 1, 0) <= 0)
+        return false;
+    char c;
+    return (p.revents & (POLLHUP | POLLERR)) || ::recv(fd, &c, 1, MSG_PEEK | MSG_DONTWAIT) == 0;
 }
 
 QByteArray reason(int status)
 {
     switch (status) {
     case 200: return "OK";
+    case 301: return "Moved Permanently";
+    case 302: return "Found";
     case 404: return "Not Found";
     case 500: return "Internal Server Error";
     default: return "Status";
@@ -90,6 +103,12 @@ QStringList UpdateServer::userAgents() const
     return agents_;
 }
 
+QStringList UpdateServer::hosts() const
+{
+    QMutexLocker lock(&mutex_);
+    return hosts_;
+}
+
 UpdateServer::Reply UpdateServer::replyFor(const QString& path) const
 {
     QMutexLocker lock(&mutex_);
@@ -120,23 +139,50 @@ void UpdateServer::run()
         const QList<QByteArray> first = lines.value(0).trimmed().split(' ');
         const QString path = QString::fromLatin1(first.value(1));
         QString agent;
-        for (const QByteArray& line : lines)
+        QString host;
+        for (const QByteArray& line : lines) {
             if (line.toLower().startsWith("user-agent:"))
                 agent = QString::fromLatin1(line.mid(11).trimmed());
+            else if (line.toLower().startsWith("host:"))
+                host = QString::fromLatin1(line.mid(5).trimmed());
+        }
         {
             QMutexLocker lock(&mutex_);
             requests_ << path;
             agents_ << agent;
+            hosts_ << host;
         }
         const Reply reply = replyFor(path);
+        // Waits `ms` unless the server stops or the client goes away; false when it did.
+        const auto pause = [&](int ms) {
+            QElapsedTimer t;
+            t.start();
+            while (t.elapsed() < ms) {
+                if (stop_ || clientGone(client))
+                    return false;
+                ::usleep(2000);
+            }
+            return true;
+        };
+        if (!pause(reply.silentMs)) {
+            ::close(client);
+            continue;
+        }
         const QByteArray body = reply.breakAfter < 0 ? reply.body : reply.body.left(reply.breakAfter);
-        sendAll(client, "HTTP/1.1 " + QByteArray::number(reply.status) + ' ' + reason(reply.status) +
-                            "\r\nContent-Type: application/octet-stream\r\nContent-Length: " +
-                            QByteArray::number(reply.body.size()) + "\r\nConnection: close\r\n\r\n" + body);
-        QElapsedTimer stall;
-        stall.start();
-        while (!stop_ && stall.elapsed() < reply.stallMs)
-            ::usleep(10000);
+        QByteArray head = "HTTP/1.1 " + QByteArray::number(reply.status) + ' ' + reason(reply.status) +
+                          "\r\nContent-Type: application/octet-stream\r\nContent-Length: " +
+                          QByteArray::number(reply.body.size()) + "\r\n";
+        if (!reply.location.isEmpty())
+            head += "Location: " + reply.location + "\r\n";
+        head += "Connection: close\r\n\r\n";
+        if (reply.trickleMs > 0) {
+            bool open = sendAll(client, head);
+            for (qsizetype i = 0; open && i < body.size(); ++i)
+                open = pause(reply.trickleMs) && sendAll(client, body.mid(i, 1));
+        } else {
+            sendAll(client, head + body);
+        }
+        pause(reply.stallMs);
         ::close(client);
     }
 }

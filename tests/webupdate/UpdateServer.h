@@ -1,7 +1,8 @@
 #pragma once
 // An HTTP server inside the test binary on 127.0.0.1 with an ephemeral port, on a thread of
-// its own (the fetcher blocks the test's thread while it waits). It answers GET requests
-// from a table of paths and ends by itself after kMaxRequests requests or kLifetimeMs.
+// its own (the fetcher holds the test's thread while it waits). It answers GET requests
+// from a table of paths, one connection at a time, and ends by itself after kMaxRequests
+// requests or kLifetimeMs. A reply may redirect, keep silent, trickle or break off.
 #include <QByteArray>
 #include <QHash>
 #include <QMutex>
@@ -23,7 +24,15 @@ public:
         // Once the bytes before the break are sent, the server keeps the connection open
         // and silent for this long instead of closing it.
         int stallMs = 0;
+        // Before it answers at all, the server keeps silent for this long.
+        int silentMs = 0;
+        // The body goes out one byte at a time, this long apart.
+        int trickleMs = 0;
+        // A Location header (with a status of 3xx: a redirection).
+        QByteArray location{};
     };
+    // A redirection to `location`.
+    static Reply redirect(const QByteArray& location, int status = 302) { return Reply{status, {}, -1, 0, 0, 0, location}; }
 
     static constexpr int kMaxRequests = 40;
     static constexpr int kLifetimeMs = 60000;
@@ -41,6 +50,7 @@ public:
 
     QStringList requests() const;     // paths asked for, in order
     QStringList userAgents() const;   // the User-Agent of each request
+    QStringList hosts() const;        // the Host header of each request
 
 private:
     void run();
@@ -54,6 +64,7 @@ private:
     QHash<QString, Reply> replies_;
     QStringList requests_;
     QStringList agents_;
+    QStringList hosts_;
 };
 
 } // namespace testsupport

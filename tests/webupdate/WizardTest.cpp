@@ -1,9 +1,17 @@
-// The update wizard driven headless through its steps against a real server on 127.0.0.1.
+// The update wizard driven headless through its steps against a real server on 127.0.0.1:
+// its way through the steps, the lists it refuses, and Cancel and the close box in the
+// middle of a fetch from a server that keeps silent or trickles.
 #include "WebUpdateTesting.h"
 #include "webupdate/Messages.h"
 #include "webupdate/frmSkyfetch.h"
 
+#include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QTest>
+#include <QTimer>
 
 using testsupport::ProcessEnded;
 using testsupport::UpdateServer;
@@ -15,6 +23,7 @@ namespace {
 
 const QString kExitQuestion = QStringLiteral("Would you like to close Internet Connection now?");
 const QString kCannotConnect = QStringLiteral("Skyfetch cannot connect to the URL");
+const QString kCannotRead = QStringLiteral("Skyfetch cannot read the update information.");
 const QString kCorrupted = QStringLiteral("The downloaded file may be corrupted.");
 
 QByteArray bytes(int size)
@@ -58,6 +67,32 @@ protected:
     static QString listFetched()
     {
         return LoadResString(1046) + CR + CR + LoadResString(1049) + CR + CR + LoadResString(1051);
+    }
+    // What is left in the download folder.
+    QStringList leftInUpdates() const { return QDir(updates(QString())).entryList(QDir::Files); }
+    // Once the wizard shows `status` (message 1050 during the list's fetch, 1054 during the
+    // download), `act` runs, from the event loop as a user's action would; true once it has.
+    struct WhenShown {
+        WhenShown(webupdate::frmSkyfetchForm& w, int status, std::function<void()> act)
+        {
+            QObject::connect(&timer, &QTimer::timeout, [this, &w, status, act] {
+                if (!done && w.Label1.Caption().endsWith(LoadResString(status))) {
+                    done = true;
+                    act();
+                }
+            });
+            timer.start(20);
+        }
+        QTimer timer;
+        bool done = false;
+    };
+    // Next ends the program; how long it took from the press.
+    qint64 nextEndsAfter()
+    {
+        QElapsedTimer clock;
+        clock.start();
+        nextEnds();
+        return clock.elapsed();
     }
 };
 
@@ -142,26 +177,39 @@ TEST_F(WizardTest, AnEmptyListIsReportedAndRetryFetchesItAgainIntoTheSameFolder)
     EXPECT_THROW(wizard().Command2.setValue(true), ProcessEnded);
 }
 
-TEST_F(WizardTest, AMissingListEndsTheProgramWhenTheUserCancels)
+TEST_F(WizardTest, AMissingOrEmptyListEndsTheProgramWhenTheUserCancelsAndLeavesNoFile)
 {
     ui->expect(QStringLiteral("Connection failed ") + kCannotConnect, QStringLiteral("Cancel"));
     expectExit();
     nextEnds();
     EXPECT_EQ(server.requests(), QStringList{kListPath});
+    EXPECT_TRUE(leftInUpdates().isEmpty());
+
+    // The next run finds an empty list.
+    vb::Forms::unloadAll();
+    webupdate::resetState();
+    server.serve(kListPath, QByteArray());
+    ui->expect(QStringLiteral("Connection failed ") + kCannotConnect, QStringLiteral("Cancel"));
+    expectExit();
+    nextEnds();
+    EXPECT_TRUE(leftInUpdates().isEmpty());
 }
 
 TEST_F(WizardTest, AReplyThatIsNoListIsRefusedAndNothingIsDownloaded)
 {
     server.serve(kListPath, QByteArray("<html><body>Under construction</body></html>"));
-    ui->expect(QStringLiteral("Information ") + kCannotConnect, QStringLiteral("Retry"),
+    ui->expect(QStringLiteral("Information ") + kCannotRead, QStringLiteral("Retry"),
                [&] { server.serve(kListPath, QByteArray("3;0;Next;..\\..\\WINDOWS\\WIN.INI;Release;8")); });
-    ui->expect(QStringLiteral("Information ") + kCannotConnect, QStringLiteral("Cancel"));
+    ui->expect(QStringLiteral("Information ") + kCannotRead, QStringLiteral("Retry"),
+               [&] { server.serve(kListPath, QByteArray("3;0;Next;CON;Release;8")); });
+    ui->expect(QStringLiteral("Information ") + kCannotRead, QStringLiteral("Cancel"));
     expectExit();
     const QByteArray winIni = tm.readC(QStringLiteral("WINDOWS/WIN.INI"));
     nextEnds();
-    EXPECT_EQ(server.requests(), (QStringList{kListPath, kListPath}));
+    EXPECT_EQ(server.requests(), (QStringList{kListPath, kListPath, kListPath}));
     EXPECT_EQ(tm.readC(QStringLiteral("WINDOWS/WIN.INI")), winIni);
     EXPECT_TRUE(state().gsNewMajor.isEmpty());
+    EXPECT_TRUE(leftInUpdates().isEmpty());
 }
 
 TEST_F(WizardTest, ADownloadOfTheWrongLengthIsReportedAndLeftInPlace)
@@ -175,16 +223,197 @@ TEST_F(WizardTest, ADownloadOfTheWrongLengthIsReportedAndLeftInPlace)
     EXPECT_TRUE(tm.machine().setting(QStringLiteral("Setup"), QStringLiteral("LastRun")).isEmpty());
 }
 
-TEST_F(WizardTest, ADownloadThatBreaksOffNeverPassesItsCheck)
+TEST_F(WizardTest, ADownloadThatBreaksOffIsReportedAsAFailedConnectionAndRetryFetchesItAgain)
 {
     serveUpdate("2;1;a;setup.exe;b;5000");
     server.serve(kBase + QStringLiteral("setup.exe"), UpdateServer::Reply{200, bytes(5000), 1200});
     next();
-    ui->expect(kCorrupted, QStringLiteral("OK"));
+    ui->expect(QStringLiteral("Connection failed ") + kCannotConnect, QStringLiteral("Retry"), [&] {
+        EXPECT_TRUE(leftInUpdates().isEmpty());
+        server.serve(kBase + QStringLiteral("setup.exe"), bytes(5000));
+    });
+    next();
+    EXPECT_EQ(state().glDownloadedSize, 5000);
+    EXPECT_EQ(state().gsInstallDir, QStringLiteral("C:\\Program Files\\Trelvo\\updates\\setup.exe"));
+    EXPECT_EQ(QFile(updates(QStringLiteral("setup.exe"))).size(), 5000);
+
+    // Broken off again, and the user gives up: nothing is left behind.
+    state().glDownloadedSize = 0;
+    state().gsInstallDir = QStringLiteral("C:\\Program Files\\Trelvo\\updates\\");
+    server.serve(kBase + QStringLiteral("setup.exe"), UpdateServer::Reply{200, bytes(5000), 1200});
+    ui->expect(QStringLiteral("Connection failed ") + kCannotConnect, QStringLiteral("Cancel"));
     expectExit();
     nextEnds();
-    EXPECT_EQ(state().gsLastError, QStringLiteral("The connection with the server has been terminated."));
-    EXPECT_EQ(QFile(updates(QStringLiteral("setup.exe"))).size(), 1200);
+    EXPECT_TRUE(leftInUpdates().isEmpty());
+}
+
+TEST_F(WizardTest, ATransferThatGoesOnTooLongEndsLikeAFailedConnection)
+{
+    setNetwork("ReceiveTimeout", QStringLiteral("30"));
+    setNetwork("TransferTimeout", QStringLiteral("1"));
+    server.serve(kListPath, UpdateServer::Reply{200, "2;1;a;setup.exe;b;10", -1, 0, 0, 200});   // a byte every 200 ms
+    ui->expect(QStringLiteral("Connection failed ") + kCannotConnect, QStringLiteral("Cancel"));
+    expectExit();
+    EXPECT_LT(nextEndsAfter(), 15000);
+    EXPECT_EQ(state().gsLastError, QStringLiteral("The request has timed out."));
+    EXPECT_TRUE(leftInUpdates().isEmpty());
+}
+
+TEST_F(WizardTest, AnUpdateRedirectedToANameOutsideTheMachinesTableIsNotFetched)
+{
+    tm.machine().setSetting(QStringLiteral("Hosts"), QStringLiteral("localhost"), QString());
+    serveUpdate("2;1;a;setup.exe;b;100");
+    server.serve(kBase + QStringLiteral("setup.exe"),
+                 UpdateServer::redirect("http://localhost:" + QByteArray::number(server.port()) + "/setup.exe"));
+    server.serve(QStringLiteral("/setup.exe"), bytes(100));
+    next();
+    ui->expect(QStringLiteral("Connection failed ") + kCannotConnect, QStringLiteral("Cancel"));
+    expectExit();
+    nextEnds();
+    EXPECT_EQ(server.requests(), (QStringList{kListPath, kBase + QStringLiteral("setup.exe")}));
+    EXPECT_TRUE(leftInUpdates().isEmpty());
+    EXPECT_TRUE(tm.machine().setting(QStringLiteral("Setup"), QStringLiteral("LastRun")).isEmpty());
+}
+
+TEST_F(WizardTest, ADownloadedFileThatIsNoProgramIsReportedAsSuch)
+{
+    serveUpdate("2;1;Notes;notes.txt;b;12");
+    server.serve(kBase + QStringLiteral("notes.txt"), QByteArray("Read me too."));
+    next();
+    next();
+    ui->expect(QStringLiteral("The downloaded file is not a program and can not be started:"), QStringLiteral("OK"));
+    expectExit();
+    nextEnds();
+    EXPECT_TRUE(ui->shown().first().prompt.endsWith(CR + CR + QStringLiteral("C:\\Program Files\\Trelvo\\updates\\notes.txt")));
+    EXPECT_EQ(QFile(updates(QStringLiteral("notes.txt"))).size(), 12);
+}
+
+// ---- Cancel and the close box in the middle of a fetch ----------------------------------------
+
+TEST_F(WizardTest, CancelActsAtOnceWhileTheServerTricklesTheList)
+{
+    setNetwork("ReceiveTimeout", QStringLiteral("30"));
+    server.serve(kListPath, UpdateServer::Reply{200, bytes(3000), -1, 0, 0, 100});
+    auto& w = wizard();
+    w.Show();
+    const WhenShown user(w, 1050, [&] { QTest::mouseClick(w.Command2.widget(), Qt::LeftButton); });
+    expectExit();
+    EXPECT_LT(nextEndsAfter(), 5000);
+    EXPECT_TRUE(user.done);
+    EXPECT_TRUE(leftInUpdates().isEmpty());
+}
+
+TEST_F(WizardTest, CancelActsAtOnceWhileTheServerKeepsSilentDuringTheDownload)
+{
+    setNetwork("ReceiveTimeout", QStringLiteral("30"));
+    serveUpdate("2;1;a;setup.exe;b;5000");
+    server.serve(kBase + QStringLiteral("setup.exe"), UpdateServer::Reply{200, bytes(5000), -1, 0, 30000});
+    auto& w = wizard();
+    w.Show();
+    next();
+    const WhenShown user(w, 1054, [&] { QTest::mouseClick(w.Command2.widget(), Qt::LeftButton); });
+    expectExit("Yes");
+    EXPECT_LT(nextEndsAfter(), 10000);   // the hang-up takes its three seconds
+    EXPECT_TRUE(user.done);
+    EXPECT_FALSE(dialUpIsUp());
+    EXPECT_TRUE(leftInUpdates().isEmpty());
+}
+
+TEST_F(WizardTest, ClosingTheWindowDuringTheDownloadEndsTheProgramAndLeavesNoFile)
+{
+    setNetwork("ReceiveTimeout", QStringLiteral("30"));
+    serveUpdate("2;1;a;setup.exe;b;9000");
+    server.serve(kBase + QStringLiteral("setup.exe"), UpdateServer::Reply{200, bytes(9000), 5000, 30000});
+    auto& w = wizard();
+    w.Show();
+    next();
+    // Closed once some blocks have arrived (the status bar counts them) and the server stalls.
+    bool closed = false;
+    QTimer user;
+    QObject::connect(&user, &QTimer::timeout, [&] {
+        if (!closed && w.sbrMain.Text().startsWith(LoadResString(1059))) {
+            closed = true;
+            w.window()->close();
+        }
+    });
+    user.start(10);
+    // No hang-up question: the close box is no way through ExitProgram.
+    EXPECT_LT(nextEndsAfter(), 5000);
+    EXPECT_TRUE(closed);
+    EXPECT_TRUE(leftInUpdates().isEmpty());
+}
+
+TEST_F(WizardTest, ClosingTheWindowWhileTheServerKeepsSilentEndsTheProgramAndLeavesNoFile)
+{
+    setNetwork("ReceiveTimeout", QStringLiteral("30"));
+    server.serve(kListPath, UpdateServer::Reply{200, "2;1;a;setup.exe;b;10", -1, 0, 30000});
+    auto& w = wizard();
+    w.Show();
+    const WhenShown user(w, 1050, [&] { w.window()->close(); });
+    EXPECT_LT(nextEndsAfter(), 5000);
+    EXPECT_TRUE(user.done);
+    EXPECT_TRUE(leftInUpdates().isEmpty());
+}
+
+TEST_F(WizardTest, TheStatusBarFollowsTheDownloadWithoutPaintingEveryBlock)
+{
+    const int size = 4 * 1024 * 1024;
+    serveUpdate("2;1;a;setup.exe;b;" + QByteArray::number(size), bytes(size));
+    auto& w = wizard();
+    w.Show();
+    next();
+    // What the status bar shows each time the event loop runs, and how often it is painted.
+    struct Watch : QObject {
+        webupdate::frmSkyfetchForm* w = nullptr;
+        QStringList seen;
+        int paints = 0;
+        bool eventFilter(QObject*, QEvent* e) override
+        {
+            if (e->type() == QEvent::Paint)
+                ++paints;
+            return false;
+        }
+    } watch;
+    watch.w = &w;
+    w.sbrMain.widget()->installEventFilter(&watch);
+    QTimer look;
+    QObject::connect(&look, &QTimer::timeout, [&] {
+        if (watch.seen.isEmpty() || watch.seen.last() != w.sbrMain.Text())
+            watch.seen << w.sbrMain.Text();
+    });
+    look.start(0);
+    next();
+    look.stop();
+    ASSERT_EQ(state().glDownloadedSize, size);
+    const QString prefix = LoadResString(1059);
+    qint64 last = 0;
+    QStringList totals;
+    for (const QString& text : watch.seen)
+        if (text.startsWith(prefix)) {
+            const qint64 total = text.mid(prefix.size()).section(u' ', 0, 0).toLongLong();
+            EXPECT_GT(total, last) << qPrintable(text);
+            EXPECT_EQ(total % 2048, 0) << "a total is a number of whole blocks until the last";
+            last = total;
+            totals << text;
+        }
+    EXPECT_EQ(last, size) << "the last block's total is shown";
+    EXPECT_EQ(w.sbrMain.Text(), QStringLiteral("Ready"));
+    EXPECT_LT(watch.paints * 8, size / 2048) << watch.paints << " paints for " << size / 2048 << " blocks";
+}
+
+TEST_F(WizardTest, TheInProgressLinesFitTheirLines)
+{
+    auto& w = wizard();
+    w.Show();
+    const auto* label = static_cast<const QLabel*>(w.Label1.widget());
+    const QFontMetrics metrics(label->font());
+    for (int number : {1045, 1046, 1047, 1049, 1050, 1051, 1054})
+        EXPECT_LE(metrics.horizontalAdvance(LoadResString(number)), label->contentsRect().width()) << number;
+    // And the longest text the label shows, the offer under the pass's lines, fits its height.
+    serveUpdate("2;5;New features;setup.exe;Improvements;5000");
+    next();
+    const QRect needed = metrics.boundingRect(label->contentsRect(), Qt::TextWordWrap, label->text());
+    EXPECT_LE(needed.height(), label->contentsRect().height());
 }
 
 TEST_F(WizardTest, AnOfflineMachineDialsFirstAndHangsUpOnTheWayOut)
