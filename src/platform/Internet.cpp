@@ -22,6 +22,9 @@ constexpr long kDefaultTransferTimeout = 600;
 constexpr int kMaxRedirects = 5;
 constexpr int kWaitStepMs = 40;
 constexpr long kReceiveBuffer = 256 * 1024;
+// Beyond this many bytes received and not yet read the transfer pauses: the reader gets the
+// bytes that memory already holds instead of ever more fresh memory.
+constexpr qsizetype kHeld = 4 * kReceiveBuffer;
 
 quint32 g_lastError = 0;
 
@@ -41,6 +44,7 @@ struct Request {
     bool done = false;
     quint32 failure = 0;         // what ended the transfer; 0 for its end of data
     bool closed = false;         // its handle was closed while a call waited on it
+    bool paused = false;         // enough is held until the reader has taken it
     long silenceMs = 0;          // the longest the server may keep silent
     long limitMs = 0;            // the longest the whole request may take
     QElapsedTimer silence;       // since the server last sent something
@@ -104,8 +108,13 @@ size_t onBody(char* data, size_t size, size_t count, void* user)
 {
     auto* r = static_cast<Request*>(user);
     r->silence.restart();
-    if (!r->redirect)   // a redirection's own page is nobody's business
-        r->pending.append(data, qsizetype(size * count));
+    if (r->redirect)   // a redirection's own page is nobody's business
+        return size * count;
+    if (r->available() >= kHeld) {
+        r->paused = true;   // the same bytes come again once the transfer goes on
+        return CURL_WRITEFUNC_PAUSE;
+    }
+    r->pending.append(data, qsizetype(size * count));
     return size * count;
 }
 
@@ -154,6 +163,12 @@ void drive(Request& r, const Enough& enough)
     // Only time spent waiting here counts as the server's silence.
     r.silence.start();
     while (!r.done && !enough()) {
+        if (r.paused && r.available() < kHeld) {
+            r.paused = false;
+            curl_easy_pause(r.easy, CURLPAUSE_CONT);
+            if (enough())
+                break;
+        }
         int running = 0;
         curl_multi_perform(r.multi, &running);
         int left = 0;
@@ -224,7 +239,7 @@ quint32 startTransfer(Request& r, const QUrl& url, const QString& agent)
     r.dropTransfer();
     r.pending.clear();
     r.taken = 0;
-    r.headersDone = r.redirect = r.done = false;
+    r.headersDone = r.redirect = r.done = r.paused = false;
     r.failure = 0;
     r.location.clear();
 

@@ -32,10 +32,12 @@ constexpr qint32 kExtendedError = 12003;
 
 // During a transfer the event loop runs this often (milliseconds).
 constexpr int kEventsEveryMs = 40;
+// A file fetched is written in pieces of this size: few writes, and little memory.
+constexpr qsizetype kWriteEvery = 1024 * 1024;
 
 // The file of a fetch into a file: opened (created, or emptied) before the request, written
-// once the resource has arrived whole, and removed on every other way out: a failure, a
-// run-time error, and the end of the program in the middle of the fetch.
+// as the resource arrives, kept once it has arrived whole, and removed on every other way
+// out: a failure, a run-time error, and the end of the program in the middle of the fetch.
 class FetchFile {
 public:
     explicit FetchFile(const QString& path) : path_(path)
@@ -67,10 +69,9 @@ public:
         discard();
         current_ = previous_;
     }
-    // Writes the whole resource and keeps the file.
-    void keep(const QByteArray& bytes)
+    void append(const QByteArray& bytes) { vb::Put(number_, bytes); }
+    void keep()
     {
-        vb::Put(number_, bytes, 1);
         vb::Close(number_);
         kept_ = true;
     }
@@ -171,9 +172,13 @@ bool CNetGet::ReadUrl(const QString& sUrl, const std::optional<QString>& vFileNa
                 unshownTotal_ = total;
                 if (read == 0)
                     break;
-                if (file)
+                if (file) {
                     pending.append(buffer.constData(), read);
-                else
+                    if (pending.size() >= kWriteEvery) {
+                        file->append(pending);
+                        pending.resize(0);
+                    }
+                } else
                     sRawHTML += platform::cp1252::decode(buffer.left(read));
                 // The screen follows the transfer without costing it: the event loop runs
                 // (and paints the total) about 25 times a second, not at every block.
@@ -182,8 +187,10 @@ bool CNetGet::ReadUrl(const QString& sUrl, const std::optional<QString>& vFileNa
                     sinceEvents.restart();
                 }
             }
-            if (file && lastReadOk)
-                file->keep(pending);
+            if (file && lastReadOk) {
+                file->append(pending);
+                file->keep();
+            }
             LetEventsRun();
             result = lastReadOk;
         }

@@ -4,6 +4,7 @@
 #include <QMutexLocker>
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -54,7 +55,7 @@ QByteArray reason(int status)
 
 } // namespace
 
-UpdateServer::UpdateServer()
+UpdateServer::UpdateServer(int maxRequests, int lifetimeMs) : maxRequests_(maxRequests), lifetimeMs_(lifetimeMs)
 {
     const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in addr{};
@@ -120,12 +121,14 @@ void UpdateServer::run()
     QElapsedTimer life;
     life.start();
     int served = 0;
-    while (!stop_ && served < kMaxRequests && life.elapsed() < kLifetimeMs) {
+    while (!stop_ && served < maxRequests_ && life.elapsed() < lifetimeMs_) {
         if (!waitReadable(listener_, 50))
             continue;
         const int client = ::accept(listener_, nullptr, nullptr);
         if (client < 0)
             continue;
+        const int on = 1;
+        ::setsockopt(client, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
         ++served;
         QByteArray request;
         while (!request.contains("\r\n\r\n") && waitReadable(client, 5000)) {
@@ -179,8 +182,8 @@ void UpdateServer::run()
             bool open = sendAll(client, head);
             for (qsizetype i = 0; open && i < body.size(); ++i)
                 open = pause(reply.trickleMs) && sendAll(client, body.mid(i, 1));
-        } else {
-            sendAll(client, head + body);
+        } else if (sendAll(client, head)) {
+            sendAll(client, body);
         }
         pause(reply.stallMs);
         ::close(client);

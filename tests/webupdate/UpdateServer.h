@@ -37,7 +37,7 @@ public:
     static constexpr int kMaxRequests = 40;
     static constexpr int kLifetimeMs = 60000;
 
-    UpdateServer();
+    explicit UpdateServer(int maxRequests = kMaxRequests, int lifetimeMs = kLifetimeMs);
     ~UpdateServer();
 
     quint16 port() const { return port_; }
@@ -56,6 +56,8 @@ private:
     void run();
     Reply replyFor(const QString& path) const;
 
+    int maxRequests_;
+    int lifetimeMs_;
     int listener_ = -1;
     std::thread thread_;
     std::atomic<bool> stop_{false};
