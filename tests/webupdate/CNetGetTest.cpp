@@ -198,6 +198,24 @@ TEST_F(CNetGetTest, AFetchWhoseSessionIsClosedWhileItWaitsStopsThere)
     EXPECT_FALSE(tm.existsC(QStringLiteral("silent.bin")));
 }
 
+TEST_F(CNetGetTest, TheProgramsEndInTheMiddleOfAFetchRemovesItsFile)
+{
+    // What the end of the program runs before the process goes, while the fetch waits.
+    setNetwork("ReceiveTimeout", QStringLiteral("1"));
+    server.serve(QStringLiteral("/setup.exe"), UpdateServer::Reply{200, pattern(5000), 100, 3000});
+    bool thereBefore = false;
+    bool thereAfter = true;
+    QTimer::singleShot(300, [&] {
+        thereBefore = tm.existsC(QStringLiteral("setup.exe"));
+        vb::AtEnd();
+        thereAfter = tm.existsC(QStringLiteral("setup.exe"));
+    });
+    EXPECT_FALSE(net.ReadUrl(url(QStringLiteral("/setup.exe")), QStringLiteral("C:\\setup.exe")));
+    EXPECT_TRUE(thereBefore);
+    EXPECT_FALSE(thereAfter);
+    EXPECT_FALSE(tm.existsC(QStringLiteral("setup.exe")));
+}
+
 // ---- redirections --------------------------------------------------------------------------
 
 TEST_F(CNetGetTest, RedirectionsAreFollowedToNamesOfTheMachinesTable)

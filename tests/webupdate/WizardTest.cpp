@@ -429,6 +429,28 @@ TEST_F(WizardTest, AnOfflineMachineDialsFirstAndHangsUpOnTheWayOut)
     EXPECT_FALSE(dialUpIsUp());
 }
 
+TEST_F(WizardTest, OnAPermanentConnectionTheDiallerStillComesUnlessThereIsNoDefaultConnection)
+{
+    setNetwork("DialUp", QStringLiteral("0"));
+    setNetwork("Online", QStringLiteral("1"));
+    serveUpdate("2;0;Same;setup.exe;Same;10");
+    // No dial-up connection is up: the dialler's window comes; Cancel there goes on over the
+    // permanent connection, and the way out has nothing to hang up.
+    ui->expect(QStringLiteral("Connect To Connect to Home Dial-Up"), QStringLiteral("Cancel"));
+    ui->expect(QStringLiteral("No updates are currently available."), QStringLiteral("OK"));
+    nextEnds();
+    EXPECT_EQ(server.requests(), QStringList{kListPath});
+
+    // Without a default connection the dialler has nothing to dial and shows nothing.
+    vb::Forms::unloadAll();
+    webupdate::resetState();
+    editRegistry("\"Default\"=\"Home Dial-Up\"", "\"Default\"=\"\"");
+    ui->expect(QStringLiteral("No updates are currently available."), QStringLiteral("OK"));
+    nextEnds();
+    EXPECT_EQ(server.requests(), (QStringList{kListPath, kListPath}));
+    EXPECT_FALSE(dialUpIsUp());
+}
+
 TEST_F(WizardTest, AddressPartsAndThePlaceOfTheWindow)
 {
     auto& w = wizard();
