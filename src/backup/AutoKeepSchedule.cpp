@@ -20,6 +20,10 @@ namespace {
 // True while LoadAutoKeepSettings fills the controls: the list index it sets is not the
 // user's choice, so the mode change neither asks nor writes then.
 bool g_loading = false;
+// The mode the list showed after its last change was dealt with, and true while the list is
+// put back on it: a question about the days that the user cancels changes nothing.
+int g_settledMode = -1;
+bool g_puttingBack = false;
 
 vb::ComboBox& ModeList() { return core::ComboBoxOf(QStringLiteral("Form1"), QStringLiteral("Combo1")); }
 vb::TextBox& IntervalBox() { return core::TextBoxOf(QStringLiteral("Form1"), QStringLiteral("Text3")); }
@@ -151,6 +155,8 @@ void LoadAutoKeepSettings()
 
 void Form1_Combo1_Click()
 {
+    if (g_puttingBack)
+        return;
     try {
         core::ProgramState& s = core::state();
         vb::TextBox& interval = IntervalBox();
@@ -170,13 +176,21 @@ void Form1_Combo1_Click()
         case 4:
             if (!g_loading && core::Win(QStringLiteral("Form1")).Visible()) {
                 const QString days = vb::InputBox(core::LoadResString(1226));
-                if (!days.isEmpty())
-                    interval.setText(days);
+                if (days.isEmpty()) {
+                    // No days, no change: the mode goes back to what it was, the file stays.
+                    if (g_settledMode != 4 && g_settledMode >= -1 && g_settledMode < ModeList().ListCount()) {
+                        const QScopedValueRollback<bool> puttingBack(g_puttingBack, true);
+                        ModeList().setListIndex(g_settledMode);
+                    }
+                    return;
+                }
+                interval.setText(days);
             }
             break;
         default:
             break;
         }
+        g_settledMode = ModeList().ListIndex();
         if (g_loading)
             return;
         WriteAutoKeepSchedule(ModeList().ListIndex(), s.AutoKeepLastDate, s.AutoKeepNextSlot, interval.Text());

@@ -7,6 +7,7 @@
 #include "platform/FileSystem.h"
 #include "platform/SysError.h"
 #include "platform/HostPath.h"
+#include "platform/WinPath.h"
 #include "ui/AddUser.h"
 #include "ui/Form1.h"
 #include "vb/Conversions.h"
@@ -39,6 +40,26 @@ bool isOrphan(const QString& entry)
     if (at.status == platform::Resolved::NoSuchDrive)
         return true;
     return at.ok() && !at.isFile();
+}
+
+// True when the machine can name the path: each of its parts a name it can store. A name
+// with a character outside the code page would be written to trelvo.usr with a "?" in its
+// place and then name no file at all.
+bool isNameable(const QString& winPath)
+{
+    for (const QString& part : platform::winpath::split(winPath).components)
+        if (!platform::winpath::isNameable(part))
+            return false;
+    return true;
+}
+
+// Refuses a path that the machine cannot name, with a message naming it.
+bool acceptable(const QString& winPath)
+{
+    if (isNameable(winPath))
+        return true;
+    vb::MsgBox(LoadResString(2160) + u'\r' + winPath, vb::vbCritical, LoadResString(1005));
+    return false;
 }
 
 // The folder of a chosen file, as the file dialog makes it the current folder.
@@ -266,6 +287,8 @@ void UserFilesForm::List1_OLEDragDrop(const QStringList& hostPaths)
             vb::MsgBox(LoadResString(1048), vb::vbCritical, LoadResString(1005));
             continue;
         }
+        if (!acceptable(*path))
+            continue;
         List1.AddItem(path->toLower());
         added = true;
     }
@@ -284,9 +307,14 @@ void UserFilesForm::Command11_Click()
     if (chosen.isEmpty())
         return;
     makeCurrentFolderOf(chosen.first());
+    bool added = false;
     for (const QString& file : chosen)
-        List1.AddItem(file.toLower());
-    listChanged();
+        if (acceptable(file)) {
+            List1.AddItem(file.toLower());
+            added = true;
+        }
+    if (added)
+        listChanged();
 }
 
 void UserFilesForm::Command12_Click()

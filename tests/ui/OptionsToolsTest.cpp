@@ -7,6 +7,7 @@
 #include "vb/FileIO.h"
 #include "vb/Forms.h"
 
+
 using core::state;
 using uitest::click;
 using uitest::clickTab;
@@ -99,6 +100,32 @@ TEST_F(OptionsToolsTest, TheDaysBoxAsksForTheDaysAndCancelKeepsThem)
     EXPECT_EQ(schedule().value(0), " 4 ");
     EXPECT_EQ(schedule().value(3), "14");
     EXPECT_EQ(ui->shown().size(), 2);   // one question per click, no detour over "Daily"
+}
+
+TEST_F(OptionsToolsTest, CancellingTheDaysOfUserDefinedLeavesTheModeAndTheScheduleAsTheyWere)
+{
+    main = &start();
+    clickTab(main->SSTab2, 3);
+    main->Combo1.setListIndex(2);   // Weekly, written at once
+    const QStringList weekly = schedule();
+    ASSERT_EQ(weekly.value(0), " 2 ");
+
+    for (const QString& answer : {QStringLiteral("Cancel"), QStringLiteral("\"\"")}) {   // Cancel, or OK on nothing
+        SCOPED_TRACE(answer.toStdString());
+        if (answer == u"Cancel")
+            ui->expect(QStringLiteral("Enter the frequency in days"), answer);
+        else
+            ui->expectInput(QStringLiteral("Enter the frequency in days"), QString());
+        QTest::keyClick(main->Combo1.widget(), Qt::Key_End);   // "User defined", the list's last row
+        EXPECT_EQ(main->Combo1.ListIndex(), 2);
+        EXPECT_EQ(main->Text3.Text(), "7");
+        EXPECT_EQ(schedule(), weekly);
+    }
+
+    // The next choice is one as any other.
+    main->Combo1.setListIndex(1);
+    EXPECT_EQ(schedule().value(0), " 1 ");
+    EXPECT_EQ(schedule().value(3), "1");
 }
 
 TEST_F(OptionsToolsTest, TheCompressionLevelIsNoChangeOfTheSelectionAndDefaultBringsOneBack)

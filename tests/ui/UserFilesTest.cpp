@@ -179,6 +179,40 @@ TEST_F(UserFilesTest, FilesDroppedFromTheDesktopAreAddedByTheirPathOnThePc)
     EXPECT_TRUE(window->Command1.Enabled());
 }
 
+TEST_F(UserFilesTest, ANameWindowsCannotStoreIsRefusedByNameWhetherChosenOrDropped)
+{
+    const QString turtle = QStringLiteral("My Documents/\u017c\u00f3\u0142w.txt");   // not in the code page
+    const QString cafe = QStringLiteral("My Documents/caf\u00e9.txt");                  // in it
+    tm.writeC(turtle, "shell");
+    tm.writeC(cafe, "coffee");
+    open();
+
+    const QString turtleWin = QStringLiteral("C:\\My Documents\\\u017c\u00f3\u0142w.txt");
+    ui->expectFiles(kChooseFiles, {turtleWin, QStringLiteral("C:\\My Documents\\caf\u00e9.txt")});
+    ui->expect(QStringLiteral("can not store"), QStringLiteral("OK"));
+    click(window->Command11);
+    ui->expect(QStringLiteral("can not store"), QStringLiteral("OK"));
+    drop({tm.hostC(turtle), tm.hostC(cafe)});
+
+    ASSERT_EQ(ui->shown().size(), 3);
+    for (int i : {1, 2}) {
+        EXPECT_TRUE(ui->shown()[i].prompt.endsWith(u'\r' + turtleWin)) << ui->shown()[i].prompt.toStdString();
+        EXPECT_EQ(ui->shown()[i].title, "Warning!");
+    }
+    EXPECT_EQ(entries(), (QStringList{"c:\\my documents\\caf\u00e9.txt", "c:\\my documents\\caf\u00e9.txt"}));
+    click(window->Command1);   // Apply
+    EXPECT_FALSE(tm.readC(QStringLiteral("Program Files/Trelvo/trelvo.usr")).contains('?'));
+
+    // Nothing acceptable chosen: nothing changes, as after Cancel.
+    click(window->Command1);
+    ASSERT_FALSE(window->Command1.Enabled());
+    ui->expectFiles(kChooseFiles, {turtleWin});
+    ui->expect(QStringLiteral("can not store"), QStringLiteral("OK"));
+    click(window->Command11);
+    EXPECT_FALSE(window->Command1.Enabled());
+    EXPECT_EQ(entries().size(), 2);
+}
+
 TEST_F(UserFilesTest, TheBoxesAreAppliedByApplyAndOkAndPutBackByCancelAndTheCloseBox)
 {
     writeList(" 1\r\nc:\\autoexec.bat\r\n\r\n");
