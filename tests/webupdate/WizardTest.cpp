@@ -364,7 +364,6 @@ TEST_F(WizardTest, TheStatusBarFollowsTheDownloadWithoutPaintingEveryBlock)
     next();
     // What the status bar shows each time the event loop runs, and how often it is painted.
     struct Watch : QObject {
-        webupdate::frmSkyfetchForm* w = nullptr;
         QStringList seen;
         int paints = 0;
         bool eventFilter(QObject*, QEvent* e) override
@@ -374,7 +373,6 @@ TEST_F(WizardTest, TheStatusBarFollowsTheDownloadWithoutPaintingEveryBlock)
             return false;
         }
     } watch;
-    watch.w = &w;
     w.sbrMain.widget()->installEventFilter(&watch);
     QTimer look;
     QObject::connect(&look, &QTimer::timeout, [&] {
@@ -387,14 +385,11 @@ TEST_F(WizardTest, TheStatusBarFollowsTheDownloadWithoutPaintingEveryBlock)
     ASSERT_EQ(state().glDownloadedSize, size);
     const QString prefix = LoadResString(1059);
     qint64 last = 0;
-    QStringList totals;
     for (const QString& text : watch.seen)
         if (text.startsWith(prefix)) {
             const qint64 total = text.mid(prefix.size()).section(u' ', 0, 0).toLongLong();
             EXPECT_GT(total, last) << qPrintable(text);
-            EXPECT_EQ(total % 2048, 0) << "a total is a number of whole blocks until the last";
             last = total;
-            totals << text;
         }
     EXPECT_EQ(last, size) << "the last block's total is shown";
     EXPECT_EQ(w.sbrMain.Text(), QStringLiteral("Ready"));
