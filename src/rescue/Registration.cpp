@@ -1,9 +1,13 @@
 #include "rescue/Registration.h"
+#include "platform/Boot.h"
+#include "platform/Machine.h"
 #include "rescue/SelWiz.h"
 #include "rescue/Wizzard.h"
 #include "ui/Form1.h"
+#include "ui/Form2.h"
 #include "ui/Registration.h"
 #include "vb/Forms.h"
+#include "vb/UiServices.h"
 
 namespace rescue {
 
@@ -13,6 +17,18 @@ void registerWindows()
     vb::Forms::registerFactory(QStringLiteral("Wizzard"), [] { return new WizzardForm; });
     vb::Forms::registerFactory(QStringLiteral("SelWiz"), [] { return new SelWizForm; });
     ui::Form1Form::setRescueWizard(&Form1_Command18_Click);
+}
+
+void startMainProgram()
+{
+    platform::Machine::current();   // creates the demo machine on the first start
+    platform::bootIfRestartPending();   // a restart asked for before this start happens now
+    vb::installUiFromEnvironment();
+    vb::App().Path = platform::Machine::current().programFolder();
+    // A restart asked for while the program ran happens once it has ended.
+    vb::OnEnd([] { platform::bootIfRestartPending(); });
+    registerWindows();
+    ui::Form2().Show();
 }
 
 } // namespace rescue

@@ -1,0 +1,114 @@
+// Floppy copies against `cp` and `cat`. An archive of the given size (13.4 MB: ten 1.44 MB
+// disks) lies in the program folder; run after run and interleaved, the program splits it
+// over empty floppies (CopyArchiveToDisk, the disks changed as each is asked for) and `cp`
+// copies the same file; then the program joins the pieces again (ConcatSplitFile, as the
+// restore does) and `cat` joins the same piece files. Both joins must give the archive back.
+// Prints every pair, the medians, the ratios and the throughputs.
+//
+//   floppy [--megabytes 13.4] [--runs 5] [--seed 1999]
+#include "BenchSupport.h"
+#include "backup/CopyState.h"
+#include "backup/FloppySpan.h"
+#include "backup/JoinPieces.h"
+#include "core/ProgramState.h"
+#include "core/Messages.h"
+#include "core/SystemPaths.h"
+
+#include <QApplication>
+
+namespace {
+
+const QString kArchive = QStringLiteral("C:\\Program Files\\Trelvo\\Conf1us.tva");
+const QString kRejoin = QStringLiteral("C:\\Program Files\\Trelvo\\DiskRestore\\");
+
+QString diskName(int n) { return QStringLiteral("disk%1").arg(n); }
+
+// Every disk of the shelf empty again, the first one labelled as the save labels it, in the drive.
+void emptyDisks(const testsupport::TempMachine& tm, int disks)
+{
+    platform::Machine& m = platform::Machine::current();
+    for (int n = 1; n <= disks; ++n)
+        m.formatDisk(diskName(n), true, n == 1 ? QStringLiteral("Save#1") : QString());
+    m.insertDisk(diskName(1));
+    Q_UNUSED(tm);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    bench::headless();
+    QApplication app(argc, argv);
+    const bench::Args args(app.arguments(), {});
+    const double megabytes = args.number(QStringLiteral("megabytes"), 13.4);
+    const int runs = args.count(QStringLiteral("runs"), 5);
+
+    testsupport::TempMachine tm;
+    QRandomGenerator gen(quint32(args.number(QStringLiteral("seed"), 1999)));
+    const QByteArray archive = bench::content(qint64(megabytes * 1024 * 1024), gen);
+    const int needed = int((archive.size() + 1457663) / 1457664);
+    const int disks = needed + 1;   // one spare: a piece may not fill its disk to the last byte
+    platform::Machine& m = platform::Machine::current();
+    for (int n = 1; n <= disks; ++n)
+        m.createDisk(diskName(n), platform::DiskFormat::byName(QStringLiteral("1.44M")), true);
+    std::printf("an archive of %.1f MB over up to %d floppies, on %s\n", archive.size() / 1048576.0, disks, qPrintable(tm.dir()));
+    core::ReadSystemPaths();
+    core::MakeProgramFolderCurrent();
+    const QString source = tm.hostC(QStringLiteral("Program Files/Trelvo/Conf1us.tva"));
+    const QString scratch = tm.dir() + QStringLiteral("/by-hand");
+    QDir().mkpath(scratch);
+
+    bench::Ui& ui = bench::Ui::install();
+    bench::Pairs split, join;
+    core::ProgramState& s = core::state();
+    for (int run = 0; run < runs; ++run) {
+        // The split, as the save's floppy phase runs it.
+        emptyDisks(tm, disks);
+        tm.writeC(QStringLiteral("Program Files/Trelvo/Conf1us.tva"), archive);
+        s.SplitTargetPath = QStringLiteral("A:\\");
+        s.DiskNo = 1;
+        s.AnimateShown = false;
+        for (int n = 2; n <= needed; ++n)
+            ui.expect(QStringLiteral("Please insert Disk No. %1 now!").arg(n), QStringLiteral("OK"),
+                      [n] { platform::Machine::current().insertDisk(diskName(n)); });
+        QString prompt;
+        split.program << bench::timed([&] { backup::CopyArchiveToDisk(kArchive, s.SplitTargetPath, prompt); });
+        const int pieces = backup::copyState().SplitPieceCount;
+        tm.writeC(QStringLiteral("Program Files/Trelvo/Conf1us.tva"), archive);
+        split.byHand << bench::timed([&] { bench::host(QStringLiteral("cp"), {source, scratch}); });
+        QFile::remove(scratch + QStringLiteral("/Conf1us.tva"));
+        QFile::remove(source);
+        platform::Machine::current().forgetDir(QFileInfo(source).path());
+
+        // The join, as the restore's floppy phase runs it.
+        m.insertDisk(diskName(1));
+        s.DiskNo = 0;
+        s.DiskRestoreFolder = kRejoin;
+        for (int n = 2; n <= pieces; ++n)
+            ui.expect(QStringLiteral("Please insert Disk No. %1 now!").arg(n), QStringLiteral("OK"),
+                      [n] { platform::Machine::current().insertDisk(diskName(n)); });
+        join.program << bench::timed([&] { backup::ConcatSplitFile(QStringLiteral("A:\\Conf1us.tva"), kRejoin + QStringLiteral("Conf1us.tva"), pieces); });
+        QStringList pieceFiles;
+        for (int n = 1; n <= pieces; ++n)
+            pieceFiles << tm.hostDisk(diskName(n)) + QStringLiteral("/Conf1us.tv%1").arg(n);
+        const QString joinedByHand = scratch + QStringLiteral("/joined.tva");
+        join.byHand << bench::timed([&] { bench::host(QStringLiteral("cat"), pieceFiles, {}, joinedByHand); });
+        const QByteArray joined = tm.readC(QStringLiteral("Program Files/Trelvo/DiskRestore/Conf1us.tva"));
+        QFile byHand(joinedByHand);
+        byHand.open(QIODevice::ReadOnly);
+        if (pieces < 2 || joined != archive || byHand.readAll() != archive || ui.unexpectedBoxes() > 0) {
+            std::fprintf(stderr, "the split and join did not give the archive back (%d pieces)\n", pieces);
+            return 1;
+        }
+        QFile::remove(joinedByHand);
+        QFile::remove(tm.hostC(QStringLiteral("Program Files/Trelvo/DiskRestore/Conf1us.tva")));
+    }
+    const double mb = archive.size() / 1048576.0;
+    split.print("split (CopyArchiveToDisk) against cp", 1.25);
+    join.print("join (ConcatSplitFile) against cat", 1.25);
+    std::printf("throughput: split %.0f MB/s (cp %.0f MB/s, %.2f of it), join %.0f MB/s (cat %.0f MB/s, %.2f of it); target >= 0.80\n",
+                mb / bench::median(split.program), mb / bench::median(split.byHand),
+                bench::median(split.byHand) / bench::median(split.program), mb / bench::median(join.program),
+                mb / bench::median(join.byHand), bench::median(join.byHand) / bench::median(join.program));
+    return 0;
+}
