@@ -58,12 +58,36 @@ QByteArray IniDocument::serialize() const
     return cp1252::encode(out);
 }
 
+QString IniDocument::keyOf(int header, const QString& foldedKey) { return QString::number(header) + u'\n' + foldedKey; }
+
+const IniDocument::Index& IniDocument::index() const
+{
+    if (!index_) {
+        auto index = std::make_shared<Index>();
+        int header = -1;
+        for (int i = 0; i < int(lines_.size()); ++i) {
+            const Line& l = lines_[i];
+            QHash<QString, int>* names = nullptr;
+            QString name;
+            if (l.kind == 1) {
+                header = i;
+                names = &index->sections;
+                name = l.name.toCaseFolded();
+            } else if (l.kind == 2 && header >= 0 && !l.name.isEmpty()) {
+                names = &index->keys;
+                name = keyOf(header, l.name.toCaseFolded());
+            }
+            if (names && !names->contains(name))   // the first of equal names counts
+                names->insert(name, i);
+        }
+        index_ = std::move(index);
+    }
+    return *index_;
+}
+
 int IniDocument::findSection(const QString& section) const
 {
-    for (int i = 0; i < int(lines_.size()); ++i)
-        if (lines_[i].kind == 1 && lines_[i].name.compare(section.trimmed(), Qt::CaseInsensitive) == 0)
-            return i;
-    return -1;
+    return index().sections.value(section.trimmed().toCaseFolded(), -1);
 }
 
 int IniDocument::sectionEnd(int header) const
@@ -79,11 +103,7 @@ int IniDocument::findKey(int header, const QString& key) const
     const QString k = key.trimmed();
     if (k.isEmpty())
         return -1;
-    const int end = sectionEnd(header);
-    for (int i = header + 1; i < end; ++i)
-        if (lines_[i].kind == 2 && lines_[i].name.compare(k, Qt::CaseInsensitive) == 0)
-            return i;
-    return -1;
+    return index().keys.value(keyOf(header, k.toCaseFolded()), -1);
 }
 
 std::optional<QString> IniDocument::value(const QString& section, const QString& key) const
@@ -107,15 +127,17 @@ void IniDocument::setValue(const QString& section, const QString& key, const QSt
     const QString line = key.trimmed() + u'=' + value;
     int h = findSection(section);
     if (h < 0) {
+        changed();
         lines_.push_back(classify(u'[' + section.trimmed() + u']'));
         lines_.push_back(classify(line));
         return;
     }
     const int k = findKey(h, key);
     if (k >= 0) {
-        lines_[k] = classify(lines_[k].name + u'=' + value);   // the key keeps its spelling
+        lines_[k] = classify(lines_[k].name + u'=' + value);   // the key keeps its spelling (and its place)
         return;
     }
+    changed();
     // After the last non-blank line of the section, so blank separators stay below it.
     int at = sectionEnd(h);
     while (at > h + 1 && lines_[at - 1].text.trimmed().isEmpty())
@@ -129,8 +151,10 @@ void IniDocument::removeKey(const QString& section, const QString& key)
     if (h < 0)
         return;
     const int k = findKey(h, key);
-    if (k >= 0)
+    if (k >= 0) {
+        changed();
         lines_.erase(lines_.begin() + k);
+    }
 }
 
 void IniDocument::removeSection(const QString& section)
@@ -138,6 +162,7 @@ void IniDocument::removeSection(const QString& section)
     const int h = findSection(section);
     if (h < 0)
         return;
+    changed();
     lines_.erase(lines_.begin() + h, lines_.begin() + sectionEnd(h));
 }
 

@@ -6,8 +6,10 @@
 // new key at the end of its section and a new section at the end of the file. Lines
 // that are not touched are written back exactly as they were read.
 #include <QByteArray>
+#include <QHash>
 #include <QString>
 #include <QStringList>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -39,7 +41,17 @@ private:
     int sectionEnd(int header) const;                                  // index past its last line
     int findKey(int header, const QString& key) const;
     static Line classify(const QString& text);
+    // Where each section and key first stands, by folded name; made when first asked for,
+    // dropped by every change that moves or renames a line.
+    struct Index {
+        QHash<QString, int> sections;              // section -> header line
+        QHash<QString, int> keys;                  // header line, '\n', key -> key line
+    };
+    const Index& index() const;
+    static QString keyOf(int header, const QString& foldedKey);
+    void changed() { index_.reset(); }
     std::vector<Line> lines_;
+    mutable std::shared_ptr<const Index> index_;
 };
 
 } // namespace platform

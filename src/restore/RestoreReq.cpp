@@ -152,15 +152,13 @@ void RestoreReqForm::Command2_Click()
 
 void RestoreReqForm::Command3_Click()
 {
-    for (int i = 0; i < List1.ListCount(); ++i)
-        List1.setSelected(i, true);
+    List1.setAllSelected(true);
     Label1.setVisible(true);
 }
 
 void RestoreReqForm::Command4_Click()
 {
-    for (int i = 0; i < List1.ListCount(); ++i)
-        List1.setSelected(i, false);
+    List1.setAllSelected(false);
     Label1.setVisible(false);
 }
 
@@ -183,12 +181,8 @@ void RestoreReqForm::Command7_Click() { vb::ui().ShowHelp(vb::App().HelpFile, He
 
 void RestoreReqForm::List1_MouseDown(int, int, int, int)
 {
-    for (int i = 0; i < List1.ListCount(); ++i) {
-        if (!List1.Selected(i)) {
-            Label1.setVisible(false);
-            return;
-        }
-    }
+    if (List1.SelCount() < List1.ListCount())
+        Label1.setVisible(false);
 }
 
 void RestoreReqForm::Form_Activate()

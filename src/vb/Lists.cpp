@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QDropEvent>
 #include <QGuiApplication>
+#include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMimeData>
@@ -107,6 +108,14 @@ ListBox::ListBox(Place place, const QString& name) : WidgetControl(place, name, 
             runEventHandler([this] { emit Click(); });
     });
     connect(list(), &QListWidget::itemDoubleClicked, this, [this] { runEventHandler([this] { emit DblClick(); }); });
+    const auto forgetSelectedRows = [this] { selectedRowsKnown_ = false; };
+    connect(list()->selectionModel(), &QItemSelectionModel::selectionChanged, this, forgetSelectedRows);
+    QAbstractItemModel* rows = list()->model();
+    connect(rows, &QAbstractItemModel::rowsInserted, this, forgetSelectedRows);
+    connect(rows, &QAbstractItemModel::rowsRemoved, this, forgetSelectedRows);
+    connect(rows, &QAbstractItemModel::rowsMoved, this, forgetSelectedRows);
+    connect(rows, &QAbstractItemModel::modelReset, this, forgetSelectedRows);
+    connect(rows, &QAbstractItemModel::layoutChanged, this, forgetSelectedRows);
     list()->viewport()->installEventFilter(this);
     list()->viewport()->setMouseTracking(true);
 }
@@ -199,10 +208,39 @@ void ListBox::setListIndex(int index)
     emit Click();
 }
 
+// A row's own flag asks the view, which searches every range of its selection; a selection
+// made row by row has as many ranges as rows.
+const QBitArray& ListBox::selectedRows() const
+{
+    if (!selectedRowsKnown_) {
+        selectedRows_ = QBitArray(ListCount());
+        for (const QItemSelectionRange& range : list()->selectionModel()->selection())
+            for (int row = qMax(0, range.top()); row <= range.bottom() && row < selectedRows_.size(); ++row)
+                selectedRows_.setBit(row);
+        selectedRowsKnown_ = true;
+    }
+    return selectedRows_;
+}
+
 bool ListBox::Selected(int index) const
 {
     checkRow(index, 381);
-    return list()->item(index)->isSelected();
+    return selectedRows().testBit(index);
+}
+
+void ListBox::setAllSelected(bool selected)
+{
+    if (multiSelect_ == 0) {
+        for (int i = 0; i < ListCount(); ++i)
+            setSelected(i, selected);
+        return;
+    }
+    if (ListCount() == 0)
+        return;
+    QScopedValueRollback<bool> guard(byCode_, true);
+    QAbstractItemModel* rows = list()->model();
+    const QItemSelection all(rows->index(0, 0), rows->index(ListCount() - 1, 0));
+    list()->selectionModel()->select(all, selected ? QItemSelectionModel::Select : QItemSelectionModel::Deselect);
 }
 
 void ListBox::setSelected(int index, bool selected)
@@ -229,7 +267,7 @@ void ListBox::setMultiSelect(int mode)
     list()->setSelectionMode(modes[mode]);
 }
 
-int ListBox::SelCount() const { return int(list()->selectedItems().size()); }
+int ListBox::SelCount() const { return int(selectedRows().count(true)); }
 
 QString ListBox::Text() const
 {

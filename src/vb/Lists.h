@@ -2,6 +2,7 @@
 // List and combo boxes. Rows are counted from 0; ListIndex -1 means no row.
 #include "vb/Controls.h"
 
+#include <QBitArray>
 #include <QStringList>
 
 class QComboBox;
@@ -26,6 +27,8 @@ public:
     void setListIndex(int index);   // selects the row; Click when it changes; error 380 outside -1..count-1
     bool Selected(int index) const;
     void setSelected(int index, bool selected);
+    // Every row of a multi-select list selected (or none), in one change of the selection.
+    void setAllSelected(bool selected);
     int MultiSelect() const { return multiSelect_; }
     void setMultiSelect(int mode);   // 0 one row, 1 simple (a click toggles a row), 2 extended
     int SelCount() const;
@@ -58,6 +61,10 @@ protected:
 private:
     ListWidget* list() const;
     void checkRow(int index, int error) const;
+    // The selected rows, read from the view once per change of its selection or rows.
+    const QBitArray& selectedRows() const;
+    mutable QBitArray selectedRows_;
+    mutable bool selectedRowsKnown_ = false;
     int multiSelect_ = 0;
     bool sorted_ = false;
     bool byCode_ = false;

@@ -86,3 +86,35 @@ TEST_F(MachineTest, AChangeMadeBehindTheCacheIsSeen)
     tm.writeC(QStringLiteral("test.ini"), "[S]\r\nk=new\r\n");   // same size, same second
     EXPECT_EQ(get(QStringLiteral("S"), QStringLiteral("k")), QStringLiteral("new"));
 }
+
+// Lookups by name against what a search from the top of the file finds, in a file of many
+// keys and after changes that move lines: keys inserted into the middle, keys and whole
+// sections removed.
+TEST_F(MachineTest, LookupsInALargeFileFindWhatASearchFromTheTopFinds)
+{
+    QByteArray text = "[UserFilesSaved]\r\n";
+    for (int i = 0; i < 3000; ++i)
+        text += QStringLiteral("C:\\Data\\File %1.doc=C:\\TEMP\\User\\File %1.doc\r\n").arg(i).toLatin1();
+    text += "c:\\data\\FILE 7.DOC=a later spelling\r\n[Other]\r\nC:\\Data\\File 1.doc=elsewhere\r\n"
+            "[userfilessaved]\r\nExtra=in a second section of the same name\r\n";
+    tm.writeC(QStringLiteral("big.ini"), text);
+    const QString file = QStringLiteral("C:\\big.ini");
+    for (int i : {0, 7, 1499, 2999})
+        EXPECT_EQ(get(QStringLiteral("UserFilesSaved"), QStringLiteral("c:\\DATA\\file %1.DOC").arg(i), file),
+                  QStringLiteral("C:\\TEMP\\User\\File %1.doc").arg(i));
+    EXPECT_EQ(get(QStringLiteral("Other"), QStringLiteral("C:\\Data\\File 1.doc"), file), QStringLiteral("elsewhere"));
+    EXPECT_EQ(get(QStringLiteral("UserFilesSaved"), QStringLiteral("Extra"), file), QStringLiteral("<none>"));
+    EXPECT_EQ(get(QStringLiteral("UserFilesSaved"), QStringLiteral("C:\\Data\\File 3000.doc"), file), QStringLiteral("<none>"));
+
+    // A new key goes to the end of its section, before [Other]; the lines below it move.
+    ASSERT_TRUE(profile::writeString(QStringLiteral("UserFilesSaved"), QStringLiteral("C:\\New.doc"), QStringLiteral("new"), file));
+    EXPECT_EQ(get(QStringLiteral("UserFilesSaved"), QStringLiteral("c:\\new.doc"), file), QStringLiteral("new"));
+    EXPECT_EQ(get(QStringLiteral("Other"), QStringLiteral("C:\\Data\\File 1.doc"), file), QStringLiteral("elsewhere"));
+    ASSERT_TRUE(profile::writeString(QStringLiteral("UserFilesSaved"), QStringLiteral("C:\\Data\\File 7.doc"), std::nullopt, file));
+    EXPECT_EQ(get(QStringLiteral("UserFilesSaved"), QStringLiteral("C:\\Data\\File 7.doc"), file), QStringLiteral("a later spelling"))
+        << "the duplicate further down is the first one now";
+    EXPECT_EQ(get(QStringLiteral("UserFilesSaved"), QStringLiteral("C:\\Data\\File 8.doc"), file), QStringLiteral("C:\\TEMP\\User\\File 8.doc"));
+    ASSERT_TRUE(profile::writeString(QStringLiteral("USERFILESSAVED"), std::nullopt, std::nullopt, file));
+    EXPECT_EQ(get(QStringLiteral("UserFilesSaved"), QStringLiteral("Extra"), file), QStringLiteral("in a second section of the same name"));
+    EXPECT_EQ(get(QStringLiteral("Other"), QStringLiteral("C:\\Data\\File 1.doc"), file), QStringLiteral("elsewhere"));
+}

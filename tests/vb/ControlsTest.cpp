@@ -452,6 +452,56 @@ TEST_F(ControlsTest, AMultiSelectListKeepsSeveralRowsSelected)
     EXPECT_EQ(errorOf([&] { list.setMultiSelect(3); }), 380);
 }
 
+// Each row's flag against the view's own, after every kind of change of the selection and
+// of the rows: code, the user's clicks, rows added and removed.
+TEST_F(ControlsTest, ARowsSelectedFlagFollowsTheSelectionWhateverChangedIt)
+{
+    ListsForm& form = shown<ListsForm>("Lists");
+    ListBox& list = form.List2;
+    auto* widget = static_cast<QListWidget*>(list.widget());
+    const auto agrees = [&](const char* after) {
+        int selected = 0;
+        for (int i = 0; i < list.ListCount(); ++i) {
+            EXPECT_EQ(list.Selected(i), widget->item(i)->isSelected()) << after << ", row " << i;
+            selected += widget->item(i)->isSelected() ? 1 : 0;
+        }
+        EXPECT_EQ(list.SelCount(), selected) << after;
+    };
+    for (int i = 0; i < 12; ++i)
+        list.AddItem(QStringLiteral("C:\\MYDATA\\FILE%1.DOC").arg(i));
+
+    list.setAllSelected(true);
+    EXPECT_EQ(list.SelCount(), 12);
+    agrees("all selected");
+    EXPECT_TRUE(form.clicks.isEmpty()) << "selecting by code raised Click";
+    list.setSelected(3, false);
+    agrees("one deselected");
+    QTest::mouseClick(widget->viewport(), Qt::LeftButton, {}, widget->visualItemRect(widget->item(5)).center());
+    EXPECT_FALSE(list.Selected(5));
+    agrees("a click");
+    list.RemoveItem(0);
+    EXPECT_FALSE(list.Selected(2)) << "the deselected row moved up";
+    EXPECT_FALSE(list.Selected(4));
+    agrees("a row removed");
+    list.AddItem(QStringLiteral("C:\\NEW.DOC"), 1);
+    EXPECT_FALSE(list.Selected(1));
+    agrees("a row inserted");
+    list.setAllSelected(false);
+    EXPECT_EQ(list.SelCount(), 0);
+    agrees("none selected");
+    list.Clear();
+    list.setAllSelected(true);
+    EXPECT_EQ(list.SelCount(), 0);
+    EXPECT_EQ(errorOf([&] { list.Selected(0); }), 381);
+
+    // A one-row list ends with the last row chosen, as a loop over the rows would.
+    for (int i = 0; i < 3; ++i)
+        form.List1.AddItem(QStringLiteral("Config %1").arg(i));
+    form.List1.setAllSelected(true);
+    EXPECT_EQ(form.List1.ListIndex(), 2);
+    EXPECT_EQ(form.List1.SelCount(), 1);
+}
+
 TEST_F(ControlsTest, ListFontScrollExtentTopRowAndDroppedFiles)
 {
     ListsForm& form = shown<ListsForm>("Lists");
