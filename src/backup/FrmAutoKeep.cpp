@@ -157,7 +157,8 @@ void FrmAutoKeepForm::startkeep()
         s.AutoKeepNextSlot += 1;
         vb::ResumeNext([&] { SlotList().setList(k - 1, AutoKeepSlotRow(k, date)); });
         vb::ResumeNext([&] { RewriteSchedule(vb::Trim(s.TodayDate)); });
-    } else {
+    } else if (s.OldConfigDeleted) {
+        // Whatever the slot held is gone or incomplete by now.
         vb::ResumeNext([&] { SlotList().setList(k - 1, AutoKeepSlotRow(k, core::LoadResString(1131))); });
         vb::ResumeNext([&] { RewriteSchedule(s.AutoKeepLastDate); });
     }

@@ -231,6 +231,7 @@ private:
     void writeDescription();
     void copyDescriptionBesideArchives();
     void leaveEarly();
+    void tellTheEnd();
     void finish();
 
     QString archivePath(const QString& suffix) const { return archiveFolder_ + QStringLiteral("Conf") + n_ + suffix; }
@@ -245,6 +246,8 @@ private:
     std::array<bool, catalogue::ConfigItems.size()> saved_{};
     QStringList notSaved_;       // what the user is told was not saved
     QStringList keptArchives_;   // archives that could not go onto the floppies
+    QStringList removedFromList_;     // user files gone from the disk, taken off the list
+    bool descriptionKept_ = false;    // the description files could not go beside the archives
     bool userListNotEmpty_ = false; // the user-files archive is made
     bool userFilesWanted_ = false;  // some user file was to go into it
     QSet<QString> stagedUserPaths_;   // staged paths taken, case-folded
@@ -318,6 +321,10 @@ SaveRun::UserFileAnswer SaveRun::askAboutUserFile(const vb::Error& e)
 {
     bool gone = false;
     vb::ResumeNext([&] { gone = vb::Dir(currentItem_, vb::vbHidden | vb::vbSystem | vb::vbReadOnly).isEmpty(); });
+    core::ErrorLog(gone ? 53 : e.Number(), currentItem_ + QStringLiteral(" Save"));
+    // Nobody is there to answer during an automatic save: the log tells.
+    if (s.AutomaticSave)
+        return gone ? UserFileAnswer::Remove : UserFileAnswer::Skip;
     if (gone) {
         const int answer = vb::MsgBox(text(1198) + u'\r' + currentItem_ + u'\r' + text(1199), vb::vbOKCancel | vb::vbCritical, text(1005));
         return answer == vb::vbOK ? UserFileAnswer::Remove : UserFileAnswer::Stop;
@@ -514,7 +521,10 @@ bool SaveRun::stageUserFiles()
         } catch (const vb::Error& e) {
             switch (askAboutUserFile(e)) {
             case UserFileAnswer::Remove:
+                // The list file loses it too, or every later save would ask again.
+                removedFromList_ << currentItem_;
                 list.RemoveItem(i);
+                core::SaveUserFileList();
                 break;
             case UserFileAnswer::Skip:
                 userFilesWanted_ = true;
@@ -568,19 +578,23 @@ bool SaveRun::zipRun(int progress, const QString& suffix, const QString& options
     return there;
 }
 
-void SaveRun::runBrowserAndMailArchives()
+// The runs of the browser and mail data, in order: the box of the user-file window, whether
+// the run takes place, the archive, the zip options, what is packed and the status text.
+struct DataRun {
+    const char16_t* box;
+    bool wanted;
+    const char16_t* suffix;
+    const char16_t* options;
+    QString source;
+    const char16_t* status;
+};
+
+std::array<DataRun, 7> browserAndMailRuns()
 {
+    const core::ProgramState& s = core::state();
     const auto ticked = [](const char16_t* box) { return userBox(box).Value() != 0; };
     const auto available = [](const char16_t* box) { return tickedAndEnabled(userBox(box)); };
-    struct DataRun {
-        const char16_t* box;
-        bool wanted;
-        const char16_t* suffix;
-        const char16_t* options;
-        QString source;
-        const char16_t* status;
-    };
-    const DataRun runs[] = {
+    return {{
         {u"Check1", available(u"Check1"), u"ma.tva", u"q ", s.AddressBookFile, u"Saving Microsoft Windows Adressbook."},
         {u"Check12", ticked(u"Check12") && !s.PathFavorites.isEmpty(), u"mb.tva", u"qurS ", s.PathFavorites + QStringLiteral("*.*"),
          u"Saving Microsoft Internet Explorer Bookmarks."},
@@ -594,8 +608,13 @@ void SaveRun::runBrowserAndMailArchives()
          u"Saving Netscape Navigator Cookies."},
         {u"Check5", ticked(u"Check5") && !s.PathNetscape.isEmpty(), u"na.tva", u"qgurS ", s.PathNetscape + QStringLiteral("\\Mail\\*.*"),
          u"Saving Netscape Messenger Mailbox."},
-    };
-    for (int i = 0; i < int(std::size(runs)); ++i) {
+    }};
+}
+
+void SaveRun::runBrowserAndMailArchives()
+{
+    const std::array<DataRun, 7> runs = browserAndMailRuns();
+    for (int i = 0; i < int(runs.size()); ++i) {
         const DataRun& r = runs[i];
         if (!r.wanted)
             continue;
@@ -681,8 +700,11 @@ void SaveRun::copyDescriptionBesideArchives()
         if (need + 1000 > core::SysInfo().FastDiskSpace(target)) {
             for (;;) {
                 const QString ask = text(1195) + vb::Str(s.DiskNo + 1) + text(1196);
-                if (vb::MsgBox(ask, vb::vbOKCancel | vb::vbInformation, text(1011)) == vb::vbCancel)
-                    return;   // the archives are on the floppies; the description stays in the program folder
+                if (vb::MsgBox(ask, vb::vbOKCancel | vb::vbInformation, text(1011)) == vb::vbCancel) {
+                    // The archives are on the floppies; the description stays in the program folder.
+                    descriptionKept_ = true;
+                    return;
+                }
                 if (PrepareFloppy(target.left(3)))
                     break;
             }
@@ -729,6 +751,26 @@ void SaveRun::leaveEarly()
     core::ButtonOf(kForm1, QStringLiteral("Command2")).setEnabled(true);
 }
 
+// The end message: success, or what is missing and where things lie; in both, the user
+// files that were taken off the list.
+void SaveRun::tellTheEnd()
+{
+    const auto part = [](int heading, const QStringList& lines) { return QStringLiteral("\r\r") + text(heading) + u'\r' + lines.join(u'\r'); };
+    QString message = s.SaveComplete ? QStringLiteral("Configuration saved successfull!") : text(2170);
+    if (!notSaved_.isEmpty())
+        message += part(2171, notSaved_);
+    if (!keptArchives_.isEmpty())
+        message += part(2172, keptArchives_);
+    if (descriptionKept_)
+        message += part(2173, {s.ConfigIniPath, catalogue::UserFileListPath(s.ConfigIniPath)});
+    if (!removedFromList_.isEmpty())
+        message += part(2174, removedFromList_);
+    if (s.SaveComplete)
+        vb::MsgBox(message, vb::vbInformation | vb::vbOKOnly, text(1011));
+    else
+        vb::MsgBox(message, vb::vbExclamation | vb::vbOKOnly, text(1005));
+}
+
 void SaveRun::finish()
 {
     if (!s.SplitTargetPath.isEmpty())
@@ -744,22 +786,11 @@ void SaveRun::finish()
     vb::DoEvents();
     copyDescriptionBesideArchives();
 
-    s.SaveComplete = notSaved_.isEmpty() && keptArchives_.isEmpty();
-    if (!s.AutomaticSave) {
-        if (s.SaveComplete) {
-            vb::MsgBox(QStringLiteral("Configuration saved successfull!"), vb::vbInformation | vb::vbOKOnly, text(1011));
-        } else {
-            QString warning = QStringLiteral("The configuration was saved, but not all of it.");
-            if (!notSaved_.isEmpty())
-                warning += QStringLiteral("\r\rNot saved:\r") + notSaved_.join(u'\r');
-            if (!keptArchives_.isEmpty())
-                warning += QStringLiteral("\r\rNot copied to the floppy disks; the archive lies in the program folder:\r") +
-                           keptArchives_.join(u'\r');
-            vb::MsgBox(warning, vb::vbExclamation | vb::vbOKOnly, text(1005));
-        }
-    }
+    s.SaveComplete = notSaved_.isEmpty() && keptArchives_.isEmpty() && !descriptionKept_;
+    if (!s.AutomaticSave)
+        tellTheEnd();
     vb::StatusBar& bar = core::StatusBarOf(kForm1, QStringLiteral("StatusBar1"));
-    bar.setText(QStringLiteral("Saving finished"));
+    bar.setText(s.SaveComplete ? QStringLiteral("Saving finished") : text(2175));
     bar.Refresh();
     s.SplitTargetPath.clear();
     core::ButtonOf(kForm1, QStringLiteral("Command2")).setEnabled(true);
@@ -814,7 +845,33 @@ void SaveRun::run()
     finish();
 }
 
+// Nothing ticked that a run would pack, and no user file listed.
+bool nothingSelected()
+{
+    if (tickedAndEnabled(form1Box(u"Check1")))
+        return false;
+    for (const SystemFile& f : kSystemFiles)
+        if (tickedAndEnabled(form1Box(f.box)))
+            return false;
+    for (const DataRun& run : browserAndMailRuns())
+        if (run.wanted)
+            return false;
+    vb::ResumeNext(core::LoadUserFileList);
+    return core::ListBoxOf(kUserFiles, QStringLiteral("List1")).ListCount() <= 0;
+}
+
 } // namespace
+
+bool RefuseEmptySave()
+{
+    if (!nothingSelected())
+        return false;
+    if (core::state().AutomaticSave)
+        core::ErrorLog(0, u' ' + text(2185) + QStringLiteral(" Save"));
+    else
+        vb::MsgBox(text(2185) + u'\r' + text(2186), vb::vbCritical | vb::vbOKOnly, text(1011));
+    return true;
+}
 
 void Save()
 {
@@ -827,6 +884,8 @@ void Save()
     s.SaveDone = false;
     s.SaveComplete = false;
     s.OldConfigDeleted = false;
+    if (RefuseEmptySave())
+        return;
     SaveRun().run();
 }
 

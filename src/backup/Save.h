@@ -13,4 +13,10 @@ namespace backup {
 // set, and a second call returns at once, changing nothing.
 void Save();
 
+// True, after saying so, when there is nothing to save: no item ticked (and available) on
+// the Options page or in the user-file window, and no user file in trelvo.usr, which the
+// user-file window's list is refilled from. An automatic save only logs it. Save refuses
+// such a selection itself, before it changes anything.
+bool RefuseEmptySave();
+
 } // namespace backup

@@ -36,6 +36,28 @@ std::optional<QString> addedAppString(int number)
         // A file chosen or dropped for the user-file list whose name Windows cannot store (a
         // character outside its character set, or one a name may not hold); the name follows.
         {2160, QStringLiteral(u"The name of this file holds characters that Windows can not store, so it can not be added:")},
+        // A write to a floppy of a save failed: what to do before Retry, after the cause
+        // (write-protected, no disk, full, or another failure) and the file.
+        {2130, QStringLiteral(u"Remove the write protection of the disk and click on 'Retry'.")},
+        {2131, QStringLiteral(u"Insert the disk again and click on 'Retry'.")},
+        {2132, QStringLiteral(u"Insert another disk or make room on this one, and click on 'Retry'.")},
+        {2133, QStringLiteral(u"Click on 'Retry' to try again.")},
+        // The end of a save that did not put everything where it belongs; the parts follow,
+        // each headed by its line and naming the files.
+        {2170, QStringLiteral(u"The configuration was saved, but not all of it.")},
+        {2171, QStringLiteral(u"Not saved:")},
+        {2172, QStringLiteral(u"Not copied to the floppy disks; the archive lies in the program folder:")},
+        {2173, QStringLiteral(u"The description files are not on the floppy disks; they lie in the program folder:")},
+        // After either end message of a save: user files that are gone, taken off the list.
+        {2174, QStringLiteral(u"Not found and removed from the User File List:")},
+        // The status line after such a save.
+        {2175, QStringLiteral(u"Saving finished, but not everything was saved")},
+        // "Formatting..." chosen for a disk that already holds a part of the save under way.
+        {2180, QStringLiteral(u"This disk holds a part of the configuration being saved and must not be formatted!")},
+        {2181, QStringLiteral(u"Please insert another disk.")},
+        // A save with nothing selected.
+        {2185, QStringLiteral(u"There is nothing to save: no file is selected!")},
+        {2186, QStringLiteral(u"Please select the files to save on the 'Options' page or in the 'Other Files' window.")},
     };
     const auto found = table.constFind(number);
     if (found == table.constEnd())

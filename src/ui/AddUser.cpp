@@ -3,6 +3,7 @@
 #include "core/IniValues.h"
 #include "core/Messages.h"
 #include "core/ProgramState.h"
+#include "core/UserFileList.h"
 #include "platform/FolderWalk.h"
 #include "platform/WinPath.h"
 #include "ui/UserFiles.h"
@@ -298,7 +299,7 @@ void frmDrvScanForm::SearchFiles()
             if (const QString entry = List1.List(i); !entry.isEmpty())
                 userFiles.List1.AddItem(entry.toLower());
     }
-    SaveUserFileList();
+    core::SaveUserFileList();
     vb::DoEvents();
     catalogue::SaveAddUserSettings();
     vb::DoEvents();

@@ -476,6 +476,9 @@ void Form1Form::Command1_Click()
         return refuse(1504);
     if (description.contains(u' '))
         return refuse(1031);
+    // Nothing selected: refused before the slot is asked about, let alone touched.
+    if (backup::RefuseEmptySave())
+        return;
     if (List2.List(s.SelectedConfig) != freeSlot &&
         vb::MsgBox(LoadResString(1140), vb::vbYesNo | vb::vbQuestion, LoadResString(1009)) != vb::vbYes)
         return;

@@ -397,7 +397,7 @@ void UserFilesForm::Command3_Click()
 void UserFilesForm::applyChanges()
 {
     vb::Screen::setMousePointer(kHourglass);
-    SaveUserFileList();
+    core::SaveUserFileList();
     core::SaveSettings();
     vb::Screen::setMousePointer(kDefaultPointer);
     core::state().SettingsSaved = true;
@@ -425,20 +425,6 @@ void UserFilesForm::Command2_Click()
 void UserFilesForm::Command4_Click() { vb::ui().ShowHelp(vb::App().HelpFile, 2070); }
 
 // --- The list file and the list's helpers -------------------------------------------------------
-
-void SaveUserFileList()
-{
-    const vb::ListBox& list = UserFiles().List1;
-    QString text = vb::Str(list.ListCount()) + QStringLiteral("\r\n");
-    for (int i = 0; i < list.ListCount(); ++i)
-        text += list.List(i) + QStringLiteral("\r\n");
-    text += QStringLiteral("\r\n");
-    try {
-        platform::fs::writeAll(core::ProgramFolder() + QStringLiteral("\\trelvo.usr"), platform::cp1252::encode(text));
-    } catch (const platform::SysError&) {
-        // The list stays as the file held it before; the next Apply tries again.
-    }
-}
 
 void SetUserListExtent()
 {

@@ -93,10 +93,6 @@ private:
 
 UserFilesForm& UserFiles();
 
-// Writes List1 to the program folder's trelvo.usr: the entry count (" 3"), one entry a line,
-// then an empty line. The file is replaced whole; when that fails it stays as it was.
-void SaveUserFileList();
-
 // The horizontal scroll range of List1: as wide as its widest entry.
 void SetUserListExtent();
 

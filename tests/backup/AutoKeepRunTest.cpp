@@ -289,19 +289,26 @@ TEST_F(AutoKeepRunTest, AnIncompleteSaveRecordsItsSlotButReportsAndLogsTheFailur
     EXPECT_FALSE(tm.existsC(kMarker));
 }
 
-TEST_F(AutoKeepRunTest, ASaveThatDidNotRunLeavesTheSlotNotSavedAndTheRotationWhereItWas)
+TEST_F(AutoKeepRunTest, ASaveThatDidNotRunLeavesTheSlotAsItWasAndTheRotationWhereItWas)
 {
     tm.writeC(kAutoKeep + "Config2.ini", "[Configuration]\r\nConfigName=AutoKeep #2\r\n");
     loadScheduleOnly(1);
     core::ListBoxOf("Form1", "List1").setList(1, "#2 :  1/Dec/2026");
-    state().SaveRunning = true;   // the save refuses to start
+    // Nothing selected: the save refuses before it touches the slot, and only logs it.
+    for (const catalogue::ConfigItem& item : catalogue::ConfigItems)
+        item.SaveCheckBox().setValue(0);
+    tm.writeC("Program Files/Trelvo/trelvo.usr", " 0 \r\n\r\n");
     backup::FrmAutoKeepForm& w = shownWindow();
     for (int i = 0; i < 4; ++i)
         w.Timer1_Timer();
     const QPointer<backup::FrmAutoKeepForm> window(&w);
     EXPECT_TRUE(ends([&] { w.Timer1_Timer(); }));
     ASSERT_TRUE(window);
+    EXPECT_TRUE(ui->shown().isEmpty());
     EXPECT_EQ(window->Label3.Caption(), "Saving was not successful. Not every file could be saved.");
+    EXPECT_TRUE(tm.readC("Program Files/Trelvo/Error.log").contains("There is nothing to save: no file is selected! Save"));
+    EXPECT_TRUE(tm.existsC(kAutoKeep + "Config2.ini"));
+    EXPECT_EQ(core::ListBoxOf("Form1", "List1").List(1), QStringLiteral("#2 :  1/Dec/2026"));
     EXPECT_EQ(scheduleLines(), QStringList({" 1 ", "1/12/2026", " 1 ", "1", "#1 : Not Saved", "#2 : Not Saved", "#3 : Not Saved",
                                             "#4 : Not Saved"}));
     EXPECT_FALSE(tm.existsC(kMarker));

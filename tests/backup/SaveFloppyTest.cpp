@@ -156,7 +156,7 @@ TEST_F(SaveFloppyTest, AWriteProtectedDiskMidwayKeepsTheArchiveAndSaysWhereItLie
     EXPECT_EQ(splitLog(), (QStringList{"File1=C:\\Program Files\\Trelvo\\Conf1.tva", "C:\\Program Files\\Trelvo\\Conf1.tva= 0"}));
     EXPECT_TRUE(filesOn(QStringLiteral("d2")).isEmpty());
     EXPECT_TRUE(helpEnabled());
-    EXPECT_EQ(statusText(), QStringLiteral("Saving finished"));
+    EXPECT_EQ(statusText(), QStringLiteral("Saving finished, but not everything was saved"));
     for (const testsupport::ScriptedUi::Shown& box : ui->shown())
         EXPECT_FALSE(box.prompt.contains(QStringLiteral("successfull"))) << box.prompt.toStdString();
 }
@@ -222,17 +222,25 @@ TEST_F(SaveFloppyLastDiskTest, AFullLastDiskAsksForOneMoreForTheDescription)
     EXPECT_EQ(state().SaveFolder, QStringLiteral("A:\\Backup\\"));
 }
 
-TEST_F(SaveFloppyLastDiskTest, CancelForTheExtraDiskStillCompletesTheSave)
+TEST_F(SaveFloppyLastDiskTest, CancelForTheExtraDiskSaysTheDescriptionIsNotOnTheFloppiesAndWhereItLies)
 {
     bigUserFiles(800000);
     expectSecondDiskFilledExactly();
     ui->expect(prompt(3), QStringLiteral("Cancel"));
-    ui->expect(QStringLiteral("Configuration saved successfull!"), QStringLiteral("OK"));
+    ui->expect(QStringLiteral("The configuration was saved, but not all of it.  The description files are not on the floppy disks; "
+                              "they lie in the program folder: C:\\Program Files\\Trelvo\\Config1.ini C:\\Program Files\\Trelvo\\Config1.usr"),
+               QStringLiteral("OK"));
     saveInto(QStringLiteral("A:\\Backup\\"));
 
+    // The slot holds the save, which this machine can restore; the floppies alone cannot be imported.
     EXPECT_TRUE(state().SaveDone);
+    EXPECT_FALSE(state().SaveComplete);
+    EXPECT_EQ(statusText(), QStringLiteral("Saving finished, but not everything was saved"));
     EXPECT_TRUE(fs::exists(kProgramFolder + QStringLiteral("Config1.ini")));
     EXPECT_TRUE(fs::exists(kProgramFolder + QStringLiteral("Config1.usr")));
+    EXPECT_EQ(filesOn(QStringLiteral("d1"), QStringLiteral("/Backup")), (QStringList{"Conf1.tva", "Conf1us.tv1"}));
     EXPECT_EQ(filesOn(QStringLiteral("d2"), QStringLiteral("/Backup")), (QStringList{"Conf1us.tv2"}));
     EXPECT_EQ(splitLog().size(), 4);
+    for (const testsupport::ScriptedUi::Shown& box : ui->shown())
+        EXPECT_FALSE(box.prompt.contains(QStringLiteral("successfull"))) << box.prompt.toStdString();
 }

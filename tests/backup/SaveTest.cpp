@@ -20,6 +20,7 @@ const QString kBackups = QStringLiteral("C:\\My Backups\\");
 const QString kLetter = QStringLiteral("C:\\My Documents\\Letter to Anna.txt");
 const QString kBudget = QStringLiteral("C:\\My Documents\\Budget 1999.csv");
 const QString kStaging = QStringLiteral("C:\\WINDOWS\\TEMP\\trelvo");
+const QString kAutoKeep = kProgramFolder + QStringLiteral("AutoKeep\\");
 
 class SaveTest : public SaveFixture {
 protected:
@@ -32,6 +33,19 @@ protected:
     static QString item(const platform::IniDocument& ini, const char* section, const char* key)
     {
         return ini.value(QString::fromLatin1(section), QString::fromLatin1(key)).value_or(QStringLiteral("<absent>"));
+    }
+    // The automatic save's part around the save: its own folder and slot, and its flag.
+    static void saveAutomatically(int slot)
+    {
+        if (!fs::isDirectory(kAutoKeep.chopped(1)))
+            fs::createDirectory(kAutoKeep.chopped(1));
+        core::ProgramState& s = state();
+        s.AutomaticSave = true;
+        s.SelectedConfig = slot;
+        s.SaveFolder = kAutoKeep;
+        s.ConfigIniPath = kAutoKeep + QStringLiteral("Config") + QString::number(slot + 1) + QStringLiteral(".ini");
+        backup::Save();
+        s.AutomaticSave = false;
     }
     static QStringList errorLog(const testsupport::TempMachine& tm)
     {
@@ -227,22 +241,52 @@ TEST_F(SaveTest, TheOldArchivesAndDescriptionOfTheSlotGoFirst)
     EXPECT_EQ(fs::readAll(kBackups + QStringLiteral("Config3.ini")), fs::readAll(kProgramFolder + QStringLiteral("Config3.ini")));
 }
 
-TEST_F(SaveTest, AMissingUserFileLeavesTheListAndTheOthersAreStillSaved)
+TEST_F(SaveTest, AMissingUserFileLeavesTheListFileTooIsLoggedAndNamedAtTheEnd)
 {
-    writeUserList({QStringLiteral("C:\\My Documents\\Gone.txt"), kLetter, kBudget});
+    const QString gone = QStringLiteral("C:\\My Documents\\Gone.txt");
+    writeUserList({gone, kLetter, kBudget});
     ui->expect(QStringLiteral("The following file was not found and can't be saved: C:\\My Documents\\Gone.txt "
                               "Trelvo removes the file from the User File List."),
                QStringLiteral("OK"));
-    ui->expect(QStringLiteral("Configuration saved successfull!"), QStringLiteral("OK"));
+    ui->expect(QStringLiteral("Configuration saved successfull!  Not found and removed from the User File List: C:\\My Documents\\Gone.txt"),
+               QStringLiteral("OK"));
     saveInto(kBackups);
 
     EXPECT_TRUE(state().SaveComplete);
     const platform::IniDocument userIni = iniOf(entryBytes(archive(QStringLiteral("us.tva")), QStringLiteral("WINDOWS/TEMP/trelvo/User/User.ini")));
     EXPECT_EQ(userIni.keys(QStringLiteral("UserFilesSaved")), (QStringList{kLetter, kBudget}));
-    EXPECT_EQ(tm.readC(QStringLiteral("Program Files/Trelvo/Config1.usr")),
-              QByteArray(" 2\r\nC:\\My Documents\\Letter to Anna.txt\r\nC:\\My Documents\\Budget 1999.csv\r\n\r\n"));
-    // The list file of the user-file window is the user's business.
-    EXPECT_TRUE(tm.readC(QStringLiteral("Program Files/Trelvo/trelvo.usr")).contains("Gone.txt"));
+    const QByteArray list = " 2\r\nC:\\My Documents\\Letter to Anna.txt\r\nC:\\My Documents\\Budget 1999.csv\r\n\r\n";
+    EXPECT_EQ(tm.readC(QStringLiteral("Program Files/Trelvo/Config1.usr")), list);
+    EXPECT_EQ(tm.readC(QStringLiteral("Program Files/Trelvo/trelvo.usr")), list);
+    ASSERT_EQ(errorLog(tm).size(), 2) << errorLog(tm).join(u'\n').toStdString();   // the first start's "Trelvo.ini damaged" line
+    EXPECT_TRUE(errorLog(tm)[1].startsWith(QStringLiteral("File not found")));
+    EXPECT_TRUE(errorLog(tm)[1].endsWith(gone + QStringLiteral(" Save")));
+
+    // The next save knows nothing of it.
+    ui->expect(QStringLiteral("Configuration saved successfull!"), QStringLiteral("OK"));
+    saveInto(kBackups);
+    EXPECT_EQ(ui->shown().last().prompt, QStringLiteral("Configuration saved successfull!"));
+}
+
+TEST_F(SaveTest, AnAutomaticSaveLogsTheUserFilesItCannotSaveAndGoesOnWithoutABox)
+{
+    const QString gone = QStringLiteral("C:\\My Documents\\Gone.txt");
+    tm.machine().ejectDisk();
+    writeUserList({gone, QStringLiteral("A:\\Notes.txt"), kLetter});
+    saveAutomatically(0);
+    const core::ProgramState& s = state();
+
+    EXPECT_TRUE(ui->shown().isEmpty());
+    EXPECT_TRUE(s.SaveDone);
+    EXPECT_FALSE(s.SaveComplete) << "the floppy's file was not saved";
+    const platform::IniDocument userIni = iniOf(entryBytes(kAutoKeep + QStringLiteral("Conf1us.tva"), QStringLiteral("WINDOWS/TEMP/trelvo/User/User.ini")));
+    EXPECT_EQ(userIni.keys(QStringLiteral("UserFilesSaved")), QStringList{kLetter});
+    // The file that is gone leaves the list; the one on the missing disk stays for next time.
+    EXPECT_EQ(tm.readC(QStringLiteral("Program Files/Trelvo/trelvo.usr")),
+              QByteArray(" 2\r\nA:\\Notes.txt\r\nC:\\My Documents\\Letter to Anna.txt\r\n\r\n"));
+    const QStringList log = errorLog(tm);
+    EXPECT_EQ(log.filter(gone + QStringLiteral(" Save")).size(), 1);
+    EXPECT_EQ(log.filter(QStringLiteral("A:\\Notes.txt Save")).size(), 1);
 }
 
 TEST_F(SaveTest, AUserFileThatCannotBeReadIsPassedOverAndNamedAfterwards)
@@ -414,8 +458,7 @@ TEST_F(SaveTest, AnAutomaticSaveReportsInItsOwnWindowAndLeavesTheSlotsAlone)
     s.ConfigDescription[1] = QStringLiteral("Tuesday");
     s.ConfigDate[1] = QStringLiteral(" 1/12/1999");
     s.PrevSaveFolder = kBackups;
-    const QString autoKeep = kProgramFolder + QStringLiteral("AutoKeep\\");
-    fs::createDirectory(autoKeep.chopped(1));
+    const QString autoKeep = kAutoKeep;
 
     // The automatic-save window is up while its save runs.
     vb::Form& window = core::Win(QStringLiteral("FrmAutoKeep"));
@@ -424,12 +467,7 @@ TEST_F(SaveTest, AnAutomaticSaveReportsInItsOwnWindowAndLeavesTheSlotsAlone)
     vb::StatusBar& status = core::StatusBarOf(QStringLiteral("FrmAutoKeep"), QStringLiteral("StatusBar1"));
     vb::ProgressBar& progress = core::ProgressBarOf(QStringLiteral("FrmAutoKeep"), QStringLiteral("ProgressBar1"));
 
-    s.AutomaticSave = true;
-    s.SelectedConfig = 1;
-    s.SaveFolder = autoKeep;
-    s.ConfigIniPath = autoKeep + QStringLiteral("Config2.ini");
-    backup::Save();
-    s.AutomaticSave = false;
+    saveAutomatically(1);
 
     EXPECT_TRUE(s.SaveDone);
     EXPECT_TRUE(s.SaveComplete);

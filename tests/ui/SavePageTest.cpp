@@ -255,3 +255,38 @@ TEST_F(SavePageTest, BrowsingToAWriteProtectedFloppyFallsBackToTheProgramFolder)
     // The settings file was not written.
     EXPECT_EQ(settings("Settings", "Compression"), QStringLiteral("1"));
 }
+
+TEST_F(SavePageTest, ASaveWithNothingSelectedIsRefusedBeforeAnythingChanges)
+{
+    ui->expect(kSaved, QStringLiteral("OK"));
+    saveAs(main->Option2, QStringLiteral("Weekly"));
+    const QByteArray description = programFile("Config2.ini").toLatin1();
+    const QByteArray settingsFile = programFile("trelvo.ini").toLatin1();
+
+    // Every box of the Options page cleared, nothing in the user-file window, no user file.
+    for (vb::CheckBox* box : {&main->Check1, &main->Check2, &main->Check3, &main->Check8, &main->Check9})
+        if (box->Value() != 0)
+            click(*box);
+    writeProgramFile("trelvo.usr", " 0\n\n");
+    ui->expect(QStringLiteral("There is nothing to save: no file is selected! Please select the files to save"), QStringLiteral("OK"));
+    saveAs(main->Option2, QStringLiteral("Empty"));
+
+    // Not even the question about the used slot: the slot, its files and the settings are as they were.
+    ASSERT_EQ(ui->shown().size(), 2);
+    EXPECT_EQ(ui->shown().last().title, QStringLiteral("Message"));
+    EXPECT_FALSE(state().SaveDone);
+    EXPECT_EQ(state().ConfigDescription[1], QStringLiteral("Weekly"));
+    EXPECT_TRUE(main->List2.List(1).startsWith(QStringLiteral("Weekly ")));
+    EXPECT_EQ(programFile("Config2.ini").toLatin1(), description);
+    EXPECT_TRUE(platform::fs::exists(archive("Conf2.tva")));
+    EXPECT_EQ(programFile("trelvo.ini").toLatin1(), settingsFile);
+    EXPECT_TRUE(main->Command2.Enabled());
+
+    // One user file listed is something to save.
+    writeProgramFile("trelvo.usr", " 1\nC:\\AUTOEXEC.BAT\n");
+    ui->expect(kOverwrite, QStringLiteral("Yes")).expect(kSaved, QStringLiteral("OK"));
+    saveAs(main->Option2, QStringLiteral("Autoexec"));
+    EXPECT_TRUE(state().SaveDone);
+    EXPECT_TRUE(platform::fs::exists(archive("Conf2us.tva")));
+    EXPECT_FALSE(platform::fs::exists(archive("Conf2.tva")));
+}
