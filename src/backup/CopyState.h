@@ -2,6 +2,7 @@
 // The state of the floppy copy in progress, shared by the split writer and the joining of
 // pieces (one copy runs at a time), and the transfer buffer both move the bytes through.
 #include <QByteArray>
+#include <QString>
 #include <functional>
 
 namespace backup {
@@ -31,5 +32,10 @@ void setBufferSource(BufferSource source);
 
 // Closes the files of the copy in progress, if any.
 void CloseCopyFiles();
+
+// What a copy onto floppies does when one of its steps fails on `file`: true to run the
+// step again (the user has put the disk right), false to give the copy up. Given, it
+// replaces the copy's own report of the failure.
+using CopyFault = std::function<bool(int errorNumber, const QString& file)>;
 
 } // namespace backup

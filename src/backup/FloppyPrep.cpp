@@ -24,6 +24,22 @@ qint32 DriveFreeSpace = 0;
 
 QString text(int number) { return core::LoadResString(number); }
 
+// The serial numbers of the disks that hold a part of the save under way.
+int g_disksInUseDepth = 0;
+QStringList g_disksInUse;
+
+QString serialOf(const QString& root)
+{
+    const QString serial = core::SysInfo().SerialNumber(root.left(3));
+    return serial == u"0000-0000" ? QString() : serial;
+}
+
+bool inUse(const QString& root)
+{
+    const QString serial = serialOf(root);
+    return g_disksInUseDepth > 0 && !serial.isEmpty() && g_disksInUse.contains(serial);
+}
+
 void showNoDisk()
 {
     vb::MsgBox(text(1070) + QStringLiteral("\r\r") + text(1071), vb::vbCritical | vb::vbOKOnly, text(1011));
@@ -48,8 +64,9 @@ private:
 };
 
 // One pass of the three-button dialog; its answer ("Formatieren", "Cancel", "Continue",
-// or "" when it was closed by its close box). Formatting is done before returning.
-QString askNotEmpty()
+// or "" when it was closed by its close box). Formatting is done before returning; a disk
+// that holds a part of the save under way is not formatted, and another disk is asked for.
+QString askNotEmpty(const QString& path)
 {
     frmNotEmptyForm& dialog = frmNotEmpty();
     dialog.Command1.setCaption(text(1102));
@@ -64,6 +81,10 @@ QString askNotEmpty()
     const QString answer = vb::Forms::isLoaded(QStringLiteral("frmNotEmpty")) ? frmNotEmpty().Tag() : QString();
     if (answer == u"Formatieren") {
         vb::Forms::unload(QStringLiteral("frmNotEmpty"));
+        if (inUse(path)) {
+            vb::MsgBox(text(2180) + QStringLiteral("\r\r") + text(2181), vb::vbCritical | vb::vbOKOnly, text(1011));
+            return QStringLiteral("Cancel");
+        }
         FormatFloppyA();
     }
     return answer;
@@ -87,12 +108,31 @@ bool PrepareFloppy(const QString& path)
         }
         if (!holdsFiles)
             return true;
-        const QString answer = askNotEmpty();
+        const QString answer = askNotEmpty(path);
         if (answer == u"Cancel")
             return false;
         if (answer == u"Continue")
             return true;
     }
+}
+
+DisksInUse::DisksInUse()
+{
+    if (g_disksInUseDepth++ == 0)
+        g_disksInUse.clear();
+}
+
+DisksInUse::~DisksInUse()
+{
+    if (--g_disksInUseDepth == 0)
+        g_disksInUse.clear();
+}
+
+void NoteDiskInUse(const QString& root)
+{
+    const QString serial = serialOf(root);
+    if (g_disksInUseDepth > 0 && !serial.isEmpty() && !g_disksInUse.contains(serial))
+        g_disksInUse << serial;
 }
 
 bool CheckBlankFloppy(QString& drive)

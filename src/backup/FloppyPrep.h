@@ -10,6 +10,21 @@ namespace backup {
 // no floppy). False: the user wants to insert another disk.
 bool PrepareFloppy(const QString& path);
 
+// While one lives (around the floppy phase of a save), PrepareFloppy refuses to format a
+// disk that NoteDiskInUse has named (a part of the save is on it) and asks for another disk
+// instead.
+class DisksInUse {
+public:
+    DisksInUse();
+    ~DisksInUse();
+    DisksInUse(const DisksInUse&) = delete;
+    DisksInUse& operator=(const DisksInUse&) = delete;
+};
+
+// The disk now in the drive of `root` holds a part of the save (by its serial number);
+// nothing when no DisksInUse lives.
+void NoteDiskInUse(const QString& root);
+
 // The wizard's test before it writes a rescue disk: true when the disk in `drive` can be
 // read and holds nothing. Makes the wizard's Cancel button and its label visible first;
 // `drive` is cut to its letter and colon.

@@ -59,15 +59,17 @@ int reportSplitFailure(const vb::Error& e, const QString& source)
     return vb::MsgBox(text, vb::vbAbortRetryIgnore | vb::vbExclamation | vb::vbDefaultButton2);
 }
 
-// Runs one statement of the split; after a failure Retry runs it again.
+// Runs one statement of the split, which works on `file`; after a failure Retry runs it
+// again. The caller's `onFault`, when given, answers instead of the split's own report.
 template <class F>
-auto splitStep(const QString& source, F statement) -> decltype(statement())
+auto splitStep(const QString& source, const QString& file, const CopyFault& onFault, F statement) -> decltype(statement())
 {
     for (;;) {
         try {
             return statement();
         } catch (const vb::Error& e) {
-            if (reportSplitFailure(e, source) != vb::vbRetry)
+            const bool retry = onFault ? onFault(e.Number(), file) : reportSplitFailure(e, source) == vb::vbRetry;
+            if (!retry)
                 throw SplitAbandoned{};
         }
     }
@@ -110,6 +112,7 @@ bool changeDisk(QString& prompt)
         vb::MsgBox(core::LoadResString(1067), vb::vbExclamation | vb::vbOKOnly);
     }
     g_labelOwed = LabelDisk(root, label) ? QString() : label;
+    NoteDiskInUse(root);
     s.DiskNo += 1;
     vb::DoEvents();
     core::ShowAnimateAgain();
@@ -208,15 +211,16 @@ qint64 RoundToAllocUnit(qint64 count, const QString& path)
     return remainder == 0 ? count : count + unit - remainder;
 }
 
-bool SplitFileToDisks(const QString& source, const QString& target, qint64& freeSpace, QString& prompt)
+bool SplitFileToDisks(const QString& source, const QString& target, qint64& freeSpace, QString& prompt, const CopyFault& onFault)
 {
     FloppyCopyState& c = copyState();
     const QString folder = core::state().SplitTargetPath;
+    const auto step = [&](const QString& file, auto statement) { return splitStep(source, file, onFault, statement); };
     try {
-        c.FileBytesLeft = splitStep(source, [&] { return vb::FileLen(source); });
+        c.FileBytesLeft = step(source, [&] { return vb::FileLen(source); });
         c.BytesLeft = freeSpace;
         c.CopyStage = 1;
-        splitStep(source, [&] {
+        step(source, [&] {
             c.InFileNo = vb::FreeFile();
             vb::Open(source, vb::OpenMode::Binary, c.InFileNo, vb::OpenAccess::Read);
         });
@@ -229,11 +233,15 @@ bool SplitFileToDisks(const QString& source, const QString& target, qint64& free
                     return false;
                 }
             }
-            if (folderMissing(folder))
-                Makepath(folder);
+            if (folderMissing(folder)) {
+                if (onFault)
+                    step(folder, [&] { MakeFolders(folder); });
+                else
+                    Makepath(folder);
+            }
             c.CopyStage = 1;
             const QString piece = pieceName(target, c.SplitPieceCount + 1);
-            splitStep(source, [&] { openPiece(piece); });
+            step(piece, [&] { openPiece(piece); });
             c.SplitPieceCount += 1;
             labelIfOwed(folder);
             RemoveArchiveParts(target, piece);
@@ -252,16 +260,16 @@ bool SplitFileToDisks(const QString& source, const QString& target, qint64& free
             c.BytesLeft = qMin(room, c.FileBytesLeft);
 
             c.ChunkSize = kChunk;
-            splitStep(source, DimCopyBuffer);
+            step(source, DimCopyBuffer);
             while (c.BytesLeft != 0) {
                 if (c.ChunkSize > c.BytesLeft) {
                     c.ChunkSize = qint32(c.BytesLeft);
-                    splitStep(source, DimCopyBuffer);
+                    step(source, DimCopyBuffer);
                 }
                 c.CopyStage = 2;
-                splitStep(source, [&] { c.CopyBuffer = vb::Get(c.InFileNo, c.ChunkSize); });
+                step(source, [&] { c.CopyBuffer = vb::Get(c.InFileNo, c.ChunkSize); });
                 c.CopyStage = 3;
-                splitStep(source, [&] { vb::Put(c.OutFileNo, c.CopyBuffer); });
+                step(piece, [&] { vb::Put(c.OutFileNo, c.CopyBuffer); });
                 c.BytesLeft -= c.ChunkSize;
                 c.FileBytesLeft -= c.ChunkSize;
                 vb::DoEvents();
@@ -279,7 +287,7 @@ bool SplitFileToDisks(const QString& source, const QString& target, qint64& free
     }
 }
 
-bool CopyArchiveToDisk(const QString& source, const QString& targetFolder, QString& prompt)
+bool CopyArchiveToDisk(const QString& source, const QString& targetFolder, QString& prompt, const CopyFault& onFault)
 {
     copyState().SplitPieceCount = 0;
     g_labelOwed.clear();
@@ -297,13 +305,13 @@ bool CopyArchiveToDisk(const QString& source, const QString& targetFolder, QStri
             free = core::SysInfo().FastDiskSpace(targetFolder);
         }
         if (free >= need) {
-            copied = CopyWholeFile(source, target);
+            copied = CopyWholeFile(source, target, onFault);
             if (copied) {
                 labelIfOwed(targetFolder);
                 RemoveArchiveParts(target, target);
             }
         } else {
-            copied = SplitFileToDisks(source, target, free, prompt);
+            copied = SplitFileToDisks(source, target, free, prompt, onFault);
         }
     } catch (const vb::Error& e) {
         reportCopyError(e);

@@ -4,6 +4,8 @@
 // of A:\Conf1.tva is A:\Conf1.tvn (Conf1.tv1 ... Conf1.tv9, Conf1.tv10, ...). Every further
 // disk is labelled with the number after the label of the disk just filled ("SAVE#1" ->
 // "SAVE#2"). SplitPieceCount (CopyState.h) tells how many pieces the last archive took.
+#include "backup/CopyState.h"
+
 #include <QString>
 
 namespace backup {
@@ -16,16 +18,18 @@ namespace backup {
 // label when it comes in (write-protected, freed after a Retry) gets it once a piece has
 // been written to it. `prompt` replaces the text of the first disk-change
 // question and is emptied once shown. True when the whole archive is on the floppies;
-// only then is `source` deleted. A failed copy is reported here and keeps the source.
-bool CopyArchiveToDisk(const QString& source, const QString& targetFolder, QString& prompt);
+// only then is `source` deleted. A failed copy is reported here and keeps the source; with
+// `onFault` a failed write goes there instead (Retry or give up).
+bool CopyArchiveToDisk(const QString& source, const QString& targetFolder, QString& prompt, const CopyFault& onFault = {});
 
 // Writes `source` as pieces of `target` (the full name of the whole archive on the floppy),
 // the first one into `freeSpace` bytes of the disk in the drive; `freeSpace` comes back as
 // what is left on the last disk. Between pieces the next disk is asked for (OK or Cancel); a
 // disk without a free cluster, the one just filled among them, is refused and asked for
-// again. False when the user gave up (Cancel, or Abort/Ignore after a failure); the pieces
-// written so far stay on their disks.
-bool SplitFileToDisks(const QString& source, const QString& target, qint64& freeSpace, QString& prompt);
+// again. False when the user gave up (Cancel, or Abort/Ignore after a failure, or `onFault`
+// said so in their place); the pieces written so far stay on their disks.
+bool SplitFileToDisks(const QString& source, const QString& target, qint64& freeSpace, QString& prompt,
+                      const CopyFault& onFault = {});
 
 // Bytes per allocation unit of the drive named by `root` ("A:\", "A:" or "A"); -1, after a
 // message, when it cannot be found out.

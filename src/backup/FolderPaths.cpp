@@ -36,7 +36,8 @@ static int firstFolderEnd(const QString& path)
     return 4;
 }
 
-void Makepath(const QString& path)
+// The walk of Makepath; `failed` is told of each failure, and the walk goes on if it returns.
+static void walkFolders(const QString& path, void (*failed)(const vb::Error&))
 {
     QString candidate;
     for (int pos = firstFolderEnd(path); pos <= path.size(); ++pos) {
@@ -47,19 +48,26 @@ void Makepath(const QString& path)
             try {
                 exists = !vb::Dir(prefix, vb::vbDirectory).isEmpty();
             } catch (const vb::Error& e) {
-                reportMakepathError(e);
+                failed(e);
             }
             if (!exists) {
                 try {
                     vb::MkDir(prefix);
                 } catch (const vb::Error& e) {
-                    reportMakepathError(e);
+                    failed(e);
                 }
             }
         }
         if (path == candidate)
             break;
     }
+}
+
+void Makepath(const QString& path) { walkFolders(path, reportMakepathError); }
+
+void MakeFolders(const QString& path)
+{
+    walkFolders(path, [](const vb::Error& e) { throw e; });
 }
 
 QString GetFileName(QString path)

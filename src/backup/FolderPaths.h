@@ -9,6 +9,9 @@ namespace backup {
 // (file-error text, the number and " Makepath") and the walk goes on.
 void Makepath(const QString& path);
 
+// The same walk, but the first failure raises its run-time error instead of being shown.
+void MakeFolders(const QString& path);
+
 // The text after the last "\" (or after a ":" when no "\" is left).
 QString GetFileName(QString path);
 

@@ -83,26 +83,34 @@ void copyChunks(bool eventsPerChunk)
 }
 
 // The whole-file copy once the source's length is known: false after a reported failure,
-// with both files closed and the partial target gone.
-bool copyWhole(const QString& source, const QString& target, qint64 length)
+// with both files closed and the partial target gone. With `onFault` a failure is its to
+// answer: Retry copies the file again from its start.
+bool copyWhole(const QString& source, const QString& target, qint64 length, const CopyFault& onFault = {})
 {
     FloppyCopyState& c = copyState();
-    c.BytesLeft = length;
-    bool targetMade = false;
-    try {
-        c.CopyStage = 1;
-        openSource(source);
-        openTarget(target);
-        targetMade = true;
-        copyChunks(true);
-        CloseCopyFiles();
-        return true;
-    } catch (const vb::Error& e) {
-        reportCopyFailure(CopyKind::Whole, source, e);
-        CloseCopyFiles();
-        if (targetMade)
-            vb::ResumeNext([&] { vb::Kill(target); });
-        return false;
+    for (;;) {
+        c.BytesLeft = length;
+        bool targetMade = false;
+        QString failing = source;
+        try {
+            c.CopyStage = 1;
+            openSource(source);
+            failing = target;
+            openTarget(target);
+            targetMade = true;
+            copyChunks(true);
+            CloseCopyFiles();
+            return true;
+        } catch (const vb::Error& e) {
+            if (!onFault)
+                reportCopyFailure(CopyKind::Whole, source, e);
+            CloseCopyFiles();
+            if (targetMade)
+                vb::ResumeNext([&] { vb::Kill(target); });
+            if (onFault && onFault(e.Number(), c.CopyStage == 2 ? source : failing))
+                continue;
+            return false;
+        }
     }
 }
 
@@ -199,10 +207,10 @@ bool AppendFileToTarget(const QString& piece)
     }
 }
 
-bool CopyWholeFile(const QString& source, const QString& target)
+bool CopyWholeFile(const QString& source, const QString& target, const CopyFault& onFault)
 {
     vb::DoEvents();
-    const bool copied = copyWhole(source, target, vb::FileLen(source));
+    const bool copied = copyWhole(source, target, vb::FileLen(source), onFault);
     vb::DoEvents();
     return copied;
 }

@@ -2,6 +2,8 @@
 // The file-level work of the floppy side: copying one file whole, testing that a readable
 // disk (and a file on it) is in the drive, and joining an archive that a save spread over
 // several floppies. Piece n of A:\Conf1.tva is A:\Conf1.tvn (Conf1.tv1 ... Conf1.tv10 ...).
+#include "backup/CopyState.h"
+
 #include <QString>
 
 namespace backup {
@@ -24,9 +26,10 @@ void OpenConcatTarget(const QString& target);
 bool AppendFileToTarget(const QString& piece);
 
 // Copies `source` to `target` (created empty) in chunks. A failed copy is reported, the
-// partial target is deleted and the result is false. A source whose length cannot be
+// partial target is deleted and the result is false; with `onFault` the failure goes there
+// instead, and Retry copies the file again from its start. A source whose length cannot be
 // read raises that error.
-bool CopyWholeFile(const QString& source, const QString& target);
+bool CopyWholeFile(const QString& source, const QString& target, const CopyFault& onFault = {});
 
 // True when the drive of `path` can be read and, for a path longer than a drive root, a
 // file exists at the path. Asks again for a disk while the drive cannot be read (Cancel:

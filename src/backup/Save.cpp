@@ -1,5 +1,6 @@
 #include "backup/Save.h"
 #include "backup/CopyState.h"
+#include "backup/FloppyFault.h"
 #include "backup/FloppyPrep.h"
 #include "backup/FloppySpan.h"
 #include "backup/FolderPaths.h"
@@ -217,6 +218,9 @@ private:
     UserFileAnswer askAboutUserFile(const vb::Error& e);
 
     bool checkDestination();
+    bool floppyTakesFiles(const QString& root);
+    bool writeToFloppy(const QString& file, const std::function<void()>& write);
+    void keepInProgramFolder(const QString& archive, const QString& suffix);
     void enterBusyState();
     void deleteOldConfiguration();
     void stampSlot();
@@ -248,6 +252,8 @@ private:
     QStringList keptArchives_;   // archives that could not go onto the floppies
     QStringList removedFromList_;     // user files gone from the disk, taken off the list
     bool descriptionKept_ = false;    // the description files could not go beside the archives
+    bool floppiesGivenUp_ = false;    // Cancel after a floppy fault: nothing more goes onto the floppies
+    bool userFilesLost_ = false;      // the user-files archive is not where the description says
     bool userListNotEmpty_ = false; // the user-files archive is made
     bool userFilesWanted_ = false;  // some user file was to go into it
     QSet<QString> stagedUserPaths_;   // staged paths taken, case-folded
@@ -348,8 +354,12 @@ bool SaveRun::checkDestination()
             const QString ask = text(1195) + vb::Str(s.DiskNo) + text(1196);
             if (vb::MsgBox(ask, vb::vbOKCancel | vb::vbInformation, text(1011)) == vb::vbCancel)
                 return false;
-            if (PrepareFloppy(s.SaveFolder.left(3)))
-                break;
+            if (!PrepareFloppy(s.SaveFolder.left(3)))
+                continue;
+            // A disk that cannot be written says so now, before anything is packed for it.
+            if (!floppyTakesFiles(s.SaveFolder.left(3)))
+                return false;
+            break;
         }
     }
 
@@ -382,6 +392,36 @@ bool SaveRun::checkDestination()
     return true;
 }
 
+// Whether the disk in the drive of `root` takes files; after a fault the user may put it
+// right (Retry: it is tried again) or call the save off (false).
+bool SaveRun::floppyTakesFiles(const QString& root)
+{
+    for (;;) {
+        const std::optional<int> problem = FloppyWriteProblem(root);
+        if (!problem)
+            return true;
+        if (!RetryAfterFloppyFault(*problem, root))
+            return false;
+    }
+}
+
+// Runs a write to the floppy until it succeeds (true) or, after a fault, the user gives
+// the floppies up (false, and nothing more is written to them).
+bool SaveRun::writeToFloppy(const QString& file, const std::function<void()>& write)
+{
+    for (;;) {
+        try {
+            write();
+            return true;
+        } catch (const vb::Error& e) {
+            if (!RetryAfterFloppyFault(e.Number(), file)) {
+                floppiesGivenUp_ = true;
+                return false;
+            }
+        }
+    }
+}
+
 void SaveRun::enterBusyState()
 {
     vb::Screen::setMousePointer(kHourglass);
@@ -396,16 +436,17 @@ void SaveRun::enterBusyState()
 void SaveRun::deleteOldConfiguration()
 {
     archiveFolder_ = s.SaveFolder;
-    for (const char16_t* suffix : kOldArchives) {
-        const QString path = archivePath(QString::fromUtf16(suffix));
-        withHandler1([&] { deleteFile(path); });
-    }
-    QStringList descriptions{s.ConfigIniPath, catalogue::UserFileListPath(s.ConfigIniPath)};
+    QStringList old;
+    for (const char16_t* suffix : kOldArchives)
+        old << archivePath(QString::fromUtf16(suffix));
+    old << s.ConfigIniPath << catalogue::UserFileListPath(s.ConfigIniPath);
     if (s.ConfigIniCopyPath.compare(s.ConfigIniPath, Qt::CaseInsensitive) != 0)
-        descriptions << s.ConfigIniCopyPath << catalogue::UserFileListPath(s.ConfigIniCopyPath);
-    for (const QString& path : descriptions) {
+        old << s.ConfigIniCopyPath << catalogue::UserFileListPath(s.ConfigIniCopyPath);
+    for (const QString& path : old) {
+        currentItem_ = path;   // a failure is logged with the file's name
         withHandler1([&] { deleteFile(path); });
     }
+    currentItem_.clear();
     s.OldConfigDeleted = true;
 }
 
@@ -638,10 +679,29 @@ void SaveRun::spreadOverFloppies()
         progress.ProgressBar1.setMin(0);
         progress.ProgressBar1.setValue(1);
     });
-    LabelDisk(s.SplitTargetPath, QStringLiteral("Save#") + QString::number(s.DiskNo));
+    // The first disk takes its label before anything else: a disk that cannot be written
+    // says so at once.
+    const QString root = s.SplitTargetPath.left(3);
+    while (!LabelDisk(root, QStringLiteral("Save#") + QString::number(s.DiskNo))) {
+        const std::optional<int> problem = FloppyWriteProblem(root);
+        if (!problem)
+            break;   // the disk takes files, only not its label
+        if (!RetryAfterFloppyFault(*problem, root)) {
+            floppiesGivenUp_ = true;
+            break;
+        }
+    }
+    NoteDiskInUse(root);
     vb::DoEvents();
     vb::ResumeNext([] { vb::Kill(core::ProgramFolder() + QStringLiteral("\\split.Log")); });
 
+    // One fault, one box: after Cancel no further archive is tried.
+    const CopyFault onFault = [this](int number, const QString& file) {
+        if (RetryAfterFloppyFault(number, file))
+            return true;
+        floppiesGivenUp_ = true;
+        return false;
+    };
     QString prompt;
     for (int k = 1; k <= 8; ++k) {
         const QString suffix = QString::fromUtf16(kFloppyArchives[k - 1].suffix);
@@ -652,20 +712,27 @@ void SaveRun::spreadOverFloppies()
         if (length == 0)
             continue;
         progress.Label1.setCaption(QString::fromUtf16(kFloppyArchives[k - 1].caption));
-        if (CopyArchiveToDisk(archive, s.SplitTargetPath, prompt)) {
+        if (!floppiesGivenUp_ && CopyArchiveToDisk(archive, s.SplitTargetPath, prompt, onFault)) {
             core::WriteIni(QStringLiteral("SplitLog"), QStringLiteral("File") + QString::number(k), archive, s.ConfigIniPath);
             core::WriteIni(QStringLiteral("SplitLog"), archive, vb::Str(copyState().SplitPieceCount), s.ConfigIniPath);
             continue;
         }
-        // Not on the floppies: the archive stays where it was built.
-        keptArchives_ << archive;
-        for (int item = 0; item < int(saved_.size()); ++item)
-            if (archiveSuffixOf(item) == suffix)
-                saved_[item] = false;
+        keepInProgramFolder(archive, suffix);
     }
     vb::ResumeNext([&] { progress.ProgressBar1.setValue(9); });
     s.SaveFolder = s.SplitTargetPath;
     vb::ResumeNext([] { vb::Forms::unload(QStringLiteral("Animate")); });
+}
+
+// An archive that is not on the floppies stays where it was built, and the description
+// says that its items are not saved.
+void SaveRun::keepInProgramFolder(const QString& archive, const QString& suffix)
+{
+    keptArchives_ << archive;
+    userFilesLost_ = userFilesLost_ || suffix == u"us.tva";
+    for (int item = 0; item < int(saved_.size()); ++item)
+        if (archiveSuffixOf(item) == suffix)
+            saved_[item] = false;
 }
 
 // The description, saying "1" only for what its archive really holds.
@@ -683,6 +750,16 @@ void SaveRun::writeDescription()
         if (!saved_[item] && it.SaveCheckBox().Value() != 0)
             core::WriteIni(it.SavedSection(), it.DescriptionKey.toString(), QStringLiteral("0"), s.ConfigIniPath);
     }
+    // No user files to offer where their archive is not.
+    if (userFilesLost_) {
+        const int n = vb::FreeFile();
+        vb::ResumeNext([&] {
+            vb::Open(catalogue::UserFileListPath(s.ConfigIniPath), vb::OpenMode::Output, n);
+            vb::Print(n, vb::Str(0));
+            vb::Print(n, QString());
+        });
+        vb::ResumeNext([&] { vb::Close(n); });
+    }
 }
 
 // The two description files beside the archives; on floppies they may need one more disk.
@@ -691,8 +768,13 @@ void SaveRun::copyDescriptionBesideArchives()
     if (s.ConfigIniCopyPath.compare(s.ConfigIniPath, Qt::CaseInsensitive) == 0)
         return;
     const QString listFile = catalogue::UserFileListPath(s.ConfigIniPath);
-    const QString target = s.SplitTargetPath.isEmpty() ? s.SaveFolder : s.SplitTargetPath;
-    if (!s.SplitTargetPath.isEmpty()) {
+    const bool floppy = !s.SplitTargetPath.isEmpty();
+    const QString target = floppy ? s.SplitTargetPath : s.SaveFolder;
+    if (floppy && floppiesGivenUp_) {
+        descriptionKept_ = true;
+        return;
+    }
+    if (floppy) {
         qint64 need = 0;
         vb::ResumeNext([&] {
             need = RoundToAllocUnit(vb::FileLen(s.ConfigIniPath), target) + RoundToAllocUnit(vb::FileLen(listFile), target);
@@ -712,11 +794,23 @@ void SaveRun::copyDescriptionBesideArchives()
     }
     bool missing = false;
     vb::ResumeNext([&] { missing = !folderExists(target); });
-    if (missing)
+    if (missing && !floppy)
         Makepath(target);
+    if (missing && floppy && !writeToFloppy(target, [&] { MakeFolders(target); })) {
+        descriptionKept_ = true;
+        return;
+    }
     const QString pairs[][2] = {{s.ConfigIniPath, s.ConfigIniCopyPath},
                                 {listFile, catalogue::UserFileListPath(s.ConfigIniCopyPath)}};
     for (const auto& [from, to] : pairs) {
+        if (floppy) {
+            if (writeToFloppy(to, [&] { vb::FileCopy(from, to); }))
+                continue;
+            // Both or neither: a description without its list is no set to import.
+            vb::ResumeNext([&] { deleteFile(s.ConfigIniCopyPath); });
+            descriptionKept_ = true;
+            return;
+        }
         try {
             vb::FileCopy(from, to);
         } catch (const vb::Error& e) {
@@ -773,6 +867,8 @@ void SaveRun::tellTheEnd()
 
 void SaveRun::finish()
 {
+    // No disk of this save is formatted while the save may still ask for one.
+    const DisksInUse disks;
     if (!s.SplitTargetPath.isEmpty())
         spreadOverFloppies();
     writeDescription();
@@ -834,8 +930,10 @@ void SaveRun::run()
         core::StatusBarOf(kForm1, QStringLiteral("StatusBar1")).Refresh();
         const bool userFilesSaved = zipRun(3, QStringLiteral("us.tva"), QStringLiteral("gqorumS "),
                                  quoted(stagingFolder() + QStringLiteral("\\User\\*.*")), QStringLiteral("Saving user-defined Files."));
-        if (userFilesWanted_ && !userFilesSaved)
+        if (userFilesWanted_ && !userFilesSaved) {
             notSaved(QStringLiteral("user-defined Files"));
+            userFilesLost_ = true;
+        }
     }
 
     runBrowserAndMailArchives();

@@ -3,7 +3,9 @@
 // recording what went onto the floppies, the description beside the last piece; and what a
 // write-protected disk, a Cancel or a full last disk leave behind.
 #include "SaveTesting.h"
+#include "backup/FloppyPrep.h"
 #include "backup/JoinPieces.h"
+#include "catalogue/Description.h"
 #include "vb/FileIO.h"
 #include "FloppyTesting.h"
 
@@ -16,6 +18,8 @@ namespace {
 const QString kBig1 = QStringLiteral("C:\\Data\\Big1.bin");
 const QString kBig2 = QStringLiteral("C:\\Data\\Big2.bin");
 const QString kConf = kProgramFolder + QStringLiteral("Conf1");
+
+const QString kProtected = QStringLiteral("You can't save to a write protected disk! ");
 
 QString prompt(int disk) { return QStringLiteral("Please insert Disk No. %1 now!").arg(disk); }
 
@@ -62,6 +66,21 @@ protected:
             if (!lines[i].isEmpty())
                 section << lines[i];
         return lines.value(0) == u"[SplitLog]" ? section : QStringList{QStringLiteral("<not first>")};
+    }
+
+    // What a restore of slot 1 offers: the restore-side boxes its description enables.
+    static QStringList heldAfterLoad()
+    {
+        state().SaveFolder = kProgramFolder;
+        state().SelectedConfig = 0;
+        state().LoadResult = 0;
+        catalogue::LoadCINI();
+        QStringList held;
+        for (const catalogue::ConfigItem& item : catalogue::ConfigItems)
+            if (item.RestoreCheckBox().Enabled())
+                held << item.RestoreCheckBox().Name();
+        EXPECT_EQ(core::ListBoxOf(QStringLiteral("RestoreReq"), QStringLiteral("List1")).ListCount(), 0);
+        return held;
     }
 
     QByteArray big1, big2;
@@ -134,31 +153,138 @@ TEST_F(SaveFloppyTest, ArchivesLargerThanADiskAreSplitLabelledRecordedAndJoinedB
     EXPECT_EQ(entryBytes(joined, QStringLiteral("WINDOWS/TEMP/trelvo/User/Data/Big2.bin")), big2);
 }
 
-TEST_F(SaveFloppyTest, AWriteProtectedDiskMidwayKeepsTheArchiveAndSaysWhereItLies)
+TEST_F(SaveFloppyTest, AWriteProtectedDiskMidwayBringsOneBoxAndCancelLeavesTheRestInTheProgramFolder)
 {
+    tick(QStringLiteral("Form1"), QStringLiteral("Check1"));   // the Start menu, whose archive comes after the user files
     bigUserFiles(1000000);
     blankDisk(QStringLiteral("d2"));
     platform::Machine::current().protectDisk(QStringLiteral("d2"), true);
 
     ui->expect(prompt(1), QStringLiteral("OK"));
     ui->expect(prompt(2), QStringLiteral("OK"), [] { insert(QStringLiteral("d2")); });
-    ui->expect(QStringLiteral("resCANTOPEN  ") + kConf + QStringLiteral("us.tva"), QStringLiteral("Abort"));
-    // The description cannot go onto the protected disk either; each failed copy says so.
-    ui->expect(QStringLiteral("A:\\Config1.ini Error while accessing file/directory"), QStringLiteral("OK"));
-    ui->expect(QStringLiteral("A:\\Config1.usr Error while accessing file/directory"), QStringLiteral("OK"));
-    ui->expect(QStringLiteral("the archive lies in the program folder: ") + kConf + QStringLiteral("us.tva"), QStringLiteral("OK"));
+    ui->expect(kProtected + QStringLiteral("A:\\Conf1us.tv2  Remove the write protection of the disk and click on 'Retry'."),
+               QStringLiteral("Cancel"));
+    ui->expect(QStringLiteral("The configuration was saved, but not all of it.  Not copied to the floppy disks; the archive lies in "
+                              "the program folder: ") + kConf + QStringLiteral("us.tva ") + kConf +
+                   QStringLiteral("s.tva  The description files are not on the floppy disks; they lie in the program folder: ") +
+                   kProgramFolder + QStringLiteral("Config1.ini ") + kProgramFolder + QStringLiteral("Config1.usr"),
+               QStringLiteral("OK"));
     saveInto(QStringLiteral("A:\\"));
 
+    // One box for the fault, none for the archive after it or for the description files.
+    ASSERT_EQ(ui->shown().size(), 4);
+    EXPECT_EQ(ui->shown()[2].buttons, (QStringList{"Retry", "Cancel"}));
+    EXPECT_EQ(ui->shown()[2].title, QStringLiteral("Warning!"));
     EXPECT_TRUE(state().SaveDone);
     EXPECT_FALSE(state().SaveComplete);
-    EXPECT_TRUE(fs::exists(kConf + QStringLiteral("us.tva")));
-    EXPECT_EQ(entries(kConf + QStringLiteral("us.tva")).size(), 4);
-    EXPECT_EQ(splitLog(), (QStringList{"File1=C:\\Program Files\\Trelvo\\Conf1.tva", "C:\\Program Files\\Trelvo\\Conf1.tva= 0"}));
-    EXPECT_TRUE(filesOn(QStringLiteral("d2")).isEmpty());
-    EXPECT_TRUE(helpEnabled());
     EXPECT_EQ(statusText(), QStringLiteral("Saving finished, but not everything was saved"));
-    for (const testsupport::ScriptedUi::Shown& box : ui->shown())
-        EXPECT_FALSE(box.prompt.contains(QStringLiteral("successfull"))) << box.prompt.toStdString();
+    EXPECT_EQ(entries(kConf + QStringLiteral("us.tva")).size(), 4);
+    EXPECT_TRUE(fs::exists(kConf + QStringLiteral("s.tva")));
+    EXPECT_EQ(filesOn(QStringLiteral("d1")), (QStringList{"Conf1.tva", "Conf1us.tv1"}));
+    EXPECT_TRUE(filesOn(QStringLiteral("d2")).isEmpty());
+    EXPECT_EQ(splitLog(), (QStringList{"File1=C:\\Program Files\\Trelvo\\Conf1.tva", "C:\\Program Files\\Trelvo\\Conf1.tva= 0"}));
+    EXPECT_TRUE(helpEnabled());
+    const QStringList log = QString::fromLatin1(tm.readC(QStringLiteral("Program Files/Trelvo/Error.log"))).split(QStringLiteral("\r\n"));
+    EXPECT_EQ(log.filter(QStringLiteral("A:\\Conf1us.tv2 Save")).size(), 1);
+
+    // A restore of the slot offers what is on the floppies and nothing that is not.
+    EXPECT_EQ(heldAfterLoad(), QStringList{"Check9"});
+    EXPECT_EQ(tm.readC(QStringLiteral("Program Files/Trelvo/Config1.usr")), QByteArray(" 0\r\n\r\n"));
+}
+
+TEST_F(SaveFloppyTest, RetryAfterFreeingAWriteProtectedSecondDiskWritesItAndLabelsIt)
+{
+    bigUserFiles(1000000);
+    blankDisk(QStringLiteral("d2"));
+    platform::Machine::current().protectDisk(QStringLiteral("d2"), true);
+    ui->expect(prompt(1), QStringLiteral("OK"));
+    ui->expect(prompt(2), QStringLiteral("OK"), [] { insert(QStringLiteral("d2")); });
+    ui->expect(kProtected + QStringLiteral("A:\\Conf1us.tv2"), QStringLiteral("Retry"),
+               [] { platform::Machine::current().protectDisk(QStringLiteral("d2"), false); });
+    ui->expect(QStringLiteral("Configuration saved successfull!"), QStringLiteral("OK"));
+    saveInto(QStringLiteral("A:\\"));
+
+    EXPECT_TRUE(state().SaveComplete);
+    EXPECT_EQ(label(QStringLiteral("d1")), QStringLiteral("SAVE#1"));
+    EXPECT_EQ(label(QStringLiteral("d2")), QStringLiteral("SAVE#2"));
+    EXPECT_EQ(filesOn(QStringLiteral("d2")), (QStringList{"Conf1us.tv2", "Config1.ini", "Config1.usr"}));
+    EXPECT_EQ(splitLog().size(), 4);
+}
+
+TEST_F(SaveFloppyTest, AFirstDiskThatCannotBeWrittenIsFoundBeforeAnythingIsPacked)
+{
+    // An older save on a write-protected disk, used as it is.
+    makeDisk(QStringLiteral("old"), {{QStringLiteral("Conf1.tva"), "an older save"}});
+    platform::Machine::current().protectDisk(QStringLiteral("old"), true);
+    state().ConfigDescription[0] = QStringLiteral("Monday");
+    auto before = machineSnapshot();
+    const auto useAsItIs = [](vb::Form& f) { f.control<vb::CommandButton>(QStringLiteral("Command3")).setValue(true); };
+    ui->expect(prompt(1), QStringLiteral("OK"));
+    ui->onForm(QStringLiteral("frmNotEmpty"), useAsItIs);
+    ui->expect(kProtected + QStringLiteral("A:\\  Remove the write protection"), QStringLiteral("Cancel"));
+    saveInto(QStringLiteral("A:\\"), 0, QStringLiteral("Monday"));
+
+    EXPECT_FALSE(state().SaveDone);
+    EXPECT_FALSE(state().OldConfigDeleted);
+    EXPECT_EQ(ui->shown().size(), 3);
+    // Nothing changed on the machine but the log, which names the disk.
+    auto after = machineSnapshot();
+    for (auto* files : {&before, &after})
+        files->removeIf([](const auto& file) { return file.key().endsWith(QStringLiteral("/Error.log")); });
+    EXPECT_EQ(after.keys(), before.keys());
+    for (auto it = before.begin(); it != before.end(); ++it)
+        EXPECT_EQ(after.value(it.key()), it.value()) << it.key().toStdString();
+    EXPECT_TRUE(tm.readC(QStringLiteral("Program Files/Trelvo/Error.log")).endsWith("A:\\ Save\r\n"));
+
+    // Taken out, freed and put back at the box: Retry goes on with the same disk.
+    ui->expect(prompt(1), QStringLiteral("OK"));
+    ui->onForm(QStringLiteral("frmNotEmpty"), useAsItIs);
+    ui->expect(kProtected + QStringLiteral("A:\\"), QStringLiteral("Retry"), [] {
+        platform::Machine::current().ejectDisk();
+    });
+    ui->expect(QStringLiteral("No disk inserted or the disk isn't formatted! A:\\  Insert the disk again and click on 'Retry'."),
+               QStringLiteral("Retry"), [] {
+                   platform::Machine::current().protectDisk(QStringLiteral("old"), false);
+                   insert(QStringLiteral("old"));
+               });
+    ui->expect(QStringLiteral("Configuration saved successfull!"), QStringLiteral("OK"));
+    saveInto(QStringLiteral("A:\\"));
+    EXPECT_TRUE(state().SaveComplete);
+    EXPECT_EQ(label(QStringLiteral("old")), QStringLiteral("SAVE#1"));
+    EXPECT_EQ(filesOn(QStringLiteral("old")), (QStringList{"Conf1.tva", "Config1.ini", "Config1.usr"}));
+    EXPECT_NE(onDisk(QStringLiteral("old"), QStringLiteral("Conf1.tva")), QByteArray("an older save"));
+}
+
+TEST_F(SaveFloppyTest, ADiskOfTheSaveUnderWayIsNotFormattedAndAnotherIsAskedFor)
+{
+    bigUserFiles(1000000);
+    blankDisk(QStringLiteral("d2"));
+    QByteArray firstPiece;
+    ui->expect(prompt(1), QStringLiteral("OK"));
+    // Asked for disk 2, the user leaves disk 1 in and chooses to format it.
+    ui->expect(prompt(2), QStringLiteral("OK"), [&] { firstPiece = onDisk(QStringLiteral("d1"), QStringLiteral("Conf1us.tv1")); });
+    ui->onForm(QStringLiteral("frmNotEmpty"),
+               [](vb::Form& f) { f.control<vb::CommandButton>(QStringLiteral("Command1")).setValue(true); });
+    ui->expect(QStringLiteral("This disk holds a part of the configuration being saved and must not be formatted!  Please insert another disk."),
+               QStringLiteral("OK"));
+    ui->expect(prompt(2), QStringLiteral("OK"), [] { insert(QStringLiteral("d2")); });
+    ui->expect(QStringLiteral("Configuration saved successfull!"), QStringLiteral("OK"));
+    saveInto(QStringLiteral("A:\\"));
+
+    EXPECT_TRUE(ui->notices().filter(QStringLiteral("Format")).isEmpty()) << "the format dialog never came up";
+    EXPECT_TRUE(state().SaveComplete);
+    EXPECT_EQ(label(QStringLiteral("d1")), QStringLiteral("SAVE#1"));
+    EXPECT_EQ(filesOn(QStringLiteral("d1")), (QStringList{"Conf1.tva", "Conf1us.tv1"}));
+    EXPECT_EQ(onDisk(QStringLiteral("d1"), QStringLiteral("Conf1us.tv1")), firstPiece);
+    EXPECT_EQ(label(QStringLiteral("d2")), QStringLiteral("SAVE#2"));
+
+    // Once the save is over, the same disk may be formatted again.
+    insert(QStringLiteral("d1"));
+    ui->onForm(QStringLiteral("frmNotEmpty"),
+               [](vb::Form& f) { f.control<vb::CommandButton>(QStringLiteral("Command1")).setValue(true); });
+    ui->expectFormat(QStringLiteral("Quick"));
+    EXPECT_TRUE(backup::PrepareFloppy(QStringLiteral("A:\\")));
+    EXPECT_TRUE(filesOn(QStringLiteral("d1")).isEmpty());
 }
 
 TEST_F(SaveFloppyTest, CancelAtADiskChangeKeepsThatArchiveAndGoesOnWithTheNext)
