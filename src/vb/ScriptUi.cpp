@@ -1,9 +1,16 @@
 #include "vb/ScriptUi.h"
+#include "vb/CommonControls.h"
+#include "vb/Controls.h"
 #include "vb/Form.h"
 #include "vb/FormatDialog.h"
+#include "vb/Forms.h"
+#include "vb/Lists.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QFile>
+#include <QPointer>
+#include <QTimer>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -66,7 +73,9 @@ AnswerScript AnswerScript::parse(const QString& script, QStringList* problems)
                 *problems << line;
             continue;
         }
-        out.add({line.left(arrow).trimmed(), line.mid(arrow + 2).trimmed(), BoxKind::Any, line});
+        const QString text = line.left(arrow).trimmed();
+        const bool action = text.startsWith(u'@');
+        out.add({action ? text.mid(1).trimmed() : text, line.mid(arrow + 2).trimmed(), action ? BoxKind::Action : BoxKind::Any, line});
     }
     return out;
 }
@@ -89,6 +98,14 @@ int AnswerScript::take(const Box& box)
             return i;
         }
     }
+    return -1;
+}
+
+int AnswerScript::nextAction() const
+{
+    for (int i = 0; i < lines_.size(); ++i)
+        if (!lines_[i].used && lines_[i].kind == BoxKind::Action)
+            return i;
     return -1;
 }
 
@@ -116,7 +133,75 @@ std::unique_ptr<ScriptUi> ScriptUi::fromFile(const QString& path)
     return ui;
 }
 
+ScriptUi::ScriptUi() = default;
+
+ScriptUi::ScriptUi(AnswerScript script) : script_(std::move(script))
+{
+    if (script_.nextAction() < 0 || !QCoreApplication::instance())
+        return;
+    idle_ = std::make_unique<QTimer>();
+    idle_->setInterval(50);
+    QObject::connect(idle_.get(), &QTimer::timeout, [this] { actWhenIdle(); });
+    idle_->start();
+}
+
 ScriptUi::~ScriptUi() { reportUnused(); }
+
+Form* ScriptUi::actionWindow(int line) const
+{
+    const QString name = script_.line(line).text.section(u'.', 0, 0);
+    for (Form* form : Forms::loaded())
+        if (form->Name().compare(name, Qt::CaseInsensitive) == 0)
+            return form;
+    return nullptr;
+}
+
+void ScriptUi::act(int line, Form* form)
+{
+    script_.use(line);
+    const AnswerScript::Line& l = script_.line(line);
+    if (!form)
+        form = actionWindow(line);
+    const QString name = l.text.section(u'.', 1);
+    Control* control = nullptr;
+    if (form)
+        for (Control* c : form->controls())
+            if (c->Name().compare(name, Qt::CaseInsensitive) == 0)
+                control = c;
+    if (!control) {
+        unexpected(QStringLiteral("no such control: ") + l.source);
+        return;
+    }
+    bool number = false;
+    const int value = l.answer.toInt(&number);
+    if (auto* button = qobject_cast<CommandButton*>(control); button && same(l.answer, QStringLiteral("Click")))
+        static_cast<QAbstractButton*>(button->widget())->click();
+    else if (auto* box = qobject_cast<CheckBox*>(control); box && number)
+        box->setValue(value);
+    else if (auto* option = qobject_cast<OptionButton*>(control); option && same(l.answer, QStringLiteral("Click")))
+        option->setValue(true);
+    else if (auto* list = qobject_cast<ListBox*>(control); list && number && value >= 0 && value < list->ListCount())
+        list->MultiSelect() ? list->setSelected(value, true) : list->setListIndex(value);
+    else if (auto* text = qobject_cast<TextBox*>(control); text && l.answer.size() >= 2 && l.answer.startsWith(u'"') && l.answer.endsWith(u'"'))
+        text->setText(l.answer.mid(1, l.answer.size() - 2));
+    else
+        unexpected(QStringLiteral("the value does not fit the control: ") + l.source);
+}
+
+// An action line acts on a shown window while no event handler runs: the program is
+// waiting for the user.
+void ScriptUi::actWhenIdle()
+{
+    const int next = script_.nextAction();
+    if (next < 0) {
+        idle_->stop();
+        return;
+    }
+    Form* form = actionWindow(next);
+    if (RunningEventHandlers() > 0 || QApplication::activeModalWidget() || !form || !form->Visible())
+        return;
+    runEventHandler([&] { act(next); });
+}
 
 void ScriptUi::unexpected(const QString& report) { writeError(report); }
 
@@ -298,6 +383,15 @@ void press(CommandButton* button) { static_cast<QAbstractButton*>(button->widget
 
 bool ScriptUi::ModalForm(Form& form)
 {
+    // The action lines for this window act first; what they leave open a line answers.
+    const QPointer<Form> self(&form);
+    const auto forThisWindow = [&](int line) {
+        return line >= 0 && script_.line(line).text.section(u'.', 0, 0).compare(form.Name(), Qt::CaseInsensitive) == 0;
+    };
+    for (int next = script_.nextAction(); forThisWindow(next) && form.Visible(); next = script_.nextAction())
+        act(next, &form);
+    if (!self || !form.Visible())
+        return true;
     const FormFace face(form);
     CommandButton* fallback = face.fallback();
     const QString fallbackAnswer = fallback ? fallback->Caption().remove(u'&') : QStringLiteral("(hidden)");

@@ -13,15 +13,25 @@
 // answered with its default button; lines never consumed are written to standard error as
 // "unused: <line>" when the program ends. Blank lines and lines starting with "#" are
 // comments.
+//
+// A line `@<Window>.<Control> => <value>` acts on a control of one of the program's windows
+// instead, as the user would: a button is pressed (Click), a check box set (0 or 1), an
+// option chosen, a row of a list chosen (its number from 0; in a list of several choices it
+// is added to them), a text box filled ("text"). These lines act in their order: each once
+// the program waits for the user and its window is shown, or at once when it names a window
+// that has just come up modally.
 #include "vb/UiServices.h"
 
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <memory>
+
+class QTimer;
 
 namespace vb {
 
-enum class BoxKind { Any, Message, Input, Files, Folder, Format, Form, Help };
+enum class BoxKind { Any, Message, Input, Files, Folder, Format, Form, Help, Action };
 
 // What a box shows, as far as a script is concerned.
 struct Box {
@@ -57,6 +67,10 @@ public:
     // contains, now consumed; -1 when there is none.
     int take(const Box& box);
     const Line& line(int index) const { return lines_[index]; }
+    // The first unconsumed action line (kind Action, text "Window.Control"), or -1; consumed
+    // by use().
+    int nextAction() const;
+    void use(int index) { lines_[index].used = true; }
     QStringList unused() const;   // sources of the lines never consumed
 
 private:
@@ -65,8 +79,8 @@ private:
 
 class ScriptUi : public UiServices {
 public:
-    ScriptUi() = default;
-    explicit ScriptUi(AnswerScript script) : script_(std::move(script)) {}
+    ScriptUi();
+    explicit ScriptUi(AnswerScript script);
     // Problems of the file (unreadable, lines without "=>") go to standard error.
     static std::unique_ptr<ScriptUi> fromFile(const QString& path);
     ~ScriptUi() override;
@@ -98,12 +112,20 @@ protected:
     bool unusedReported_ = false;
 
 private:
+    // The window the next action line names, when it is loaded; null otherwise.
+    Form* actionWindow(int line) const;
+    // Carries out action line `line` (consumed) on `form`, or on the loaded window the line
+    // names; a control it cannot find or a value that does not fit the control is reported.
+    void act(int line, Form* form = nullptr);
+    void actWhenIdle();
+
     // The line for `box` (consumed), or none after reporting the box as unexpected with
     // the answer it gets instead.
     std::optional<AnswerScript::Line> lineFor(const Box& box, const QString& defaultAnswer);
     void misfit(const Box& box, const QString& answer, const QString& given);
 
     AnswerScript script_;
+    std::unique_ptr<QTimer> idle_;   // looks for the moment the next action line can act
     static constexpr int kMaxRepeats = 20;
     QString lastUnanswered_;
     int repeats_ = 0;

@@ -1,7 +1,6 @@
 // A configuration saved by the program's own save, changed behind its back, loaded from its
 // description and restored with every item: after the restart every file is as it was.
 #include "RestoreTesting.h"
-#include "backup/Save.h"
 #include "catalogue/ConfigItems.h"
 #include "catalogue/Description.h"
 
@@ -15,26 +14,6 @@ const QString kBackup = QStringLiteral("C:\\Backup\\");
 
 class RestoreEndToEndTest : public RestoreTest {
 protected:
-    // Everything selected on the Options page and in the user-file window, two user files.
-    void saveEverything()
-    {
-        for (const catalogue::ConfigItem& item : catalogue::ConfigItems) {
-            item.SaveCheckBox().setEnabled(true);
-            item.SaveCheckBox().setValue(1);
-        }
-        fs::writeAll(kProgram + QStringLiteral("trelvo.usr"),
-                     QStringLiteral(" 2\r\n%1\r\n%2\r\n").arg(kLetter, kBudget).toLatin1());
-        vb::MkDir(QStringLiteral("C:\\Backup"));
-        core::ProgramState& s = state();
-        s.SelectedConfig = 0;
-        s.SaveDescription = QStringLiteral("Weekly");
-        s.ConfigIniPath = kProgram + QStringLiteral("Config1.ini");
-        s.SaveFolder = kBackup;
-        ui->expect(QStringLiteral("Configuration saved successfull!"), QStringLiteral("OK"));
-        backup::Save();
-        ASSERT_TRUE(s.SaveDone);
-    }
-
     // The Restore button's part: the slot's description read into the window, then every
     // item the configuration holds ticked and every user file chosen.
     void loadAndChooseEverything()
@@ -57,7 +36,7 @@ protected:
 
 TEST_F(RestoreEndToEndTest, EveryFileIsBackByteForByteAfterTheRestart)
 {
-    saveEverything();
+    saveEverythingWithTheSave(kBackup);
     const auto saved = driveC();
 
     write(QStringLiteral("C:\\WINDOWS\\WIN.INI"), "[windows]\r\nload=spy.exe\r\n");

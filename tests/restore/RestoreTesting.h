@@ -4,6 +4,8 @@
 // the save's own command lines), the choice in the restore-choice window, and the files
 // of drive C: taken as a whole to compare before and after.
 #include "support/DriveState.h"
+#include "backup/Save.h"
+#include "catalogue/ConfigItems.h"
 #include "core/Exit.h"
 #include "core/IniValues.h"
 #include "core/Messages.h"
@@ -161,6 +163,27 @@ protected:
         QDir(tm.hostC(QStringLiteral("WINDOWS/TEMP/trelvo"))).removeRecursively();
         tm.machine().forgetDir(tm.hostC(QStringLiteral("WINDOWS/TEMP")));
         core::MakeProgramFolderCurrent();
+    }
+
+    // The program's own save into slot 1 "Weekly" of `folder`: everything selected on the
+    // Options page and in the user-file window, the letter and the budget listed.
+    void saveEverythingWithTheSave(const QString& folder)
+    {
+        for (const catalogue::ConfigItem& item : catalogue::ConfigItems) {
+            item.SaveCheckBox().setEnabled(true);
+            item.SaveCheckBox().setValue(1);
+        }
+        fs::writeAll(kProgram + QStringLiteral("trelvo.usr"), QStringLiteral(" 2\r\n%1\r\n%2\r\n").arg(kLetter, kBudget).toLatin1());
+        if (!fs::isDirectory(folder.chopped(1)))
+            vb::MkDir(folder.chopped(1));
+        core::ProgramState& s = state();
+        s.SelectedConfig = 0;
+        s.SaveDescription = QStringLiteral("Weekly");
+        s.ConfigIniPath = kProgram + QStringLiteral("Config1.ini");
+        s.SaveFolder = folder;
+        ui->expect(QStringLiteral("Configuration saved successfull!"), QStringLiteral("OK"));
+        backup::Save();
+        ASSERT_TRUE(s.SaveDone);
     }
 
     static void makeFoldersFor(const QString& path)

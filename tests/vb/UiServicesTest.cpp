@@ -4,6 +4,7 @@
 #include "support/TempMachine.h"
 #include "vb/Form.h"
 #include "vb/FormatDialog.h"
+#include "vb/Forms.h"
 #include "vb/QtUi.h"
 #include "vb/ScriptUi.h"
 #include "vb/UiServices.h"
@@ -11,6 +12,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -377,6 +379,62 @@ TEST_F(UiScriptTest, AScriptLinePressesAButtonOfTheProgramsOwnWindow)
                                                "This disk already contains files!  Please insert a blank disk. => Retry"),
                                 QStringLiteral("unused: hidden words => Continue?"),
                             }));
+}
+
+// A window of the program with a control of each kind that a script's action lines work.
+class PagesForm : public Form {
+public:
+    PagesForm() : Form(QStringLiteral("Pages"))
+    {
+        List2.AddItem(QStringLiteral("Weekly"));
+        List2.AddItem(QStringLiteral("Monthly"));
+        Files.setMultiSelect(1);
+        Files.AddItem(QStringLiteral("c:\\a.txt"));
+        Files.AddItem(QStringLiteral("c:\\b.txt"));
+        connect(&List2, &ListBox::Click, this, [this] { picked << List2.ListIndex(); });
+        connect(&Command4, &CommandButton::Click, this, [this] {
+            order << QStringLiteral("pressed with row %1, %2, box %3, %4").arg(List2.ListIndex()).arg(Files.Selected(1)).arg(Check1.Value()).arg(Text1.Text());
+            // A dialog that comes up inside the handler is worked by the lines meant for it.
+            dialog.Show(vbModal);
+            order << QStringLiteral("dialog answered ") + dialog.Tag();
+        });
+    }
+    ListBox List2{*this, QStringLiteral("List2")};
+    ListBox Files{*this, QStringLiteral("Files")};
+    CheckBox Check1{*this, QStringLiteral("Check1")};
+    TextBox Text1{*this, QStringLiteral("Text1")};
+    CommandButton Command4{*this, QStringLiteral("Command4")};
+    NotEmptyForm dialog;
+    QList<int> picked;
+    QStringList order;
+};
+
+TEST_F(UiScriptTest, ActionLinesWorkTheWindowsInTheirOrderAndAModalDialogAtOnce)
+{
+    qputenv("TRELVO_UI_SCRIPT", writeScript("@Pages.List2 => 1\n"
+                                            "@Pages.Files => 1\n"
+                                            "@pages.check1 => 1\n"
+                                            "@Pages.Text1 => \"Tuesday\"\n"
+                                            "@Pages.Command4 => Click\n"
+                                            "@frmNotEmpty.Command3 => Click\n"
+                                            "@Pages.Nothing => Click\n"
+                                            "@Pages.Check1 => yes\n"
+                                            "@Pages.List2 => 0\n")
+                                    .toLocal8Bit());
+    StderrCapture err;
+    installUiFromEnvironment();
+    Forms::registerFactory(QStringLiteral("Pages"), [] { return new PagesForm; });
+    PagesForm& pages = Forms::get<PagesForm>(QStringLiteral("Pages"));
+    pages.Show();
+
+    const QDeadlineTimer deadline(10000);
+    while (pages.picked.size() < 2 && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_EQ(pages.picked, (QList<int>{1, 0}));
+    EXPECT_EQ(pages.order, (QStringList{QStringLiteral("pressed with row 1, 1, box 1, Tuesday"), QStringLiteral("dialog answered Continue")}));
+    setUi(nullptr);
+    EXPECT_EQ(err.finish(), (QStringList{QStringLiteral("no such control: @Pages.Nothing => Click"),
+                                         QStringLiteral("the value does not fit the control: @Pages.Check1 => yes")}));
 }
 
 TEST_F(MachineTest, ScriptedUiHandsAModalWindowToItsHandler)
