@@ -364,7 +364,9 @@ bool SaveRun::checkDestination()
     }
 
     bool exists = false;
+    currentItem_ = s.SaveFolder;   // a failure is logged with the folder's name
     withHandler1([&] { exists = folderExists(s.SaveFolder); });
+    currentItem_.clear();
     if (!exists) {
         vb::TextBox& shown = core::TextBoxOf(kForm1, QStringLiteral("Text2"));
         if (vb::MsgBox(text(1111) + u'\r' + s.SaveFolder + u'\r' + text(1184), vb::vbOKCancel | vb::vbCritical, text(1005)) == vb::vbOK) {
@@ -462,12 +464,15 @@ void SaveRun::stampSlot()
 // A fresh staging folder: whatever an earlier save left there is never packed.
 void SaveRun::prepareStaging()
 {
+    currentItem_ = s.TempPath;
     withHandler1([&] {
         if (!folderExists(s.TempPath))
             Makepath(s.TempPath);
     });
     removeTree(stagingFolder());
+    currentItem_ = stagingFolder();
     withHandler1([&] { vb::MkDir(stagingFolder()); });
+    currentItem_.clear();
 }
 
 void SaveRun::stageSystemFiles()

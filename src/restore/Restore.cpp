@@ -213,11 +213,13 @@ private:
     }
     // The error trap: a failing statement costs one line in the error log, tagged with the
     // item being restored, and the run goes on. True when the statement ran.
-    bool trap(const std::function<void()>& statement)
+    bool trap(const std::function<void()>& statement) { return trapOn(CurrentStep, statement); }
+    // The same for a statement on `file`, which the log line names.
+    static bool trapOn(const QString& file, const std::function<void()>& statement)
     {
         const std::optional<int> error = attempt(statement);
         if (error)
-            core::ErrorLog(*error, CurrentStep + QStringLiteral(" Restore"));
+            core::ErrorLog(*error, file + QStringLiteral(" Restore"));
         return !error;
     }
 
@@ -347,7 +349,7 @@ void RestoreRun::removeStaged(const QString& path)
 {
     if (!Present(path))
         return;
-    trap([&] {
+    trapOn(path, [&] {
         vb::SetAttr(path, vb::vbNormal);
         vb::Kill(path);
     });
@@ -422,11 +424,11 @@ void RestoreRun::enterBusyState()
 void RestoreRun::prepareWorkFolder()
 {
     const QString work = s.TempPath + QStringLiteral("trelvo");
-    trap([&] {
+    trapOn(s.TempPath, [&] {
         if (!FolderExists(s.TempPath))
             vb::MkDir(s.TempPath);
     });
-    trap([&] {
+    trapOn(work, [&] {
         if (!FolderExists(work)) {
             vb::MkDir(work);
             return;
@@ -667,10 +669,12 @@ void RestoreRun::userFiles()
     // The emptied staging tree goes, deepest folders first; the work folder stays.
     vb::ListBox& folders = FolderList();
     folders.Clear();
-    trap([&] { vb::Kill(s.TempPath + QStringLiteral("trelvo\\User\\user.ini")); });
+    const QString userIni = s.TempPath + QStringLiteral("trelvo\\User\\user.ini");
+    if (Present(userIni))
+        trapOn(userIni, [&] { vb::Kill(userIni); });
     ListSubfolders(s.TempPath + QStringLiteral("trelvo"));
     for (int i = folders.ListCount() - 1; i >= 0; --i)
-        trap([&] { vb::RmDir(folders.List(i)); });
+        trapOn(folders.List(i), [&] { vb::RmDir(folders.List(i)); });
 }
 
 // Creates the missing folders along `path`, from the top level down (the drive root of
@@ -682,7 +686,7 @@ void RestoreRun::makeFoldersOf(const QString& path)
             continue;
         const QString folder = path.left(p);
         if (!FolderExists(folder))
-            trap([&] { vb::MkDir(folder); });
+            trapOn(folder, [&] { vb::MkDir(folder); });
     }
 }
 
