@@ -7,6 +7,7 @@
 #include "core/System.h"
 #include "core/SystemPaths.h"
 #include "core/Windows.h"
+#include "platform/Profile.h"
 #include "vb/Conversions.h"
 #include "vb/Error.h"
 #include "vb/FileIO.h"
@@ -205,6 +206,27 @@ bool IsAutoKeepFolder(const QString& folder)
     return withBackslash(folder).compare(AutoKeepFolder(), Qt::CaseInsensitive) == 0;
 }
 
+// The four sections, key by key in their order, from the program state and the boxes.
+static void WriteSettingsKeys(const QString& file)
+{
+    ProgramState& s = state();
+    for (int slot = 0; slot < 5; ++slot) {
+        WriteIni(kSettings, slotKey("Config", slot), s.ConfigDescription[slot], file);
+        WriteIni(kSettings, slotKey("LsDate", slot), s.ConfigDate[slot], file);
+        WriteIni(kSettings, slotKey("LsTime", slot), s.ConfigTime[slot], file);
+    }
+    WriteIni(kSettings, QStringLiteral("Compression"), s.Compression, file);
+
+    WriteIni(kSystemPathes, QStringLiteral("SystemPath"), s.SystemPath, file);
+    WriteIni(kSystemPathes, QStringLiteral("SaveFolder"), s.SaveFolder, file);
+    WriteIni(kSystemPathes, QStringLiteral("SaveFolderShort"), GetShortNameFromLongName(s.SaveFolder), file);
+
+    for (const SelectionKey& k : kSystemFileKeys)
+        WriteIni(kSystemFiles, str(k.key), QString::number(CheckBoxOf(QStringLiteral("Form1"), str(k.box)).Value()), file);
+    for (const SelectionKey& k : kUserDataKeys)
+        WriteIni(kUserFiles, str(k.key), QString::number(CheckBoxOf(QStringLiteral("UserFiles"), str(k.box)).Value()), file);
+}
+
 void SaveSettings()
 {
     ProgramState& s = state();
@@ -221,21 +243,11 @@ void SaveSettings()
     if (s.SaveFolder.isEmpty())
         s.SaveFolder = withBackslash(ProgramFolder());
 
-    for (int slot = 0; slot < 5; ++slot) {
-        WriteIni(kSettings, slotKey("Config", slot), s.ConfigDescription[slot], file);
-        WriteIni(kSettings, slotKey("LsDate", slot), s.ConfigDate[slot], file);
-        WriteIni(kSettings, slotKey("LsTime", slot), s.ConfigTime[slot], file);
+    {
+        // Key by key, and the file replaced once with all of them.
+        platform::profile::WriteBatch oneWrite;
+        WriteSettingsKeys(file);
     }
-    WriteIni(kSettings, QStringLiteral("Compression"), s.Compression, file);
-
-    WriteIni(kSystemPathes, QStringLiteral("SystemPath"), s.SystemPath, file);
-    WriteIni(kSystemPathes, QStringLiteral("SaveFolder"), s.SaveFolder, file);
-    WriteIni(kSystemPathes, QStringLiteral("SaveFolderShort"), GetShortNameFromLongName(s.SaveFolder), file);
-
-    for (const SelectionKey& k : kSystemFileKeys)
-        WriteIni(kSystemFiles, str(k.key), QString::number(CheckBoxOf(QStringLiteral("Form1"), str(k.box)).Value()), file);
-    for (const SelectionKey& k : kUserDataKeys)
-        WriteIni(kUserFiles, str(k.key), QString::number(CheckBoxOf(QStringLiteral("UserFiles"), str(k.box)).Value()), file);
 
     if (s.RestorePending)
         WriteRestoreMarker();

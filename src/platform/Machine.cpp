@@ -69,15 +69,17 @@ Machine::Machine(QString dir) : dir_(std::move(dir))
 
 const IniDocument& Machine::ini() const
 {
-    const QFileInfo fi(hostFile(QStringLiteral("machine.ini")));
-    const QDateTime t = fi.exists() ? fi.lastModified() : QDateTime();
-    const qint64 size = fi.exists() ? fi.size() : -1;
-    if (t == iniTime_ && size == iniSize_)
+    if (readingDepth_ > 0 && iniChecked_)
         return ini_;
-    QFile f(fi.filePath());
+    const QString path = hostFile(QStringLiteral("machine.ini"));
+    const HostStamp stamp = HostStamp::of(path);
+    iniChecked_ = readingDepth_ > 0;
+    if (iniKnown_ && stamp == iniStamp_)
+        return ini_;
+    QFile f(path);
     ini_ = f.open(QIODevice::ReadOnly) ? IniDocument::parse(f.readAll()) : IniDocument();
-    iniTime_ = isRacy(t) ? QDateTime::fromMSecsSinceEpoch(0) : t;
-    iniSize_ = size;
+    iniStamp_ = stamp;
+    iniKnown_ = !stamp.racy();   // read again next time
     return ini_;
 }
 
@@ -91,7 +93,8 @@ void Machine::setSetting(const QString& section, const QString& key, const QStri
     IniDocument doc = ini();
     doc.setValue(section, key, value);
     writeFileAtomically(hostFile(QStringLiteral("machine.ini")), doc.serialize());
-    iniSize_ = -2;
+    iniKnown_ = false;
+    iniChecked_ = false;
 }
 
 QStringList Machine::settingKeys(const QString& section) const { return ini().keys(section); }
@@ -173,7 +176,7 @@ std::shared_ptr<Volume> Machine::volume(QChar letter) const
         return nullptr;
     if (QDir::isRelativePath(folder))
         folder = hostFile(folder);
-    if (!QFileInfo(folder).isDir())
+    if (!HostStamp::of(folder).isDir)
         return nullptr;
     return volumeFor(folder, folder + QStringLiteral(".vol"));
 }
@@ -297,12 +300,11 @@ void Machine::setCurrentDir(const QString& winPath)
 
 const Machine::DirListing* Machine::listing(const QString& hostDir) const
 {
-    const QFileInfo fi(hostDir);
-    if (!fi.isDir())
+    const HostStamp stamp = HostStamp::of(hostDir);
+    if (!stamp.isDir)
         return nullptr;
-    const QDateTime t = fi.lastModified();
     auto it = dirs_.find(hostDir);
-    if (it != dirs_.end() && it->modified == t)
+    if (it != dirs_.end() && it->stamp == stamp)
         return &*it;
     DirListing l;
     l.names = QDir(hostDir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
@@ -310,7 +312,9 @@ const Machine::DirListing* Machine::listing(const QString& hostDir) const
     for (const QString& n : l.names)
         if (!l.byFolded.contains(winpath::foldCase(n)))
             l.byFolded.insert(winpath::foldCase(n), n);
-    l.modified = isRacy(t) ? QDateTime::fromMSecsSinceEpoch(0) : t;
+    l.stamp = stamp;
+    if (stamp.racy())
+        l.stamp.mtimeNs = -1;   // listed again next time
     if (dirs_.size() > 4096)
         dirs_.clear();
     return &*dirs_.insert(hostDir, std::move(l));
@@ -330,7 +334,9 @@ void Machine::noteAdded(const QString& hostDir, const QString& name) const
         it->byFolded.insert(folded, name);
         it->names.insert(std::lower_bound(it->names.begin(), it->names.end(), name, nameLess), name);
     }
-    it->modified = QFileInfo(hostDir).lastModified();
+    it->stamp = HostStamp::of(hostDir);
+    if (it->stamp.racy())
+        it->stamp.mtimeNs = -1;
 }
 
 void Machine::noteRemoved(const QString& hostDir, const QString& name) const
@@ -340,7 +346,9 @@ void Machine::noteRemoved(const QString& hostDir, const QString& name) const
         return;
     it->byFolded.remove(winpath::foldCase(name));
     it->names.removeAll(name);
-    it->modified = QFileInfo(hostDir).lastModified();
+    it->stamp = HostStamp::of(hostDir);
+    if (it->stamp.racy())
+        it->stamp.mtimeNs = -1;
 }
 
 QStringList Machine::listDir(const QString& hostDir) const
@@ -351,21 +359,34 @@ QStringList Machine::listDir(const QString& hostDir) const
 
 QString Machine::findInDir(const QString& hostDir, const QString& name) const
 {
+    bool isDir = false;
+    return lookup(hostDir, name, &isDir);
+}
+
+QString Machine::lookup(const QString& hostDir, const QString& name, bool* isDir) const
+{
     if (name.isEmpty())
         return {};
-    if (QFileInfo::exists(hostDir + u'/' + name))
+    const HostStamp exact = HostStamp::of(hostDir + u'/' + name);
+    if (exact.exists) {
+        *isDir = exact.isDir;
         return name;
+    }
     const DirListing* l = listing(hostDir);
     if (!l)
         return {};
+    const auto stored = [&](const QString& n) {
+        *isDir = HostStamp::of(hostDir + u'/' + n).isDir;
+        return n;
+    };
     const QString hit = l->byFolded.value(winpath::foldCase(name));
     if (!hit.isEmpty())
-        return hit;
+        return stored(hit);
     if (name.contains(u'~') && winpath::isShortName(name)) {
         const QStringList names = l->names;   // shortNameOf() may list the folder again
         for (const QString& n : names)
             if (!winpath::isShortName(n) && winpath::sameName(shortNameOf(hostDir, n), name))
-                return n;
+                return stored(n);
     }
     return {};
 }
@@ -397,6 +418,7 @@ QString Machine::shortNameOf(const QString& hostDir, const QString& longName) co
 Resolved Machine::resolve(const QString& winPath) const
 {
     Resolved r;
+    const OneReading reading(*this);
     const winpath::Parts p = winpath::split(winPath);
     if (p.unc) {
         r.status = Resolved::Unsupported;
@@ -421,13 +443,14 @@ Resolved Machine::resolve(const QString& winPath) const
     for (int i = 0; i < comps.size(); ++i) {
         if (!r.lastIsDir)
             break;
-        const QString found = findInDir(host, comps[i]);
+        bool isDir = false;
+        const QString found = lookup(host, comps[i], &isDir);
         if (found.isEmpty())
             break;
         comps[i] = found;
         host += u'/' + found;
         ++r.existing;
-        r.lastIsDir = QFileInfo(host).isDir();
+        r.lastIsDir = isDir;
     }
     r.components = comps;
     return r;

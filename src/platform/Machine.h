@@ -5,6 +5,7 @@
 // path; this class turns it into a host path, component by component and without
 // regard to case, and keeps the current drive and the current folder of each drive
 // (the host process's own working folder is never used).
+#include "platform/HostStamp.h"
 #include "platform/IniDocument.h"
 #include "platform/Volume.h"
 
@@ -102,8 +103,25 @@ public:
     QStringList listDir(const QString& hostDir) const;                             // stored names, sorted
 
 private:
+    // While one is alive, machine.ini is looked at once: a path resolves against one
+    // reading of the drive table, however many of its settings it needs.
+    class OneReading {
+    public:
+        explicit OneReading(const Machine& m) : m_(m) { ++m_.readingDepth_; }
+        ~OneReading()
+        {
+            if (--m_.readingDepth_ == 0)
+                m_.iniChecked_ = false;
+        }
+
+    private:
+        const Machine& m_;
+    };
+    // The stored name of `name` in `hostDir` ("" when there is none), and whether it is a folder.
+    QString lookup(const QString& hostDir, const QString& name, bool* isDir) const;
+
     struct DirListing {
-        QDateTime modified;
+        HostStamp stamp;                         // of the folder when it was listed
         QStringList names;                       // sorted without regard to case
         QHash<QString, QString> byFolded;        // folded name -> stored name
     };
@@ -113,8 +131,10 @@ private:
 
     QString dir_;
     mutable IniDocument ini_;
-    mutable QDateTime iniTime_;
-    mutable qint64 iniSize_ = -2;
+    mutable HostStamp iniStamp_;
+    mutable bool iniKnown_ = false;
+    mutable int readingDepth_ = 0;
+    mutable bool iniChecked_ = false;
     mutable QHash<QString, std::shared_ptr<Volume>> volumes_;
     mutable QHash<QString, DirListing> dirs_;
     QChar currentDrive_ = u'C';

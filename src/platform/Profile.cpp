@@ -1,12 +1,14 @@
 #include "platform/Profile.h"
 #include "platform/AtomicFile.h"
 #include "platform/FileSystem.h"
+#include "platform/HostStamp.h"
 #include "platform/IniDocument.h"
 #include "platform/SysError.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <utility>
 
 namespace platform::profile {
 
@@ -15,14 +17,22 @@ namespace {
 struct Cached {
     IniDocument doc;
     QByteArray bytes;      // the file as parsed or written
-    QDateTime modified;
-    qint64 size = -1;
+    HostStamp stamp;
 };
 
 QHash<QString, Cached>& cache()
 {
     static QHash<QString, Cached> c;
     return c;
+}
+
+// The files written while a WriteBatch is alive: host path -> Windows path. Their parsed
+// copies in the cache hold what they are to hold.
+int g_batches = 0;
+QHash<QString, QString>& pending()
+{
+    static QHash<QString, QString> p;
+    return p;
 }
 
 QString fullPath(const QString& file)
@@ -35,13 +45,17 @@ QString fullPath(const QString& file)
 // The parsed file, or nullptr when it does not exist or its drive is not ready.
 const IniDocument* load(const Resolved& r)
 {
-    if (!r.ok() || !r.isFile())
+    if (!r.ok())
         return nullptr;
     const QString host = r.host();
-    const QFileInfo fi(host);
     auto it = cache().find(host);
-    const bool same = it != cache().end() && it->modified == fi.lastModified() && it->size == fi.size();
-    if (same && !isRacy(fi.lastModified()))
+    if (it != cache().end() && pending().contains(host))
+        return &it->doc;
+    if (!r.isFile())
+        return nullptr;
+    const HostStamp stamp = HostStamp::of(host);
+    const bool same = it != cache().end() && it->stamp == stamp;
+    if (same && !stamp.racy())
         return &it->doc;
     QFile f(host);
     if (!f.open(QIODevice::ReadOnly))
@@ -53,9 +67,8 @@ const IniDocument* load(const Resolved& r)
     Cached c;
     c.doc = IniDocument::parse(bytes);
     c.bytes = std::move(bytes);
-    c.modified = fi.lastModified();
-    c.size = fi.size();
-    if (cache().size() > 256)
+    c.stamp = stamp;
+    if (cache().size() > 256 && pending().isEmpty())
         cache().clear();
     return &cache().insert(host, std::move(c))->doc;
 }
@@ -90,14 +103,19 @@ bool writeString(const QString& section, const std::optional<QString>& key, cons
             doc.removeKey(section, *key);
         else
             doc.setValue(section, *key, *value);
-        QByteArray bytes = doc.serialize();
-        fs::writeAll(path, bytes);
-        const QFileInfo fi(r.host());
         Cached c;
         c.doc = std::move(doc);
-        c.bytes = std::move(bytes);
-        c.modified = fi.lastModified();
-        c.size = fi.size();
+        if (g_batches > 0) {
+            // Written when the batch ends; until then the parsed copy is the file.
+            if (!r.parentExists() || (r.exists() && r.lastIsDir))
+                return false;
+            pending().insert(r.host(), path);
+            cache().insert(r.host(), std::move(c));
+            return true;
+        }
+        c.bytes = c.doc.serialize();
+        fs::writeAll(path, c.bytes);
+        c.stamp = HostStamp::of(r.host());
         cache().insert(r.host(), std::move(c));
         return true;
     } catch (const SysError&) {
@@ -105,6 +123,33 @@ bool writeString(const QString& section, const std::optional<QString>& key, cons
     }
 }
 
-void forgetCache() { cache().clear(); }
+void forgetCache()
+{
+    if (pending().isEmpty())
+        cache().clear();
+}
+
+WriteBatch::WriteBatch() { ++g_batches; }
+
+WriteBatch::~WriteBatch() { finish(); }
+
+bool WriteBatch::finish()
+{
+    if (std::exchange(finished_, true) || --g_batches > 0)
+        return ok_;
+    const QHash<QString, QString> files = std::exchange(pending(), {});
+    for (auto it = files.begin(); it != files.end(); ++it) {
+        Cached& c = cache()[it.key()];
+        try {
+            c.bytes = c.doc.serialize();
+            fs::writeAll(it.value(), c.bytes);
+            c.stamp = HostStamp::of(it.key());
+        } catch (const SysError&) {
+            ok_ = false;
+            cache().remove(it.key());   // the file holds what it held
+        }
+    }
+    return ok_;
+}
 
 } // namespace platform::profile

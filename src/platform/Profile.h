@@ -21,4 +21,22 @@ bool writeString(const QString& section, const std::optional<QString>& key, cons
 // Drops every cached parse (tests that rewrite files behind the cache's back).
 void forgetCache();
 
+// While one is alive, writeString() changes the parsed copy of its file and the file is
+// written once, when the outermost batch ends, with every value written meanwhile (and
+// read back meanwhile by getString()). A whole settings file of key after key is then one
+// replacement of the file instead of one per key. writeString() answers false only for a
+// file that cannot be made at all (no folder); finish() tells whether every file was written.
+class WriteBatch {
+public:
+    WriteBatch();
+    ~WriteBatch();
+    WriteBatch(const WriteBatch&) = delete;
+    WriteBatch& operator=(const WriteBatch&) = delete;
+    bool finish();   // writes the files (the outermost batch); false when one could not be written
+
+private:
+    bool finished_ = false;
+    bool ok_ = true;
+};
+
 } // namespace platform::profile

@@ -50,10 +50,8 @@ Volume::Volume(QString folder, QString meta) : folder_(std::move(folder)), meta_
 
 const Volume::Meta& Volume::meta() const
 {
-    const QFileInfo fi(meta_);
-    const QDateTime t = fi.exists() ? fi.lastModified() : QDateTime();
-    const qint64 size = fi.exists() ? fi.size() : -1;
-    if (metaCache_ && t == metaTime_ && size == metaSize_)
+    const HostStamp stamp = HostStamp::of(meta_);
+    if (metaCache_ && stamp == metaStamp_)
         return *metaCache_;
     auto m = std::make_shared<Meta>();
     QFile f(meta_);
@@ -71,8 +69,9 @@ const Volume::Meta& Volume::meta() const
     m->capacity = get("Capacity", QStringLiteral("0")).toLongLong();
     m->rootEntries = get("RootEntries", QStringLiteral("0")).toInt();
     metaCache_ = m;
-    metaTime_ = isRacy(t) ? QDateTime::fromMSecsSinceEpoch(0) : t;   // read again next time
-    metaSize_ = size;
+    metaStamp_ = stamp;
+    if (stamp.racy())
+        metaStamp_.mtimeNs = -1;   // read again next time
     return *metaCache_;
 }
 
@@ -184,10 +183,8 @@ void Volume::requireRootEntry(const QString& name) const
 
 void Volume::loadAttributes() const
 {
-    const QFileInfo fi(attrFile_);
-    const QDateTime t = fi.exists() ? fi.lastModified() : QDateTime();
-    const qint64 size = fi.exists() ? fi.size() : -1;
-    if (t == attrTime_ && size == attrSize_)
+    const HostStamp stamp = HostStamp::of(attrFile_);
+    if (attrsKnown_ && stamp == attrStamp_)
         return;
     attrs_.clear();
     QFile f(attrFile_);
@@ -204,8 +201,8 @@ void Volume::loadAttributes() const
             attrs_.insert(winpath::foldCase(rel), {a, rel});
         }
     }
-    attrTime_ = isRacy(t) ? QDateTime::fromMSecsSinceEpoch(0) : t;
-    attrSize_ = size;
+    attrStamp_ = stamp;
+    attrsKnown_ = !stamp.racy();
 }
 
 void Volume::saveAttributes() const
@@ -221,9 +218,9 @@ void Volume::saveAttributes() const
         QFile::remove(attrFile_);
     else
         writeFileAtomically(attrFile_, out);
-    const QFileInfo fi(attrFile_);
-    attrTime_ = fi.exists() ? fi.lastModified() : QDateTime();
-    attrSize_ = fi.exists() ? fi.size() : -1;
+    // What this process wrote is what it holds, within the same tick of the clock too.
+    attrStamp_ = HostStamp::of(attrFile_);
+    attrsKnown_ = true;
 }
 
 quint32 Volume::attributes(const QString& rel, bool isDir) const

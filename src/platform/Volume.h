@@ -4,6 +4,8 @@
 // size, root-directory limit, formatted and write-protected flags, and the DOS
 // attributes of its files. Metadata is re-read whenever its file changed, so another
 // process (trelvo-machine) can change a disk while a program runs.
+#include "platform/HostStamp.h"
+
 #include <QDateTime>
 #include <QHash>
 #include <QString>
@@ -82,11 +84,10 @@ private:
     QString meta_;
     QString attrFile_;
     mutable std::shared_ptr<Meta> metaCache_;
-    mutable QDateTime metaTime_;
-    mutable qint64 metaSize_ = -1;
+    mutable HostStamp metaStamp_;
     mutable QHash<QString, std::pair<quint32, QString>> attrs_;  // folded rel -> (attrs, rel)
-    mutable QDateTime attrTime_;
-    mutable qint64 attrSize_ = -2;
+    mutable HostStamp attrStamp_;
+    mutable bool attrsKnown_ = false;
 };
 
 } // namespace platform

@@ -350,7 +350,10 @@ void RestoreRun::removeStaged(const QString& path)
     if (!Present(path))
         return;
     trapOn(path, [&] {
-        vb::SetAttr(path, vb::vbNormal);
+        // Only a read-only, hidden or system copy needs plain attributes first; a plain one
+        // would have them recorded only to have the record dropped again by the deletion.
+        if (vb::GetAttr(path) & (vb::vbReadOnly | vb::vbHidden | vb::vbSystem))
+            vb::SetAttr(path, vb::vbNormal);
         vb::Kill(path);
     });
 }

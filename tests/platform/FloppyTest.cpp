@@ -5,7 +5,10 @@
 #include "platform/SysError.h"
 #include "support/TempMachine.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QFile>
+#include <QProcess>
 
 using namespace platform;
 using testsupport::MachineTest;
@@ -18,6 +21,16 @@ void newDisk(const QString& name, const QString& size, bool formatted = true)
 {
     Machine::current().createDisk(name, DiskFormat::byName(size), formatted);
     Machine::current().insertDisk(name);
+}
+
+// The machine's own tool, run from another process as a user would in another terminal.
+void machineTool(const QString& machineDir, const QStringList& args)
+{
+    const QString tool = qEnvironmentVariable("TRELVO_TEST_BIN", QCoreApplication::applicationDirPath()) + QStringLiteral("/trelvo-machine");
+    QProcess p;
+    p.start(tool, QStringList{QStringLiteral("--machine"), machineDir} + args);
+    ASSERT_TRUE(p.waitForFinished(10000)) << tool.toStdString();
+    ASSERT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
 }
 
 } // namespace
@@ -112,4 +125,41 @@ TEST_F(MachineTest, LabelsAreUpperCaseAndAtMostElevenCharacters)
     EXPECT_EQ(fs::volumeLabel(QStringLiteral("A:")).value(), QStringLiteral("SAVE#1"));
     fs::setVolumeLabel(QStringLiteral("A:\\"), QStringLiteral("a-very-long-label"));
     EXPECT_EQ(fs::volumeLabel(QStringLiteral("A")).value(), QStringLiteral("A-VERY-LONG"));
+}
+
+// The program keeps what it read of machine.ini, the disk's metadata and the attribute
+// records only while they stay as they were: a change from outside, made at once after the
+// program's last access (within the same tick of the clock) and at the same size, is seen at
+// the next access.
+TEST_F(MachineTest, ChangesMadeFromOutsideAreSeenAtTheNextAccess)
+{
+    newDisk(QStringLiteral("one"), QStringLiteral("1.44M"));
+    fs::writeAll(QStringLiteral("A:\\KEEP.TXT"), "keep");
+    EXPECT_TRUE(fs::exists(QStringLiteral("a:\\keep.txt")));
+
+    machineTool(tm.dir(), {QStringLiteral("floppy"), QStringLiteral("protect"), QStringLiteral("one"), QStringLiteral("on")});
+    EXPECT_EQ(errorOf([] { fs::writeAll(QStringLiteral("A:\\NEW.TXT"), "x"); }), ErrPathFileAccess);
+    machineTool(tm.dir(), {QStringLiteral("floppy"), QStringLiteral("new"), QStringLiteral("two")});
+    machineTool(tm.dir(), {QStringLiteral("floppy"), QStringLiteral("insert"), QStringLiteral("two")});
+    EXPECT_FALSE(fs::exists(QStringLiteral("A:\\KEEP.TXT")));
+    fs::writeAll(QStringLiteral("A:\\NEW.TXT"), "x");
+    machineTool(tm.dir(), {QStringLiteral("floppy"), QStringLiteral("eject")});
+    EXPECT_EQ(errorOf([] { fs::find(QStringLiteral("A:\\*.*"), 0); }), ErrBadFileName);
+
+    // DOS attributes written into the records by hand, twice in a row at the same size.
+    fs::writeAll(QStringLiteral("C:\\NOTE.TXT"), "note");
+    EXPECT_EQ(fs::attributes(QStringLiteral("C:\\NOTE.TXT")), quint32(AttrArchive));
+    QFile records(tm.dir() + QStringLiteral("/drive_c.attr"));
+    ASSERT_TRUE(records.open(QIODevice::ReadOnly));
+    const QByteArray before = records.readAll();
+    records.close();
+    const auto rewrite = [&](const QByteArray& line) {
+        QFile f(records.fileName());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(before + line);
+    };
+    rewrite("02\tNOTE.TXT\n");
+    EXPECT_EQ(fs::attributes(QStringLiteral("C:\\NOTE.TXT")), quint32(AttrHidden));
+    rewrite("04\tNOTE.TXT\n");
+    EXPECT_EQ(fs::attributes(QStringLiteral("C:\\NOTE.TXT")), quint32(AttrSystem));
 }

@@ -118,3 +118,41 @@ TEST_F(MachineTest, LookupsInALargeFileFindWhatASearchFromTheTopFinds)
     EXPECT_EQ(get(QStringLiteral("UserFilesSaved"), QStringLiteral("Extra"), file), QStringLiteral("in a second section of the same name"));
     EXPECT_EQ(get(QStringLiteral("Other"), QStringLiteral("C:\\Data\\File 1.doc"), file), QStringLiteral("elsewhere"));
 }
+
+// A batch of writes: every value is there to read at once, the file itself changes only when
+// the batch ends, with all of them in the order they were written, and a batch inside a
+// batch writes nothing of its own.
+TEST_F(MachineTest, ABatchOfWritesReplacesTheFileOnceWithEveryValue)
+{
+    tm.writeC(QStringLiteral("batch.ini"), "[Old]\r\nKept=yes\r\n");
+    const QString file = QStringLiteral("C:\\batch.ini");
+    const QString fresh = QStringLiteral("C:\\fresh.ini");
+    {
+        profile::WriteBatch batch;
+        EXPECT_TRUE(profile::writeString(QStringLiteral("New"), QStringLiteral("A"), QStringLiteral("1"), file));
+        {
+            profile::WriteBatch inner;
+            EXPECT_TRUE(profile::writeString(QStringLiteral("New"), QStringLiteral("B"), QStringLiteral("2"), file));
+            EXPECT_TRUE(inner.finish());
+        }
+        EXPECT_TRUE(profile::writeString(QStringLiteral("New"), QStringLiteral("A"), QStringLiteral("3"), file));
+        EXPECT_TRUE(profile::writeString(QStringLiteral("S"), QStringLiteral("K"), QStringLiteral("v"), fresh));
+        EXPECT_FALSE(profile::writeString(QStringLiteral("S"), QStringLiteral("K"), QStringLiteral("v"), QStringLiteral("C:\\No Folder\\x.ini")));
+        EXPECT_EQ(get(QStringLiteral("New"), QStringLiteral("A"), file), QStringLiteral("3"));
+        EXPECT_EQ(get(QStringLiteral("New"), QStringLiteral("B"), file), QStringLiteral("2"));
+        EXPECT_EQ(get(QStringLiteral("S"), QStringLiteral("K"), fresh), QStringLiteral("v"));
+        EXPECT_EQ(tm.readC(QStringLiteral("batch.ini")), QByteArray("[Old]\r\nKept=yes\r\n"));
+        EXPECT_FALSE(tm.existsC(QStringLiteral("fresh.ini")));
+        EXPECT_TRUE(batch.finish());
+    }
+    EXPECT_EQ(tm.readC(QStringLiteral("batch.ini")), QByteArray("[Old]\r\nKept=yes\r\n[New]\r\nA=3\r\nB=2\r\n"));
+    EXPECT_EQ(tm.readC(QStringLiteral("fresh.ini")), QByteArray("[S]\r\nK=v\r\n"));
+
+    // A file that cannot be written when the batch ends: finish() says so, the file stays.
+    fs::setAttributes(file, AttrReadOnly);
+    profile::WriteBatch refused;
+    EXPECT_TRUE(profile::writeString(QStringLiteral("New"), QStringLiteral("C"), QStringLiteral("4"), file));
+    EXPECT_FALSE(refused.finish());
+    EXPECT_EQ(get(QStringLiteral("New"), QStringLiteral("C"), file), QStringLiteral("<none>"));
+    EXPECT_EQ(tm.readC(QStringLiteral("batch.ini")), QByteArray("[Old]\r\nKept=yes\r\n[New]\r\nA=3\r\nB=2\r\n"));
+}
