@@ -4,6 +4,7 @@
 // machine through its file layer.
 #include <QString>
 #include <QTemporaryDir>
+#include <memory>
 
 namespace platform {
 
@@ -11,17 +12,19 @@ namespace platform {
 // permissions and names the host's unzip gave the things in it.
 class ScratchDir {
 public:
-    ScratchDir();
+    // In `near` (a host folder) when given and possible, so that what the host program made
+    // there can be renamed onto the machine; else in the host's temporary folder.
+    explicit ScratchDir(const QString& near = {});
     ~ScratchDir();
     ScratchDir(const ScratchDir&) = delete;
     ScratchDir& operator=(const ScratchDir&) = delete;
 
-    bool isValid() const { return dir_.isValid(); }
-    QString path() const { return dir_.path(); }
-    QString filePath(const QString& name) const { return dir_.filePath(name); }
+    bool isValid() const { return dir_->isValid(); }
+    QString path() const { return dir_->path(); }
+    QString filePath(const QString& name) const { return dir_->filePath(name); }
 
 private:
-    QTemporaryDir dir_;
+    std::unique_ptr<QTemporaryDir> dir_;
 };
 
 namespace fs {
@@ -34,6 +37,12 @@ namespace fs {
 // file whole (see copyFile); with `alwaysFlush` a new file reaches the disk before it gets
 // its name, as a replacement always does.
 void importHostFile(const QString& hostFile, const QString& winPath, bool alwaysFlush = false);
+
+// The same with the host file's bytes themselves: on the same host file system the file is
+// renamed into its place (after the checks, and after its bytes reached the disk when it
+// replaces a file or with `alwaysFlush`), otherwise copied as importHostFile() copies it.
+// A renamed host file is gone afterwards; a copied one, and one refused by a check, stays.
+void moveHostFile(const QString& hostFile, const QString& winPath, bool alwaysFlush = false);
 
 } // namespace fs
 } // namespace platform

@@ -236,7 +236,7 @@ private:
         }
         const quint8 a = lookup(rel).value_or(AttrArchive);
         guarded(win, [&] {
-            fs::importHostFile(host, win);
+            fs::moveHostFile(host, win);
             fs::setAttributes(win, a);
         });
     }
@@ -283,8 +283,10 @@ proc::Outcome runUnzip(const proc::Invocation& inv)
         }
     }
 
-    // unzip extracts into a scratch folder; nothing of the machine is its to write.
-    ScratchDir scratch;
+    // unzip extracts into a scratch folder; nothing of the machine is its to write. The folder
+    // lies beside the target drive's own, so that the files are renamed into place, not copied.
+    const Resolved target = m.resolve(req->target.value_or(m.currentDir()));
+    ScratchDir scratch(target.ok() ? QFileInfo(target.volume->hostRoot()).path() : QString());
     if (!scratch.isValid())
         return proc::Outcome::ended(UnzipError, QStringLiteral("error:  no scratch folder on the host\n"));
     QStringList args{QStringLiteral("-o")};

@@ -217,8 +217,9 @@ proc::Outcome runZip(const proc::Invocation& inv)
     if (!archive.ok() || !archive.parentExists() || (archive.exists() && archive.lastIsDir))
         return cannotCreate(QStringLiteral("the folder is not there or the drive not ready"));
 
-    // The host's zip builds the archive in a scratch folder; an existing archive is its start.
-    ScratchDir scratch;
+    // The host's zip builds the archive in a scratch folder beside the archive's drive (so that
+    // the archive is renamed into place, not copied); an existing archive is its start.
+    ScratchDir scratch(QFileInfo(archive.volume->hostRoot()).path());
     const QString work = scratch.filePath(QStringLiteral("archive.zip"));
     if (!scratch.isValid() || (archive.isFile() && !QFile::copy(archive.host(), work)))
         return cannotCreate(QStringLiteral("no scratch folder on the host"));
@@ -268,7 +269,7 @@ proc::Outcome runZip(const proc::Invocation& inv)
         out += QStringLiteral("zip warning: attributes not recorded: %1\n").arg(error);
 
     try {
-        fs::importHostFile(work, req->archive, true);
+        fs::moveHostFile(work, req->archive, true);
     } catch (const SysError& e) {
         if (e.code() == ErrDiskFull)
             return proc::Outcome::ended(ZipWriteError, out + QStringLiteral("zip I/O error: No space left on device\nzip error: Output file write failure (write error on zip file)\n"));

@@ -451,6 +451,8 @@ void Image::setStretch(bool on) { label()->setScaledContents(on); }
 
 Timer::Timer(Form& form, const QString& name) : Control(form, name)
 {
+    // An interval is the least time between two ticks; a coarse timer may fire a little early.
+    timer_.setTimerType(Qt::PreciseTimer);
     connect(&timer_, &QTimer::timeout, this, [this] { runEventHandler([this] { emit Tick(); }); });
 }
 
