@@ -1,4 +1,5 @@
 #include "platform/FileSystem.h"
+#include "platform/HostStamp.h"
 #include "platform/AtomicFile.h"
 #include "platform/SysError.h"
 #include "platform/Waiting.h"
@@ -402,6 +403,11 @@ struct File::Impl {
     Resolved where;
     qint64 replacedSize = 0;   // Write: the file that is being replaced
     bool dirty = false;
+    // The room on a floppy as measured at the first write that grew the file: the file's size
+    // it was measured for, the free bytes then, and the disk's root folder at that moment.
+    qint64 roomBase = -1;
+    qint64 roomFree = 0;
+    HostStamp roomRoot, roomFolder;
 };
 
 File::~File()
@@ -520,6 +526,27 @@ QByteArray File::read(qint64 n)
     return d_->file.read(n);
 }
 
+// A replacement is not on the disk yet: it takes over the clusters of the file it replaces.
+// Measuring a floppy's free space walks all of it; while the file is written nothing else
+// changes on the disk but the file itself (its folders looked at once per write say so), so
+// the space is measured once and what the file took since is counted off it.
+void File::requireRoomToWrite(const Volume& v, qint64 cur, qint64 end)
+{
+    const qint64 base = d_->whole ? d_->replacedSize : cur;
+    if (!v.isFloppy() || end <= base)
+        return v.requireRoom(base, end);
+    const HostStamp root = HostStamp::of(v.hostRoot());
+    if (d_->roomBase < 0 || root != d_->roomRoot || HostStamp::of(d_->where.parentHost()) != d_->roomFolder) {
+        d_->roomBase = base;
+        d_->roomFree = v.freeBytes();
+        d_->roomRoot = root;
+        d_->roomFolder = HostStamp::of(d_->where.parentHost());
+    }
+    const qint64 more = (v.clustersFor(end) - v.clustersFor(d_->roomBase)) * v.clusterSize();
+    if (more > 0 && more > d_->roomFree)
+        fail(ErrDiskFull);
+}
+
 void File::write(const QByteArray& bytes)
 {
     if (!d_)
@@ -533,8 +560,7 @@ void File::write(const QByteArray& bytes)
     if (!v || v != d_->where.volume)
         fail(ErrDiskNotReady, win_);
     v->requireWritable();
-    // A replacement is not on the disk yet: it takes over the clusters of the file it replaces.
-    v->requireRoom(d_->whole ? d_->replacedSize : cur, end);
+    requireRoomToWrite(*v, cur, end);
     if (d_->whole) {
         d_->whole->write(bytes);
     } else {

@@ -92,6 +92,7 @@ public:
     const QString& winPath() const { return win_; }
 
 private:
+    void requireRoomToWrite(const Volume& v, qint64 cur, qint64 end);   // 61 when it does not fit
     struct Impl;
     Impl* d_ = nullptr;
     Mode mode_ = Read;

@@ -80,6 +80,34 @@ TEST_F(MachineTest, WritesPastTheCapacityFailWithDiskFull)
     EXPECT_EQ(Machine::current().volume(u'A')->freeBytes(), 0);
 }
 
+// A piece written chunk by chunk, as the floppy split writes it, in a folder and at the root:
+// it fills the disk to its last cluster and no further, also when another program put a file
+// onto the disk between two of its chunks.
+TEST_F(MachineTest, AFileWrittenInChunksFillsTheDiskToItsLastCluster)
+{
+    newDisk(QStringLiteral("d1"), QStringLiteral("720K"));
+    fs::createDirectory(QStringLiteral("A:\\SAVE"));
+    const qint64 free = Machine::current().volume(u'A')->freeBytes();
+    fs::File piece;
+    piece.open(QStringLiteral("A:\\SAVE\\CONF1.TV1"), fs::File::ReadWrite);
+    const QByteArray chunk(64512, 'p');
+    qint64 written = 0;
+    while (written + chunk.size() <= free - 8 * 1024) {
+        piece.write(chunk);
+        written += chunk.size();
+    }
+    // Someone else's file takes four clusters meanwhile.
+    QFile other(tm.hostDisk(QStringLiteral("d1")) + QStringLiteral("/OTHER.TXT"));
+    ASSERT_TRUE(other.open(QIODevice::WriteOnly));
+    other.write(QByteArray(4 * 1024, 'o'));
+    other.close();
+    const qint64 left = free - 4 * 1024 - (written + 1023) / 1024 * 1024;
+    piece.write(QByteArray(left - (written % 1024 ? 1024 - written % 1024 : 0), 'p'));
+    EXPECT_EQ(errorOf([&] { piece.write(QByteArray(1, 'z')); }), ErrDiskFull);
+    piece.close();
+    EXPECT_EQ(Machine::current().volume(u'A')->freeBytes(), 0);
+}
+
 TEST_F(MachineTest, TheRootFolderHoldsALimitedNumberOfEntries)
 {
     newDisk(QStringLiteral("d1"), QStringLiteral("720K"));   // 112 root entries
