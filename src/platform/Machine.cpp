@@ -161,6 +161,7 @@ QString Machine::insertedDisk(QChar letter) const
 
 std::shared_ptr<Volume> Machine::volume(QChar letter) const
 {
+    const OneReading reading(*this);
     letter = letter.toUpper();
     const DriveKind kind = driveKind(letter);
     if (kind == DriveKind::None)

@@ -38,6 +38,7 @@ struct Volume::Meta {
     qint64 capacity = 0;
     int rootEntries = 0;
     IniDocument doc;
+    QByteArray bytes;      // the file as read
 };
 
 Volume::Volume(QString folder, QString meta) : folder_(std::move(folder)), meta_(std::move(meta))
@@ -53,10 +54,18 @@ const Volume::Meta& Volume::meta() const
     const HostStamp stamp = HostStamp::of(meta_);
     if (metaCache_ && stamp == metaStamp_)
         return *metaCache_;
-    auto m = std::make_shared<Meta>();
     QFile f(meta_);
-    if (f.open(QIODevice::ReadOnly))
-        m->doc = IniDocument::parse(f.readAll());
+    const QByteArray bytes = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    // Within the clock tick of the last change the stamp proves nothing, the bytes do.
+    if (metaCache_ && bytes == metaCache_->bytes && stamp.exists == metaStamp_.exists) {
+        metaStamp_ = stamp;
+        if (stamp.racy())
+            metaStamp_.mtimeNs = -1;
+        return *metaCache_;
+    }
+    auto m = std::make_shared<Meta>();
+    m->bytes = bytes;
+    m->doc = IniDocument::parse(bytes);
     auto get = [&](const char* key, const QString& def = {}) {
         return m->doc.value(QStringLiteral("Volume"), QString::fromLatin1(key)).value_or(def);
     };
