@@ -2,6 +2,7 @@
 // ExitProgram, or when the window is closed from its title bar.
 #include "platform/Boot.h"
 #include "platform/Machine.h"
+#include "resources/Icons.h"
 #include "vb/Form.h"
 #include "vb/UiServices.h"
 #include "webupdate/MachinePrograms.h"
@@ -13,6 +14,7 @@
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    QApplication::setWindowIcon(resources::updaterIcon());   // its window and its boxes
     platform::Machine::current();   // creates the demo machine on the first start
     platform::bootIfRestartPending();   // a restart asked for before this start happens now
     vb::installUiFromEnvironment();

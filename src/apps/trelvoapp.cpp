@@ -2,6 +2,7 @@
 // the start-up and shows the main window. The program ends through QuitProgram (or, for a
 // second instance and a skipped automatic save, at once), never by closing its last window.
 #include "rescue/Registration.h"
+#include "resources/Icons.h"
 
 #include <QApplication>
 
@@ -9,6 +10,7 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
+    QApplication::setWindowIcon(resources::appIcon());   // every window and box of the program
     rescue::startMainProgram();
     return app.exec();
 }

@@ -60,6 +60,7 @@ FrmAutoKeepForm::FrmAutoKeepForm() : vb::Form(QStringLiteral("FrmAutoKeep"))
     ProgressBar1.setMax(10);
     Command1.Move(4740, 1500, 1215, 390);
     Command1.setCaption(QStringLiteral("Cancel"));
+    Command1.setCancel(true);   // Esc passes over the automatic save, as the button does
     connect(&Timer1, &vb::Timer::Tick, this, [this] { Timer1_Timer(); });
     connect(&Command1, &vb::CommandButton::Click, this, [this] { Command1_Click(); });
 }

@@ -6,14 +6,15 @@ namespace backup {
 frmNotEmptyForm::frmNotEmptyForm() : vb::Form(QStringLiteral("frmNotEmpty"))
 {
     setCaption(QStringLiteral("Message"));
-    setClientSize(5535, 2490);
-    Label1.Move(150, 150, 5265, 1665);
+    // Tall enough for the whole explanation, Retry's included, in the fonts of this desktop.
+    setClientSize(5535, 3165);
+    Label1.Move(150, 150, 5265, 2400);
     Label1.setWordWrap(true);
-    Command3.Move(750, 2025, 1215, 390);
+    Command3.Move(750, 2700, 1215, 390);
     Command3.setCaption(QStringLiteral("Continue?"));
-    Command1.Move(2850, 2025, 1215, 390);
+    Command1.Move(2790, 2700, 1335, 390);
     Command1.setCaption(QStringLiteral("Formatting..."));
-    Command2.Move(4200, 2025, 1215, 390);
+    Command2.Move(4200, 2700, 1215, 390);
     Command2.setCaption(QStringLiteral("Retry"));
     // Esc asks for another disk.
     Command2.setCancel(true);

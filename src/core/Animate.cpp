@@ -10,9 +10,10 @@ AnimateForm::AnimateForm() : vb::Form(QStringLiteral("Animate"))
 {
     setCaption(QStringLiteral("Copy files"));
     setClientSize(5415, 2295);
-    Label1.Move(300, 1200, 4635, 375);
+    Label1.Move(300, 1200, 4635, 480);   // two lines of a long path
     ProgressBar1.Move(300, 810, 4635, 255);
     Command1.setCaption(QStringLiteral("Cancel"));
+    Command1.setCancel(true);
     Command1.Move(3900, 1725, 1215, 390);
 }
 

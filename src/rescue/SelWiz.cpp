@@ -88,7 +88,7 @@ SelWizForm::SelWizForm() : vb::Form(QStringLiteral("SelWiz"))
 {
     setCaption(text(1106));
     setClientSize(4335, 1335);
-    Label2.Move(240, 240, 3135, 375);
+    Label2.Move(240, 240, 3135, 480);   // two lines
     ProgressBar1.Move(120, 840, 4095, 255);
     ProgressBar1.setMax(200);
     ProgressBar1.setMin(0);

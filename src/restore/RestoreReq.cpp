@@ -58,7 +58,7 @@ RestoreReqForm::RestoreReqForm() : vb::Form(QStringLiteral("RestoreReq"))
     Image2.Move(120, 300, 480, 480);
     Image2.setPicture(icon(QStyle::SP_DirHomeIcon));
     Check20.setCaption(text(1088));
-    Check20.Move(600, 420, 1320, 255);
+    Check20.Move(600, 420, 1400, 255);
     Command5.setCaption(text(1538));
     Command5.Move(4680, 2880, 1455, 375);
     Command6.setCaption(text(1539));

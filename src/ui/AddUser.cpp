@@ -194,10 +194,12 @@ frmDrvScanForm::frmDrvScanForm() : vb::Form(QStringLiteral("frmDrvScan"))
     Label1.Move(180, 270, 3660, 480);
     Label1.setWordWrap(true);
     Label2.Move(180, 810, 3660, 255);
+    Label2.setPathEllipsis(true);
     Command1.Move(4560, 780, 1215, 390);
     Command1.setCaption(QStringLiteral("&Stop"));
     Command1.setCancel(true);
     List1.Move(120, kListTop, 5760, 3060);
+    List1.setPathEllipsis(true);
     // Rows of one height: a long list is laid out without measuring every row anew.
     static_cast<QListWidget*>(List1.widget())->setUniformItemSizes(true);
     for (vb::Control* control : controls())

@@ -162,6 +162,17 @@ void Form1Form::setTexts()
     Command23.setCaption(amp(1310));
 }
 
+// The other windows whose captions the start-up sets. Each sets its own catalogue texts as it
+// is made, so naming them makes them now, hidden, with those texts (their load handlers run
+// here); the automatic-save window's button reads "&Cancel" from the start.
+void Form1Form::LoadRes()
+{
+    for (const char* window : {"RestoreReq", "Wizzard", "SelWiz", "FrmAutoKeep"})
+        core::Win(QString::fromLatin1(window));
+    core::ButtonOf(QStringLiteral("FrmAutoKeep"), QStringLiteral("Command1")).setCaption(u'&' + LoadResString(1092));
+    core::ProgressBarOf(QStringLiteral("Form2"), QStringLiteral("ProgressBar1")).setValue(30);
+}
+
 // The design: places and sizes in twips, fonts, ranges and the initial states.
 void Form1Form::layOut()
 {
@@ -373,7 +384,7 @@ void Form1Form::Form_Load()
     if (!starting)
         return;
 
-    core::ProgressBarOf(QStringLiteral("Form2"), QStringLiteral("ProgressBar1")).setValue(30);
+    LoadRes();
     try {
         const ProgramSetsSelection quiet;
         core::StartupChecks();

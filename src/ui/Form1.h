@@ -190,6 +190,10 @@ public:
     // starts when it registers its windows.
     static void setRescueWizard(std::function<void()> start);
 
+    // At start-up: the restore-choice window, the two rescue-wizard windows and the
+    // automatic-save window made hidden with their captions; the splash bar at 30.
+    void LoadRes();
+
     // A save or a restore is running.
     bool Busy() const;
     // Busy, or a save under way: no restore, import or deletion may start.

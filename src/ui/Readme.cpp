@@ -5,6 +5,9 @@
 #include "vb/Screen.h"
 #include "vb/UiServices.h"
 
+#include <QFontMetrics>
+#include <QWidget>
+
 namespace ui {
 
 ReadmeForm::ReadmeForm() : vb::Form(QStringLiteral("Readme"))
@@ -40,6 +43,12 @@ void ReadmeForm::Form_Load()
     } catch (const vb::Error&) {
     }
     vb::ResumeNext([n] { vb::Close(n); });
+    // Lines wider than the list are scrolled to, not cut: the list's extent is its widest line.
+    const QFontMetrics metrics(List1.widget()->font());
+    int widest = 0;
+    for (int i = 0; i < List1.ListCount(); ++i)
+        widest = qMax(widest, metrics.horizontalAdvance(List1.List(i)));
+    List1.setHorizontalExtent(widest + 5);
 }
 
 void ReadmeForm::Command1_Click() { Unload(); }

@@ -148,6 +148,7 @@ void UserFilesForm::layOut()
     for (int i = 0; i < 4; ++i)
         windowButtons[i]->Move(2505 + i * 1290, 4950, 1215, 390);
     Command3.setDefault(true);
+    Command2.setCancel(true);   // Esc cancels, as the close box does
 
     for (vb::Control* control : controls())
         if (auto* label = qobject_cast<vb::Label*>(control))

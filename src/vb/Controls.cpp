@@ -246,10 +246,38 @@ QLabel* Label::label() const { return static_cast<QLabel*>(widget()); }
 void Label::setCaption(const QString& caption)
 {
     caption_ = caption;
-    QString shown = caption;
-    shown.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    label()->setText(shown);
+    showCaption();
     fit();
+}
+
+void Label::showCaption()
+{
+    QString shown = caption_;
+    shown.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    if (pathEllipsis_) {
+        const QString elided = label()->fontMetrics().elidedText(shown, Qt::ElideMiddle, label()->contentsRect().width());
+        label()->setToolTip(elided == shown ? QString() : shown);
+        shown = elided;
+    }
+    label()->setText(shown);
+}
+
+void Label::setPathEllipsis(bool on)
+{
+    pathEllipsis_ = on;
+    if (on)
+        label()->installEventFilter(this);
+    else
+        label()->removeEventFilter(this);
+    fit();
+    showCaption();
+}
+
+bool Label::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == label() && (event->type() == QEvent::Resize || event->type() == QEvent::FontChange))
+        showCaption();
+    return false;
 }
 
 void Label::setAlignment(int alignment)
@@ -285,7 +313,7 @@ void Label::fontChanged() { fit(); }
 
 void Label::fit()
 {
-    label()->setWordWrap(!autoSize_ || wordWrap_);
+    label()->setWordWrap(!pathEllipsis_ && (!autoSize_ || wordWrap_));
     if (!autoSize_)
         return;
     if (wordWrap_)

@@ -187,14 +187,21 @@ public:
     void setAutoSize(bool on);
     int BackStyle() const { return backStyle_; }
     void setBackStyle(int style);   // 0 transparent, 1 opaque
+    // A path that does not fit on the label's one line is shown with "..." in place of its
+    // middle (the start, with the drive, and the end stay), the whole path as its tool tip.
+    bool PathEllipsis() const { return pathEllipsis_; }
+    void setPathEllipsis(bool on);
 
 protected:
     void fontChanged() override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QLabel* label() const;
     void fit();
+    void showCaption();
     QString caption_;
+    bool pathEllipsis_ = false;
     int alignment_ = 0;
     bool wordWrap_ = false;
     bool autoSize_ = false;

@@ -7,6 +7,8 @@
 #include <QAbstractButton>
 #include <QEventLoop>
 #include <QFontMetrics>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QKeySequence>
 #include <QKeyEvent>
 #include <QPointer>
@@ -49,10 +51,16 @@ void Form::Show(int modal)
         Raise(5);
     if (modal == vbModal && window_->isVisible())
         Raise(400);
-    if (!window_->isVisible())
+    bool placing = false;
+    if (!window_->isVisible()) {
         window_->setWindowModality(modal == vbModal ? Qt::ApplicationModal : Qt::NonModal);
+        const Form* opener = Forms::active();
+        placing = placeOver(opener && opener != this ? opener : nullptr);
+    }
     const QPointer<Form> self(this);
     window_->show();
+    if (placing && window_->frameGeometry().size() != window_->size())
+        centreOnPlace();   // now with its frame
     window_->activateWindow();
     Forms::activate(*this);
     if (modal != vbModal || !self || !Visible())
@@ -63,6 +71,37 @@ void Form::Show(int modal)
     connect(this, &Form::hidden, &loop, &QEventLoop::quit);
     connect(this, &QObject::destroyed, &loop, &QEventLoop::quit);
     loop.exec(QEventLoop::DialogExec);
+}
+
+bool Form::placeOver(const Form* opener)
+{
+    // A minimised opener keeps the place it had; a hidden one has none.
+    QWidget* over = opener && opener->Visible() ? opener->window() : nullptr;
+    if (placedByCode_ || (shownBefore_ && over == lastOpener_))
+        return false;
+    shownBefore_ = true;
+    lastOpener_ = over;
+    const QScreen* display = QGuiApplication::primaryScreen();
+    placedAround_ = over ? QRectF(over->frameGeometry()) : QRectF(display ? display->availableGeometry() : QRect());
+    centreOnPlace();
+    return true;
+}
+
+// The middle of the window on the middle of the place chosen for it, on the screen. The
+// frame the window system adds is known once the window is shown; before, the window's own
+// size stands for it.
+void Form::centreOnPlace()
+{
+    const QSize outer = window_->frameGeometry().size().expandedTo(window_->size());
+    const QPointF middle = placedAround_.center() - QPointF(outer.width() / 2.0, outer.height() / 2.0);
+    QPoint topLeft(qRound(middle.x()), qRound(middle.y()));
+    const QScreen* display = QGuiApplication::primaryScreen();
+    const QRect screen = display ? display->availableGeometry() : QRect();
+    if (!screen.isEmpty()) {
+        topLeft.setX(qBound(screen.left(), topLeft.x(), qMax(screen.left(), screen.right() + 1 - outer.width())));
+        topLeft.setY(qBound(screen.top(), topLeft.y(), qMax(screen.top(), screen.bottom() + 1 - outer.height())));
+    }
+    window_->move(topLeft);
 }
 
 void Form::Hide() { window_->hide(); }
@@ -91,8 +130,17 @@ int Form::Left() const { return twipsFromPixels(window_->x()); }
 int Form::Top() const { return twipsFromPixels(window_->y()); }
 int Form::Width() const { return twipsFromPixels(window_->frameGeometry().width()); }
 int Form::Height() const { return twipsFromPixels(window_->frameGeometry().height()); }
-void Form::setLeft(int twips) { window_->move(pixelsFromTwips(twips), window_->y()); }
-void Form::setTop(int twips) { window_->move(window_->x(), pixelsFromTwips(twips)); }
+void Form::setLeft(int twips)
+{
+    placedByCode_ = true;
+    window_->move(pixelsFromTwips(twips), window_->y());
+}
+
+void Form::setTop(int twips)
+{
+    placedByCode_ = true;
+    window_->move(window_->x(), pixelsFromTwips(twips));
+}
 
 void Form::setWidth(int twips)
 {
@@ -108,6 +156,7 @@ void Form::setHeight(int twips)
 
 void Form::Move(int left, int top, int width, int height)
 {
+    placedByCode_ = true;
     window_->move(pixelsFromTwips(left), pixelsFromTwips(top));
     if (width >= 0)
         setWidth(width);
@@ -212,8 +261,25 @@ bool Form::pressAccessKey(const QKeyEvent& key)
     return pressButton([&](const CommandButton& b) { return QKeySequence::mnemonic(b.Caption()) == pressed; });
 }
 
+// F1: the help file at the window's help context (its page's, where the context follows
+// the page), as the Help buttons show it.
+void Form::showHelp()
+{
+    runEventHandler([this] { ui().ShowHelp(App().HelpFile, helpContextID_); });
+}
+
+static bool isF1(const QEvent* event)
+{
+    return event->type() == QEvent::KeyPress && static_cast<const QKeyEvent*>(event)->key() == Qt::Key_F1 &&
+           static_cast<const QKeyEvent*>(event)->modifiers() == Qt::NoModifier;
+}
+
 bool Form::eventFilter(QObject* watched, QEvent* event)
 {
+    if (isF1(event)) {
+        showHelp();
+        return true;
+    }
     // The controls' widgets pass their keys through here first: Alt and a letter belongs
     // to the form's access keys even in a text box (also before the window system has
     // made the window the active one, when no shortcut would fire).

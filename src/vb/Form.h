@@ -22,6 +22,8 @@
 
 #include <QList>
 #include <QObject>
+#include <QPointer>
+#include <QRectF>
 #include <QString>
 #include <functional>
 
@@ -47,7 +49,10 @@ public:
     QString Caption() const;
     void setCaption(const QString& caption);
     // vbModal runs an event loop until the form is hidden or unloaded (error 400 when it is
-    // already visible). Showing makes the form the active one.
+    // already visible). Showing makes the form the active one. A form that its code has not
+    // placed (Move, Left, Top) opens centred over the window that was active when it was
+    // shown (where it was, when it is minimised; on the screen when there is none), the
+    // first time and whenever another window opens it; otherwise it stays where it was.
     void Show(int modal = vbModeless);
     void Hide();
     void Unload();   // QueryUnload and Unload with unloadMode vbFormCode; see Forms::unload
@@ -117,6 +122,9 @@ private:
     void moveInTabOrder(WidgetControl& control, int index);
     bool pressButton(const std::function<bool(const CommandButton&)>& which);
     bool pressAccessKey(const QKeyEvent& key);
+    void showHelp();
+    bool placeOver(const Form* opener);
+    void centreOnPlace();
 
     QString name_;
     QWidget* window_;
@@ -126,6 +134,10 @@ private:
     int helpContextID_ = 0;
     int scaleMode_ = vbTwips;
     bool unloading_ = false;
+    bool placedByCode_ = false;
+    bool shownBefore_ = false;
+    QPointer<QWidget> lastOpener_;
+    QRectF placedAround_;
 };
 
 // Runs an event handler on behalf of the user or the window system. A run-time error that

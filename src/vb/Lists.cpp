@@ -302,6 +302,8 @@ void ListBox::setFixedPitch(bool on)
     setFontName(on ? QStringLiteral("Courier New") : QGuiApplication::font().family());
 }
 
+void ListBox::setPathEllipsis(bool on) { list()->setTextElideMode(on ? Qt::ElideMiddle : Qt::ElideRight); }
+
 int ListBox::HorizontalExtent() const { return list()->extent(); }
 void ListBox::setHorizontalExtent(int pixels) { list()->setExtent(qMax(0, pixels)); }
 

@@ -44,6 +44,8 @@ public:
     void setFixedPitch(bool on);             // Courier New, or the host's fixed-pitch font
     int HorizontalExtent() const;            // pixels; 0: no horizontal scroll bar
     void setHorizontalExtent(int pixels);
+    // Rows of paths too long for the list show "..." in place of their middle, not their end.
+    void setPathEllipsis(bool on);
     int OLEDropMode() const;
     void setOLEDropMode(int mode);           // 1: files dropped from the desktop raise OLEDragDrop
 

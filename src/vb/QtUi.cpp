@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QShortcut>
 #include <QVBoxLayout>
 #include <cstdio>
 #include <cstdlib>
@@ -35,6 +36,14 @@ static QMessageBox::Icon iconOf(int icon)
     }
 }
 
+// A button of a message box as the system labels it: OK and Cancel go by Enter and Esc, the
+// others have their first letter as access key (a letter alone presses them).
+static QString withAccessKey(const QString& caption)
+{
+    static const QStringList plain = {QStringLiteral("OK"), QStringLiteral("Cancel"), QStringLiteral("Help")};
+    return plain.contains(caption) ? caption : u'&' + caption;
+}
+
 int QtUi::MsgBox(const MessageBoxRequest& request)
 {
     QMessageBox box(QApplication::activeWindow());
@@ -49,15 +58,17 @@ int QtUi::MsgBox(const MessageBoxRequest& request)
     const QList<int> results = request.buttonResults();
     QList<QPushButton*> buttons;
     for (const QString& caption : request.buttonCaptions())
-        buttons << box.addButton(caption, QMessageBox::ActionRole);
+        buttons << box.addButton(withAccessKey(caption), QMessageBox::ActionRole);
     const int help = results.indexOf(0);
     if (help >= 0) {
         // Help shows the topic and leaves the box open: take the button away from the
-        // box's own handling, which closes the box on every button.
+        // box's own handling, which closes the box on every button. F1 does the same.
         QObject::disconnect(buttons[help], nullptr, box.findChild<QDialogButtonBox*>(), nullptr);
-        QObject::connect(buttons[help], &QPushButton::clicked, &box, [this, &request] {
+        const auto showHelp = [this, &request] {
             ShowHelp(request.helpFile.isEmpty() ? App().HelpFile : request.helpFile, request.context);
-        });
+        };
+        QObject::connect(buttons[help], &QPushButton::clicked, &box, showHelp);
+        QObject::connect(new QShortcut(QKeySequence(Qt::Key_F1), &box), &QShortcut::activated, &box, showHelp);
     }
     box.setDefaultButton(buttons.value(request.defaultButton(), buttons.first()));
     if (const int cancel = results.indexOf(vbCancel); cancel >= 0)

@@ -118,7 +118,7 @@ frmSkyfetchForm::frmSkyfetchForm() : vb::Form(QStringLiteral("frmSkyfetch"))
     Label1.Move(225, 225, 4710, 2970);
     Label1.setFontSize(8);
     fitStatusLines(Label1);
-    Label3.Move(180, 3660, 1575, 195);
+    Label3.Move(180, 3660, 1575, 225);
     Label3.setCaption(QStringLiteral("Version 2.0"));
     addLine(window(), QStringLiteral("Line1"), 120, 6960, 3930, QColor(64, 64, 64));
     addLine(window(), QStringLiteral("Line2"), 135, 6975, 3945, Qt::white);
@@ -129,6 +129,7 @@ frmSkyfetchForm::frmSkyfetchForm() : vb::Form(QStringLiteral("frmSkyfetch"))
     Command2.Move(4560, 4170, 1095, 375);
     Command2.setCaption(QStringLiteral("Cancel"));
     Command2.setDefault(true);
+    Command2.setCancel(true);   // Esc ends the program, as Cancel does
     Command3.Move(5760, 4170, 1095, 375);
     Command3.setCaption(QStringLiteral("Help"));
     // Text1 and Label2 lie below the visible part of the window.

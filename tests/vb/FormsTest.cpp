@@ -444,3 +444,35 @@ TEST_F(FormsTest, DoEventsRunsPostedEventsWithoutWaiting)
 }
 
 } // namespace
+
+TEST_F(FormsTest, AFormOpensCentredOverTheActiveOneUnlessItsCodePlacedIt)
+{
+    ProbeForm& main = probe("Form1");
+    main.setClientSize(9000, 6000);
+    main.Move(300, 450);
+    main.Show();
+    const auto centre = [](const Form& f) { return QRectF(f.window()->frameGeometry()).center(); };
+    const auto near = [](QPointF a, QPointF b) { return qAbs(a.x() - b.x()) <= 1 && qAbs(a.y() - b.y()) <= 1; };
+
+    ProbeForm& dialog = probe("RestoreReq");
+    dialog.setClientSize(3000, 1500);
+    dialog.Show();
+    EXPECT_TRUE(near(centre(dialog), centre(main)));
+
+    // Hidden and shown again by the same window, it keeps its place (the user may have
+    // moved it); opened from another window, it comes over that one.
+    dialog.Hide();
+    dialog.window()->move(dialog.window()->pos() + QPoint(40, 30));
+    const QPoint moved = dialog.window()->pos();
+    main.SetFocus();
+    dialog.Show();
+    EXPECT_EQ(dialog.window()->pos(), moved);
+    dialog.Hide();
+    ProbeForm& other = probe("Import");
+    other.setClientSize(4500, 3000);
+    other.Move(6000, 3000);   // placed by its code: it stays there
+    other.Show();
+    EXPECT_EQ(other.Left(), 6000);
+    dialog.Show();
+    EXPECT_TRUE(near(centre(dialog), centre(other)));
+}

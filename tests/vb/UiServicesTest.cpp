@@ -24,6 +24,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
@@ -550,11 +551,11 @@ TEST_F(QtUiTest, MessageBoxesShowTheirButtonsInOrderWithDefaultIconAndTitle)
         int result;
     };
     const QList<Case> cases = {
-        {vbYesNoCancel | vbQuestion | vbDefaultButton2, "Confirm", "Confirm", QMessageBox::Question, {"Yes", "No", "Cancel"}, "No", "Cancel", vbCancel},
-        {vbAbortRetryIgnore | vbExclamation | vbDefaultButton2, {}, "Trelvo", QMessageBox::Warning, {"Abort", "Retry", "Ignore"}, "Retry", "Ignore", vbIgnore},
+        {vbYesNoCancel | vbQuestion | vbDefaultButton2, "Confirm", "Confirm", QMessageBox::Question, {"&Yes", "&No", "Cancel"}, "&No", "Cancel", vbCancel},
+        {vbAbortRetryIgnore | vbExclamation | vbDefaultButton2, {}, "Trelvo", QMessageBox::Warning, {"&Abort", "&Retry", "&Ignore"}, "&Retry", "&Ignore", vbIgnore},
         {vbOKOnly | vbCritical, "Warning!", "Warning!", QMessageBox::Critical, {"OK"}, "OK", "OK", vbOK},
-        {vbRetryCancel | vbInformation, "Message", "Message", QMessageBox::Information, {"Retry", "Cancel"}, "Retry", "Retry", vbRetry},
-        {vbYesNo | vbDefaultButton2, "Message", "Message", QMessageBox::NoIcon, {"Yes", "No"}, "No", "Yes", vbYes},
+        {vbRetryCancel | vbInformation, "Message", "Message", QMessageBox::Information, {"&Retry", "Cancel"}, "&Retry", "&Retry", vbRetry},
+        {vbYesNo | vbDefaultButton2, "Message", "Message", QMessageBox::NoIcon, {"&Yes", "&No"}, "&No", "&Yes", vbYes},
     };
     for (const Case& c : cases) {
         whenShown<QMessageBox>([&](QMessageBox* box) {
@@ -567,6 +568,42 @@ TEST_F(QtUiTest, MessageBoxesShowTheirButtonsInOrderWithDefaultIconAndTitle)
         });
         EXPECT_EQ(MsgBox(QStringLiteral("Go on?"), c.buttons, c.title), c.result) << c.buttons;
     }
+}
+
+TEST_F(QtUiTest, TheLettersOfTheButtonsAnswerTheBoxEscCancelsAndF1ShowsItsHelp)
+{
+    const struct {
+        int buttons;
+        Qt::Key key;
+        int result;
+    } cases[] = {
+        {vbYesNo | vbQuestion, Qt::Key_N, vbNo},
+        {vbYesNoCancel, Qt::Key_Y, vbYes},
+        {vbYesNoCancel | vbDefaultButton1, Qt::Key_Escape, vbCancel},
+        {vbAbortRetryIgnore, Qt::Key_I, vbIgnore},
+        {vbRetryCancel | vbExclamation, Qt::Key_R, vbRetry},
+        {vbRetryCancel, Qt::Key_Escape, vbCancel},
+    };
+    for (const auto& c : cases) {
+        whenShown<QMessageBox>([&](QMessageBox* box) { QTest::keyClick(box, c.key); });
+        EXPECT_EQ(MsgBox(QStringLiteral("Go on?"), c.buttons), c.result) << c.buttons << " " << c.key;
+    }
+
+    // F1 in a box with a Help button shows its topic and leaves the box open.
+    bool helpShown = false;
+    bool openAfterF1 = false;
+    whenShown<QMessageBox>([&](QMessageBox* box) {
+        QTest::keyClick(box, Qt::Key_F1);
+        openAfterF1 = box->isVisible();
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->objectName() == u"TrelvoHelp" && w->isVisible())
+                helpShown = w->findChild<QLabel*>(QStringLiteral("helpText"))->text().contains(QStringLiteral("2010"));
+        QTest::keyClick(box, Qt::Key_Return);
+    });
+    EXPECT_EQ(MsgBox(QStringLiteral("Start the automatic save?"), vbOKCancel | vbMsgBoxHelpButton, {}, QStringLiteral("Trelvo.hlp"), 2010),
+              vbOK);
+    EXPECT_TRUE(openAfterF1);
+    EXPECT_TRUE(helpShown);
 }
 
 TEST_F(QtUiTest, ACarriageReturnInThePromptBreaksTheLine)

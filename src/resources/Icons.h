@@ -1,0 +1,12 @@
+#pragma once
+// The icons of the two programs, drawn here at the sizes a desktop asks for: trelvoapp's is
+// the floppy disk of its splash picture with the round arrow of save and restore on its
+// label; skyfetch's is a globe with the arrow of a download before it.
+#include <QIcon>
+
+namespace resources {
+
+QIcon appIcon();       // trelvoapp
+QIcon updaterIcon();   // skyfetch
+
+} // namespace resources
