@@ -335,9 +335,7 @@ void Machine::noteAdded(const QString& hostDir, const QString& name) const
         it->byFolded.insert(folded, name);
         it->names.insert(std::lower_bound(it->names.begin(), it->names.end(), name, nameLess), name);
     }
-    it->stamp = HostStamp::of(hostDir);
-    if (it->stamp.racy())
-        it->stamp.mtimeNs = -1;
+    it->stamp = HostStamp::of(hostDir);   // what this process changed, it knows
 }
 
 void Machine::noteRemoved(const QString& hostDir, const QString& name) const
@@ -347,9 +345,7 @@ void Machine::noteRemoved(const QString& hostDir, const QString& name) const
         return;
     it->byFolded.remove(winpath::foldCase(name));
     it->names.removeAll(name);
-    it->stamp = HostStamp::of(hostDir);
-    if (it->stamp.racy())
-        it->stamp.mtimeNs = -1;
+    it->stamp = HostStamp::of(hostDir);   // what this process changed, it knows
 }
 
 QStringList Machine::listDir(const QString& hostDir) const
