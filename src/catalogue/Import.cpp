@@ -99,7 +99,7 @@ ImportForm::ImportForm() : vb::Form(QStringLiteral("Import"))
     List1.setFixedPitch(true);
     Frame1.Move(120, 2640, 6495, 855);
     Label4.Move(120, 300, 6255, 435);
-    Label4.setWordWrap(true);
+    Label4.setPathEllipsis(true);   // a deep folder on one line, its middle left out
     Command1.Move(120, 3660, 1455, 390);
     Command4.Move(1800, 3660, 1455, 390);
     Command2.Move(3480, 3660, 1455, 390);

@@ -255,7 +255,8 @@ void Label::showCaption()
     QString shown = caption_;
     shown.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
     if (pathEllipsis_) {
-        const QString elided = label()->fontMetrics().elidedText(shown, Qt::ElideMiddle, label()->contentsRect().width());
+        // A pixel or two to spare: the glyphs of a line may reach past its advance.
+        const QString elided = label()->fontMetrics().elidedText(shown, Qt::ElideMiddle, label()->contentsRect().width() - 2);
         label()->setToolTip(elided == shown ? QString() : shown);
         shown = elided;
     }

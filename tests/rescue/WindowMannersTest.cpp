@@ -139,6 +139,18 @@ TEST_F(WindowMannersTest, EveryWindowShowsItsWholeText)
     EXPECT_EQ(textsCutOff(selWiz), QStringList());
     selWiz.Hide();
 
+    // The import window listing a deep folder.
+    const QString deep = QStringLiteral("Backups of the old PC/Saved Configurations/1999/December/Before the trip/Weekly");
+    tm.writeC(deep + QStringLiteral("/Config2.ini"), cataloguetest::DescriptionFile().lines().join(QStringLiteral("\r\n")).toLatin1());
+    ui->expectFolder(QStringLiteral("Select the source"), QStringLiteral("C:\\") + QString(deep).replace(u'/', u'\\'));
+    QStringList importCut = {QStringLiteral("(not shown)")};
+    ui->onForm("Import", [&](vb::Form& import) {
+        importCut = textsCutOff(import);
+        import.control<vb::CommandButton>("Command2").setValue(true);
+    });
+    click(main->Command27);
+    EXPECT_EQ(importCut, QStringList());
+
     // The not-empty floppy: the whole explanation, Retry's last line included.
     fillTheFloppy();
     QStringList cut = {QStringLiteral("(not shown)")};
