@@ -10,14 +10,20 @@
 #include "webupdate/frmSkyfetch.h"
 
 #include <QApplication>
+#include <cstdio>
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QApplication::setWindowIcon(resources::updaterIcon());   // its window and its boxes
-    platform::Machine::current();   // creates the demo machine on the first start
-    platform::bootIfRestartPending();   // a restart asked for before this start happens now
     vb::installUiFromEnvironment();
+    // The demo machine is written on the first start, into an absent or empty folder only.
+    if (const QString problem = platform::Machine::open(); !problem.isEmpty()) {
+        std::fprintf(stderr, "%s\n", qPrintable(problem));
+        vb::MsgBox(problem, vb::vbCritical | vb::vbOKOnly, QStringLiteral("Skyfetch"));
+        return 1;
+    }
+    platform::bootIfRestartPending();   // a restart asked for before this start happens now
     vb::App().Path = platform::Machine::current().programFolder();
     vb::App().Title = QStringLiteral("Skyfetch");
     webupdate::registerWindows();

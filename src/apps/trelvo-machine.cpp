@@ -189,6 +189,10 @@ int main(int argc, char** argv)
                 err << args[0] << " holds a machine already\n";
                 return 1;
             }
+            if (const QString problem = Machine::problemWith(args[0]); !problem.isEmpty()) {
+                err << problem << "\n";
+                return 1;
+            }
             if (!createDemoMachine(args[0])) {
                 err << "cannot write " << args[0] << "\n";
                 return 1;
@@ -196,11 +200,17 @@ int main(int argc, char** argv)
             out << "Demo machine written to " << QFileInfo(args[0]).absoluteFilePath() << "\n";
             return 0;
         }
-        Machine& m = machineDir.isEmpty() ? Machine::current() : Machine::use(machineDir);
-        if (!Machine::isMachine(m.dir())) {
-            err << "no machine at " << m.dir() << "\n";
+        // The tool works on a machine that is there; it writes none.
+        const QString dir = machineDir.isEmpty() ? Machine::locate() : QFileInfo(machineDir).absoluteFilePath();
+        if (const QString problem = Machine::problemWith(dir); !problem.isEmpty()) {
+            err << problem << "\n";
             return 1;
         }
+        if (!Machine::isMachine(dir)) {
+            err << "no machine at " << dir << "\n";
+            return 1;
+        }
+        Machine& m = Machine::use(dir);
         if (cmd == u"info")
             return info(m);
         if (cmd == u"floppy")

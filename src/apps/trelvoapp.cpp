@@ -11,6 +11,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setWindowIcon(resources::appIcon());   // every window and box of the program
-    rescue::startMainProgram();
+    if (!rescue::startMainProgram())
+        return 1;
     return app.exec();
 }

@@ -147,36 +147,21 @@ void deleteFile(const QString& path)
 }
 
 // Removes `folder` with everything below it, whatever the attributes of its files.
-void removeTree(const QString& folder)
+void removeTree(const QString& folder) { platform::fs::removeTree(folder); }
+
+// The program's own work folder that `folder` is or lies in, "" when none: the staging
+// folder, which every save and restore empties, and the folder where pieces from floppies
+// are joined, which every restore from floppies empties. Paths are compared as the machine
+// resolves them, so letter case and short names make no difference.
+QString workFolderHolding(const QString& folder)
 {
-    namespace fs = platform::fs;
-    QList<fs::Entry> entries;
-    try {
-        if (!fs::isDirectory(folder))
-            return;
-        entries = fs::find(folder + QStringLiteral("\\*.*"), kAnyEntry);
-    } catch (const platform::SysError&) {
-        return;
-    }
-    for (const fs::Entry& e : entries) {
-        if (e.name == u"." || e.name == u"..")
-            continue;
-        const QString path = folder + u'\\' + e.name;
-        if (e.isDir()) {
-            removeTree(path);
-            continue;
-        }
-        try {
-            if (e.attrs & (vb::vbReadOnly | vb::vbHidden | vb::vbSystem))
-                fs::setAttributes(path, 0);
-            fs::removeFile(path);
-        } catch (const platform::SysError&) {
-        }
-    }
-    try {
-        fs::removeDirectory(folder);
-    } catch (const platform::SysError&) {
-    }
+    if (core::state().TempPath.isEmpty())
+        return {};
+    const QString target = core::FolderKey(folder);
+    for (const QString& work : {core::state().TempPath + QStringLiteral("trelvo\\"), core::ProgramFolder() + QStringLiteral("\\DiskRestore\\")})
+        if (target.startsWith(core::FolderKey(work)))
+            return work;
+    return {};
 }
 
 // The automatic-save window repeats the status texts and progress values while an
@@ -438,6 +423,10 @@ void SaveRun::enterBusyState()
 void SaveRun::deleteOldConfiguration()
 {
     archiveFolder_ = s.SaveFolder;
+    // Before anything of the slot goes the settings file lists it as free, so that a save
+    // cut short (a crash, a power cut) leaves a free slot, never one whose description is gone.
+    if (!s.AutomaticSave)
+        vb::ResumeNext([&] { core::RecordSlotFree(s.SelectedConfig); });
     QStringList old;
     for (const char16_t* suffix : kOldArchives)
         old << archivePath(QString::fromUtf16(suffix));
@@ -901,6 +890,10 @@ void SaveRun::finish()
 void SaveRun::run()
 {
     n_ = QString::number(s.SelectedConfig + 1);
+    if (!workFolderHolding(s.SaveFolder).isEmpty()) {
+        vb::MsgBox(text(2251) + u'\r' + s.SaveFolder + u'\r' + text(2252), vb::vbCritical | vb::vbOKOnly, text(1005));
+        return;
+    }
     if (!checkDestination())
         return;
     enterBusyState();

@@ -100,4 +100,13 @@ QString GetShortNameFromLongName(const QString& path)
     }
 }
 
+QString FolderKey(const QString& path)
+{
+    const platform::Resolved r = platform::fs::machine().resolve(path);
+    QString win = r.ok() ? r.win() : path;
+    if (!win.endsWith(u'\\'))
+        win += u'\\';
+    return win.toCaseFolded();
+}
+
 } // namespace core

@@ -19,6 +19,11 @@ QString GetShortNameFromLongName(const QString& path);
 // The 8.3 name of one existing file or folder (its last component only); "" when missing.
 QString GetShortNameSection(const QString& path);
 
+// A folder path as the machine resolves it, ending in "\" and case-folded: two paths that
+// name the same folder give the same text whatever their letter case or short names, and
+// a folder below it begins with it.
+QString FolderKey(const QString& path);
+
 // The text before the first `delimiter`, or the whole text.
 QString LeftOfDelimiter(const QString& text, const QString& delimiter);
 

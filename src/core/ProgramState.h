@@ -56,6 +56,7 @@ struct ProgramState {
     bool AnimateShown = false;
     bool SomethingRestored = false;
     bool SkipSaveOnQuit = false;
+    bool SettingsFailureTold = false;   // the user knows trelvo.ini could not be written (until it can again)
 
     // The save's own outcome and state, beside SaveDone (the save reached its end):
     bool SaveComplete = false;      // every selected item's archive was written

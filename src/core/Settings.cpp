@@ -79,6 +79,47 @@ QString settingsFile() { return ProgramFolder() + QStringLiteral("\\trelvo.ini")
 
 QString slotKey(const char* name, int slot) { return QString::fromLatin1(name) + QString::number(slot + 1); }
 
+// Values going into trelvo.ini, the file replaced once with all of them. A file that refuses
+// them (a full disk, a folder of that name) stays as it was; that is logged, and told once
+// with the file's path and the reason, until the file takes a round of values again.
+class SettingsWrites {
+public:
+    explicit SettingsWrites(QString file) : file_(std::move(file)) {}
+    void set(const QString& section, const QString& key, const QString& value)
+    {
+        if (WriteIni(section, key, value, file_) == 0)
+            noteFailure();
+    }
+    bool finish()
+    {
+        if (!batch_.finish())
+            noteFailure();
+        ProgramState& s = state();
+        if (error_ == 0) {
+            s.SettingsFailureTold = false;
+            return true;
+        }
+        ErrorLog(error_, u' ' + file_ + QStringLiteral(" SaveSettings"));
+        if (!s.SettingsFailureTold) {
+            s.SettingsFailureTold = true;
+            vb::MsgBox(LoadResString(2250) + u'\r' + file_ + u'\r' + vb::ErrorText(error_),
+                       vb::vbExclamation | vb::vbOKOnly, LoadResString(1005));
+        }
+        return false;
+    }
+
+private:
+    void noteFailure()
+    {
+        if (error_ == 0)
+            error_ = platform::profile::lastWriteError() ? platform::profile::lastWriteError() : 75;
+    }
+
+    QString file_;
+    platform::profile::WriteBatch batch_;
+    int error_ = 0;
+};
+
 // c:\Restore.ini tells the next boot that a restore has run. A disk that refuses it
 // costs a line in the error log, nothing more.
 void WriteRestoreMarker()
@@ -207,24 +248,24 @@ bool IsAutoKeepFolder(const QString& folder)
 }
 
 // The four sections, key by key in their order, from the program state and the boxes.
-static void WriteSettingsKeys(const QString& file)
+static void WriteSettingsKeys(SettingsWrites& values)
 {
     ProgramState& s = state();
     for (int slot = 0; slot < 5; ++slot) {
-        WriteIni(kSettings, slotKey("Config", slot), s.ConfigDescription[slot], file);
-        WriteIni(kSettings, slotKey("LsDate", slot), s.ConfigDate[slot], file);
-        WriteIni(kSettings, slotKey("LsTime", slot), s.ConfigTime[slot], file);
+        values.set(kSettings, slotKey("Config", slot), s.ConfigDescription[slot]);
+        values.set(kSettings, slotKey("LsDate", slot), s.ConfigDate[slot]);
+        values.set(kSettings, slotKey("LsTime", slot), s.ConfigTime[slot]);
     }
-    WriteIni(kSettings, QStringLiteral("Compression"), s.Compression, file);
+    values.set(kSettings, QStringLiteral("Compression"), s.Compression);
 
-    WriteIni(kSystemPathes, QStringLiteral("SystemPath"), s.SystemPath, file);
-    WriteIni(kSystemPathes, QStringLiteral("SaveFolder"), s.SaveFolder, file);
-    WriteIni(kSystemPathes, QStringLiteral("SaveFolderShort"), GetShortNameFromLongName(s.SaveFolder), file);
+    values.set(kSystemPathes, QStringLiteral("SystemPath"), s.SystemPath);
+    values.set(kSystemPathes, QStringLiteral("SaveFolder"), s.SaveFolder);
+    values.set(kSystemPathes, QStringLiteral("SaveFolderShort"), GetShortNameFromLongName(s.SaveFolder));
 
     for (const SelectionKey& k : kSystemFileKeys)
-        WriteIni(kSystemFiles, str(k.key), QString::number(CheckBoxOf(QStringLiteral("Form1"), str(k.box)).Value()), file);
+        values.set(kSystemFiles, str(k.key), QString::number(CheckBoxOf(QStringLiteral("Form1"), str(k.box)).Value()));
     for (const SelectionKey& k : kUserDataKeys)
-        WriteIni(kUserFiles, str(k.key), QString::number(CheckBoxOf(QStringLiteral("UserFiles"), str(k.box)).Value()), file);
+        values.set(kUserFiles, str(k.key), QString::number(CheckBoxOf(QStringLiteral("UserFiles"), str(k.box)).Value()));
 }
 
 void SaveSettings()
@@ -245,13 +286,23 @@ void SaveSettings()
 
     {
         // Key by key, and the file replaced once with all of them.
-        platform::profile::WriteBatch oneWrite;
-        WriteSettingsKeys(file);
+        SettingsWrites values(file);
+        WriteSettingsKeys(values);
+        values.finish();
     }
 
     if (s.RestorePending)
         WriteRestoreMarker();
     RefreshConfigList();
+}
+
+bool RecordSlotFree(int slot)
+{
+    SettingsWrites values(settingsFile());
+    values.set(kSettings, slotKey("Config", slot), LoadResString(1010));
+    values.set(kSettings, slotKey("LsDate", slot), QStringLiteral("00/00/0000"));
+    values.set(kSettings, slotKey("LsTime", slot), QStringLiteral("00:00"));
+    return values.finish();
 }
 
 void LoadSettings()

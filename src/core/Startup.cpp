@@ -1,10 +1,14 @@
 #include "core/Startup.h"
 #include "core/Exit.h"
 #include "core/Messages.h"
+#include "core/PathUtils.h"
 #include "core/ProgramState.h"
 #include "core/Settings.h"
 #include "core/SystemPaths.h"
 #include "core/Windows.h"
+#include "platform/Boot.h"
+#include "platform/FileSystem.h"
+#include "platform/HostTransfer.h"
 #include "vb/FileIO.h"
 #include "vb/UiServices.h"
 
@@ -23,9 +27,26 @@ void RequireComponent(const QString& program)
 
 } // namespace
 
+void RemoveLeftovers()
+{
+    platform::removeStaleScratchFolders();
+    const ProgramState& s = state();
+    if (!s.TempPath.isEmpty()) {
+        const QString staging = s.TempPath + QStringLiteral("trelvo");
+        const QString inside = FolderKey(staging);
+        bool stillNeeded = false;
+        for (const QString& source : platform::pendingRenameSources())
+            stillNeeded = stillNeeded || FolderKey(source).startsWith(inside);
+        if (!stillNeeded)
+            platform::fs::removeTree(staging);
+    }
+    platform::fs::removeTree(ProgramFolder() + QStringLiteral("\\DiskRestore"));
+}
+
 void StartupChecks()
 {
     ReadSystemPaths();
+    RemoveLeftovers();
     LoadSettings();
     ProgressBarOf(QStringLiteral("Form2"), QStringLiteral("ProgressBar1")).setValue(40);
     Win(QStringLiteral("Form1")).setCaption(LoadResString(1085));

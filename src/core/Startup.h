@@ -2,11 +2,18 @@
 // The core's part of the program's start, run once from the main window's load.
 namespace core {
 
-// Probes the system folders, reads the settings, moves the splash window's progress bar
+// Probes the system folders, removes what a run cut short left behind (RemoveLeftovers),
+// reads the settings, moves the splash window's progress bar
 // on, captions the main window and makes sure zip.exe and Unzip32.exe are in the program
 // folder (without them the program ends). Afterwards the program folder is current and
 // the settings count as saved.
 void StartupChecks();
+
+// What a run of the program cut short (killed, a power cut) left behind: the staging folder
+// TempPath & "trelvo" (kept while the boot-time rename list still has files to move out of
+// it), the pieces joined from floppies in the program folder's DiskRestore folder, and the
+// zip programs' scratch folders on the host whose process is gone.
+void RemoveLeftovers();
 
 // Does nothing; the last step of StartupChecks.
 void EmptyProc();

@@ -22,6 +22,24 @@ bool isFullPath(const QString& path)
     return !p.drive.isNull() && p.rooted && !p.components.isEmpty();
 }
 
+// The lines of every [rename] section of a Wininit.ini, comments and blank lines left out.
+QStringList renameLines(const QByteArray& bytes)
+{
+    QStringList lines;
+    bool inRename = false;
+    const QString text = cp1252::decode(bytes);
+    for (const QString& raw : text.split(QRegularExpression(QStringLiteral("\r\n|\r|\n")))) {
+        const QString line = raw.trimmed();
+        if (line.startsWith(u'[') && line.endsWith(u']')) {
+            inRename = line.mid(1, line.size() - 2).trimmed().compare(u"rename", Qt::CaseInsensitive) == 0;
+            continue;
+        }
+        if (inRename && !line.isEmpty() && !line.startsWith(u';'))
+            lines << line;
+    }
+    return lines;
+}
+
 class BootPass {
 public:
     explicit BootPass(Machine& m) : m_(m), windows_(m.windowsFolder()) {}
@@ -44,17 +62,8 @@ public:
             note(QStringLiteral("%1 cannot be read (error %2): nothing done.").arg(list).arg(e.code()));
             return report_;
         }
-        bool inRename = false;
-        const QString text = cp1252::decode(bytes);
-        for (const QString& raw : text.split(QRegularExpression(QStringLiteral("\r\n|\r|\n")))) {
-            const QString line = raw.trimmed();
-            if (line.startsWith(u'[') && line.endsWith(u']')) {
-                inRename = line.mid(1, line.size() - 2).trimmed().compare(u"rename", Qt::CaseInsensitive) == 0;
-                continue;
-            }
-            if (inRename && !line.isEmpty() && !line.startsWith(u';'))
-                carryOut(line);
-        }
+        for (const QString& line : renameLines(bytes))
+            carryOut(line);
         keepAsBackup(list);
         return report_;
     }
@@ -129,11 +138,13 @@ private:
             skip(line, QStringLiteral("source and target are the same file"));
             return;
         }
-        if (to.exists())
-            removeForced(name);
+        // The new file takes the old one's place in one step: the old file is never
+        // removed first, so a boot cut short leaves one of the two in place.
         if (from.drive == to.drive) {
-            fs::rename(from.win(), name);
+            fs::moveOver(from.win(), name);
         } else {
+            if (to.exists())
+                fs::setAttributes(name, AttrNormal);
             fs::copyFile(from.win(), name);
             removeForced(from.win());
         }
@@ -204,6 +215,23 @@ BootReport bootMachine()
     withdrawRestart();
     appendToBootLog(m, report);
     return report;
+}
+
+QStringList pendingRenameSources()
+{
+    QStringList sources;
+    const QString list = Machine::current().windowsFolder() + QStringLiteral("\\Wininit.ini");
+    try {
+        if (!fs::exists(list) || fs::isDirectory(list))
+            return sources;
+        for (const QString& line : renameLines(fs::readAll(list))) {
+            const qsizetype eq = line.indexOf(u'=');
+            if (eq > 0 && line.left(eq).trimmed().compare(u"NUL", Qt::CaseInsensitive) != 0)
+                sources << line.mid(eq + 1).trimmed();
+        }
+    } catch (const SysError&) {
+    }
+    return sources;
 }
 
 bool bootIfRestartPending()

@@ -44,6 +44,10 @@ struct BootReport {
 // Every line of the report is also appended to boot.log in the machine's folder.
 BootReport bootMachine();
 
+// The files the next boot pass is to move into place: the source of every "target=source"
+// line of Wininit.ini, as written there. Empty when there is no list.
+QStringList pendingRenameSources();
+
 // Performs the boot pass when a restart request is recorded; false when none was.
 bool bootIfRestartPending();
 

@@ -211,13 +211,17 @@ bool writeText(const QString& path, const char* text)
         t.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
         t += QStringLiteral("\r\n");
     }
-    return f.write(cp1252::encode(t)) >= 0;
+    const QByteArray bytes = cp1252::encode(t);
+    return f.write(bytes) == bytes.size() && f.flush();
 }
 
 } // namespace
 
 bool createDemoMachine(const QString& dir)
 {
+    // Only into a new or empty folder: whatever lies there is somebody's.
+    if (QFileInfo::exists(dir) && !QDir(dir).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot))
+        return false;
     if (!QDir().mkpath(dir))
         return false;
     const QString c = dir + QStringLiteral("/drive_c");

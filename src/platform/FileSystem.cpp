@@ -202,6 +202,37 @@ void removeDirectory(const QString& winPath)
     machine().forgetDir(r.host());
 }
 
+void removeTree(const QString& winPath)
+{
+    QList<Entry> entries;
+    try {
+        if (!isDirectory(winPath))
+            return;
+        entries = find(winPath + QStringLiteral("\\*.*"), AttrHidden | AttrSystem | AttrDirectory);
+    } catch (const SysError&) {
+        return;
+    }
+    for (const Entry& e : entries) {
+        if (e.name == u"." || e.name == u"..")
+            continue;
+        const QString path = winPath + u'\\' + e.name;
+        if (e.isDir()) {
+            removeTree(path);
+            continue;
+        }
+        try {
+            if (e.attrs & (AttrReadOnly | AttrHidden | AttrSystem))
+                setAttributes(path, AttrNormal);
+            removeFile(path);
+        } catch (const SysError&) {
+        }
+    }
+    try {
+        removeDirectory(winPath);
+    } catch (const SysError&) {
+    }
+}
+
 void removeFile(const QString& winPath)
 {
     const Resolved r = resolveReady(winPath);
@@ -239,6 +270,29 @@ void rename(const QString& from, const QString& to)
     machine().noteAdded(b.parentHost(), b.name());
     if (dir)
         machine().forgetDir(a.host());
+}
+
+void moveOver(const QString& from, const QString& to)
+{
+    const Resolved a = resolveReady(from);
+    if (!a.exists() || a.isRoot() || a.lastIsDir)
+        fail(a.parentExists() ? ErrFileNotFound : ErrPathNotFound, from);
+    const Resolved b = resolveReady(to);
+    if (a.drive != b.drive)
+        fail(74, to);
+    if (b.isRoot() || (b.exists() && b.lastIsDir))
+        fail(ErrPathFileAccess, to);
+    requireParent(b, to);
+    a.volume->requireWritable();
+    if (!b.exists() && b.components.size() == 1 && a.components.size() != 1)
+        b.volume->requireRootEntry(b.name());
+    if (::rename(QFile::encodeName(a.host()).constData(), QFile::encodeName(b.host()).constData()) != 0)
+        fail(hostFailureCode(errno, nullptr, ErrPathFileAccess), to);
+    if (b.exists())
+        b.volume->forget(b.rel());
+    a.volume->moved(a.rel(), b.rel());
+    machine().noteRemoved(a.parentHost(), a.name());
+    machine().noteAdded(b.parentHost(), b.name());
 }
 
 void setModified(const QString& winPath, const QDateTime& t)

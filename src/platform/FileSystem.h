@@ -43,7 +43,13 @@ QString shortName(const QString& winPath);
 void createDirectory(const QString& winPath);
 void removeDirectory(const QString& winPath);
 void removeFile(const QString& winPath);
+// The folder with everything below it, whatever the attributes of its files; what cannot
+// be removed stays, and nothing is reported.
+void removeTree(const QString& winPath);
 void rename(const QString& from, const QString& to);
+// A file moved onto another of the same drive in one step: `to`, when it exists, is replaced
+// (whatever its attributes, under the name it is stored with), never removed first.
+void moveOver(const QString& from, const QString& to);
 // The copy gets the source's attributes. It is made beside the target and takes its place
 // whole: a copy that fails (61 when the disk is full) leaves the target as it was.
 void copyFile(const QString& from, const QString& to);

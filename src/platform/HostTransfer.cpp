@@ -6,6 +6,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
+#include <QSet>
+#include <cerrno>
+#include <csignal>
 #include <fcntl.h>
 #include <ftw.h>
 #include <sys/stat.h>
@@ -14,26 +18,23 @@
 
 namespace platform {
 
-static QString scratchTemplate(const QString& near)
+namespace {
+
+// ".trelvo-zip-<process>-XXXXXX": the id tells a folder of a running process from one that a
+// process killed or crashed left behind.
+const QString kScratchPrefix = QStringLiteral(".trelvo-zip-");
+
+QString scratchTemplate(const QString& near)
 {
     const QString folder = near.isEmpty() ? QDir::tempPath() : near;
-    return folder + QStringLiteral("/.trelvo-zip-XXXXXX");
+    return folder + u'/' + kScratchPrefix + QString::number(::getpid()) + QStringLiteral("-XXXXXX");
 }
 
-ScratchDir::ScratchDir(const QString& near) : dir_(std::make_unique<QTemporaryDir>(scratchTemplate(near)))
+// By bytes, not by names: unzip may have left folders without write permission and names
+// that are no UTF-8. Folders get their owner's rights back, then all goes.
+void removeHostTree(const QString& folder)
 {
-    if (!dir_->isValid() && !near.isEmpty())
-        dir_ = std::make_unique<QTemporaryDir>(scratchTemplate({}));
-    dir_->setAutoRemove(false);
-}
-
-ScratchDir::~ScratchDir()
-{
-    if (!dir_->isValid())
-        return;
-    // By bytes, not by names: unzip may have left folders without write permission and
-    // names that are no UTF-8. Folders get their owner's rights back, then all goes.
-    const QByteArray root = QFile::encodeName(dir_->path());
+    const QByteArray root = QFile::encodeName(folder);
     ::nftw(root.constData(), [](const char* path, const struct stat*, int type, FTW*) {
         if (type == FTW_D || type == FTW_DNR)
             ::chmod(path, S_IRWXU);
@@ -43,6 +44,58 @@ ScratchDir::~ScratchDir()
         ::remove(path);
         return 0;
     }, 16, FTW_PHYS | FTW_DEPTH);
+}
+
+// Once a process per folder: the first scratch folder made there sweeps it.
+void sweepOnce(const QString& folder)
+{
+    static QSet<QString> swept;
+    if (!swept.contains(folder)) {
+        swept.insert(folder);
+        removeStaleScratchFolders(folder);
+    }
+}
+
+} // namespace
+
+void removeStaleScratchFolders(const QString& folder)
+{
+    static const QRegularExpression name(QStringLiteral("^\\.trelvo-zip-(\\d+)-.{6}$"));
+    const QStringList found = QDir(folder).entryList({kScratchPrefix + u'*'}, QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
+    for (const QString& entry : found) {
+        const QRegularExpressionMatch m = name.match(entry);
+        if (!m.hasMatch())
+            continue;
+        const pid_t pid = pid_t(m.captured(1).toLongLong());
+        if (pid > 0 && ::kill(pid, 0) != 0 && errno == ESRCH)
+            removeHostTree(folder + u'/' + entry);
+    }
+}
+
+void removeStaleScratchFolders()
+{
+    const Machine& m = Machine::current();
+    QSet<QString> folders{QDir::tempPath(), m.dir(), m.hostFile(QStringLiteral("floppies"))};
+    for (const QChar drive : m.driveLetters())
+        if (const auto v = m.volume(drive))
+            folders.insert(QFileInfo(v->hostRoot()).path());
+    for (const QString& folder : folders)
+        removeStaleScratchFolders(folder);
+}
+
+ScratchDir::ScratchDir(const QString& near) : dir_(std::make_unique<QTemporaryDir>(scratchTemplate(near)))
+{
+    if (!dir_->isValid() && !near.isEmpty())
+        dir_ = std::make_unique<QTemporaryDir>(scratchTemplate({}));
+    dir_->setAutoRemove(false);
+    if (dir_->isValid())
+        sweepOnce(QFileInfo(dir_->path()).path());
+}
+
+ScratchDir::~ScratchDir()
+{
+    if (dir_->isValid())
+        removeHostTree(dir_->path());
 }
 
 namespace fs {

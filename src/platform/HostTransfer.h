@@ -9,7 +9,9 @@
 namespace platform {
 
 // A folder on the host, removed with everything in it when the object goes, whatever
-// permissions and names the host's unzip gave the things in it.
+// permissions and names the host's unzip gave the things in it. Its name carries the
+// process's id; the first one a process makes in a folder removes there those of processes
+// that are gone.
 class ScratchDir {
 public:
     // In `near` (a host folder) when given and possible, so that what the host program made
@@ -26,6 +28,13 @@ public:
 private:
     std::unique_ptr<QTemporaryDir> dir_;
 };
+
+// Removes the scratch folders that processes of the machine's programs left when they were
+// killed or crashed (their process is gone; those of running ones stay): in `folder`, or,
+// without one, wherever they are made (the host's temporary folder and the folders that
+// hold the machine's drives).
+void removeStaleScratchFolders(const QString& folder);
+void removeStaleScratchFolders();
 
 namespace fs {
 

@@ -43,16 +43,57 @@ QString Machine::defaultDir()
 
 bool Machine::isMachine(const QString& dir) { return QFileInfo::exists(dir + QStringLiteral("/machine.ini")); }
 
+QString Machine::locate()
+{
+    const QString dir = qEnvironmentVariable("TRELVO_MACHINE");
+    return QFileInfo(dir.isEmpty() ? defaultDir() : dir).absoluteFilePath();
+}
+
+QString Machine::problemWith(const QString& dir)
+{
+    const QFileInfo folder(dir);
+    if (!folder.exists())
+        return {};
+    const QString ini = QDir(dir).filePath(QStringLiteral("machine.ini"));
+    if (!folder.isDir())
+        return QStringLiteral("%1 is a file, not the folder of a machine. Nothing was changed.").arg(dir);
+    if (!QFileInfo::exists(ini)) {
+        if (QDir(dir).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot))
+            return {};
+        return QStringLiteral("The machine folder %1 holds files but no machine.ini (%2 is missing). "
+                              "A new machine is only written into an empty folder: nothing was changed.")
+            .arg(dir, ini);
+    }
+    QFile f(ini);
+    if (!f.open(QIODevice::ReadOnly))
+        return QStringLiteral("The machine description %1 cannot be read: %2. Nothing was changed.").arg(ini, f.errorString());
+    const IniDocument doc = IniDocument::parse(f.readAll());
+    bool anyDrive = false;
+    for (const QString& key : doc.keys(QStringLiteral("Drives")))
+        anyDrive = anyDrive || (key.size() == 1 && key[0].isLetter());
+    if (!anyDrive)
+        return QStringLiteral("The machine description %1 is damaged: it names no drives ([Drives] is missing or empty). "
+                              "Nothing was changed.")
+            .arg(ini);
+    return {};
+}
+
+QString Machine::open()
+{
+    const QString dir = locate();
+    if (const QString problem = problemWith(dir); !problem.isEmpty())
+        return problem;
+    if (!isMachine(dir) && !createDemoMachine(dir))
+        return QStringLiteral("The demo machine cannot be written into %1. Nothing else was changed.").arg(dir);
+    g_machine = std::make_unique<Machine>(dir);
+    return {};
+}
+
 Machine& Machine::current()
 {
-    if (!g_machine) {
-        QString dir = qEnvironmentVariable("TRELVO_MACHINE");
-        if (dir.isEmpty())
-            dir = defaultDir();
-        if (!isMachine(dir))
-            createDemoMachine(dir);
-        g_machine = std::make_unique<Machine>(QFileInfo(dir).absoluteFilePath());
-    }
+    // Programs open the machine first; whatever else asks gets the folder as it is.
+    if (!g_machine && !open().isEmpty())
+        g_machine = std::make_unique<Machine>(locate());
     return *g_machine;
 }
 

@@ -44,9 +44,16 @@ struct Resolved {
 
 class Machine {
 public:
-    // The machine of this process: $TRELVO_MACHINE, else the default location; created
-    // from the demo template when it does not exist yet.
+    // The machine of this process: $TRELVO_MACHINE, else the default location. A program
+    // opens it first: open() writes the demo machine into an absent or empty folder and
+    // returns "", or returns the text that says why the folder holds no sound machine
+    // (naming the file) and writes nothing.
+    static QString open();
     static Machine& current();
+    static QString locate();   // the folder, absolute
+    // "" when `dir` holds a machine whose machine.ini names its drives, or is absent or
+    // empty (so that a machine can be written into it); else what is wrong, naming the file.
+    static QString problemWith(const QString& dir);
     // Makes the machine in `dir` the current one (tests, the machine tool).
     static Machine& use(const QString& dir);
     static QString defaultDir();

@@ -20,6 +20,8 @@ struct Cached {
     HostStamp stamp;
 };
 
+int g_lastWriteError = 0;
+
 QHash<QString, Cached>& cache()
 {
     static QHash<QString, Cached> c;
@@ -107,8 +109,10 @@ bool writeString(const QString& section, const std::optional<QString>& key, cons
         c.doc = std::move(doc);
         if (g_batches > 0) {
             // Written when the batch ends; until then the parsed copy is the file.
-            if (!r.parentExists() || (r.exists() && r.lastIsDir))
+            if (!r.parentExists() || (r.exists() && r.lastIsDir)) {
+                g_lastWriteError = r.parentExists() ? ErrPathFileAccess : ErrPathNotFound;
                 return false;
+            }
             pending().insert(r.host(), path);
             cache().insert(r.host(), std::move(c));
             return true;
@@ -117,11 +121,15 @@ bool writeString(const QString& section, const std::optional<QString>& key, cons
         fs::writeAll(path, c.bytes);
         c.stamp = HostStamp::of(r.host());
         cache().insert(r.host(), std::move(c));
+        g_lastWriteError = 0;
         return true;
-    } catch (const SysError&) {
+    } catch (const SysError& e) {
+        g_lastWriteError = e.code();
         return false;
     }
 }
+
+int lastWriteError() { return g_lastWriteError; }
 
 void forgetCache()
 {
@@ -144,8 +152,9 @@ bool WriteBatch::finish()
             c.bytes = c.doc.serialize();
             fs::writeAll(it.value(), c.bytes);
             c.stamp = HostStamp::of(it.key());
-        } catch (const SysError&) {
+        } catch (const SysError& e) {
             ok_ = false;
+            g_lastWriteError = e.code();
             cache().remove(it.key());   // the file holds what it held
         }
     }

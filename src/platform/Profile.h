@@ -14,9 +14,13 @@ namespace platform::profile {
 QString getString(const QString& section, const QString& key, const QString& def, int bufferSize, const QString& file);
 
 // Writes (or with a null value deletes) one key; a null key deletes the whole section.
-// Creates the file but not its folder. False when the file cannot be written.
+// Creates the file but not its folder. False when the file cannot be written; the file
+// then stays as it was and lastWriteError() tells the run-time error (61 disk full, 75 ...).
 bool writeString(const QString& section, const std::optional<QString>& key, const std::optional<QString>& value,
                  const QString& file);
+
+// The error of the last writeString that failed; 0 once one has succeeded since.
+int lastWriteError();
 
 // Drops every cached parse (tests that rewrite files behind the cache's back).
 void forgetCache();

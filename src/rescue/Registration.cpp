@@ -9,6 +9,8 @@
 #include "vb/Forms.h"
 #include "vb/UiServices.h"
 
+#include <cstdio>
+
 namespace rescue {
 
 void registerWindows()
@@ -19,16 +21,21 @@ void registerWindows()
     ui::Form1Form::setRescueWizard(&Form1_Command18_Click);
 }
 
-void startMainProgram()
+bool startMainProgram()
 {
-    platform::Machine::current();   // creates the demo machine on the first start
-    platform::bootIfRestartPending();   // a restart asked for before this start happens now
     vb::installUiFromEnvironment();
+    if (const QString problem = platform::Machine::open(); !problem.isEmpty()) {
+        std::fprintf(stderr, "%s\n", qPrintable(problem));
+        vb::MsgBox(problem, vb::vbCritical | vb::vbOKOnly, QStringLiteral("Trelvo"));
+        return false;
+    }
+    platform::bootIfRestartPending();   // a restart asked for before this start happens now
     vb::App().Path = platform::Machine::current().programFolder();
     // A restart asked for while the program ran happens once it has ended.
     vb::OnEnd([] { platform::bootIfRestartPending(); });
     registerWindows();
     ui::Form2().Show();
+    return true;
 }
 
 } // namespace rescue

@@ -58,6 +58,11 @@ std::optional<QString> addedAppString(int number)
         // A save with nothing selected.
         {2185, QStringLiteral(u"There is nothing to save: no file is selected!")},
         {2186, QStringLiteral(u"Please select the files to save on the 'Options' page or in the 'Other Files' window.")},
+        // trelvo.ini could not be written; its path and the reason follow on lines of their own.
+        {2250, QStringLiteral(u"Trelvo could not save its settings into this file:")},
+        // A save folder inside one of the program's own work folders (the folder follows).
+        {2251, QStringLiteral(u"This folder lies in a folder that Trelvo uses for its own work and empties, so it can not keep a configuration:")},
+        {2252, QStringLiteral(u"Please choose another folder for your configurations.")},
     };
     const auto found = table.constFind(number);
     if (found == table.constEnd())

@@ -244,7 +244,7 @@ private:
     void floppyPhase();
     void systemFiles();
     void listForBootTimeRename();
-    std::optional<int> replaceThroughTemporary(const QString& staged, const QString& live, Route route);
+    std::optional<int> replaceWhole(const QString& staged, const QString& live, Route route);
     void userFiles();
     void makeFoldersOf(const QString& path);
     void startMenuAndUserData();
@@ -537,7 +537,7 @@ void RestoreRun::systemFiles()
             continue;
         }
         const std::optional<int> error =
-            f.route == Route::Copy ? copyOver(staged, live) : replaceThroughTemporary(staged, live, f.route);
+            replaceWhole(staged, live, f.route);
         removeStaged(staged);
         if (error) {
             notRestored(live, FileFailure(*error, live));
@@ -576,40 +576,16 @@ void RestoreRun::listForBootTimeRename()
     }
 }
 
-// The staged copy goes to a temporary name beside the live file first; only then is the
-// live file, made writable, replaced. The error number, with the live file as it was, when
-// the copy cannot be made.
-std::optional<int> RestoreRun::replaceThroughTemporary(const QString& staged, const QString& live, Route route)
+// The staged copy takes the live file's place whole (FileCopy builds it beside the live
+// file and puts it in place only once it is complete), so nothing is deleted first: a copy
+// that fails or is cut short leaves the live file as it was. A file of the boot drive that
+// keeps its attributes gets read-only, hidden and system again.
+std::optional<int> RestoreRun::replaceWhole(const QString& staged, const QString& live, Route route)
 {
-    const QString temporary = live.left(live.size() - 1) + u'$';
-    const auto dropTemporary = [&] {
-        vb::ResumeNext([&] { vb::SetAttr(temporary, vb::vbNormal); });
-        vb::ResumeNext([&] { vb::Kill(temporary); });
-    };
-    if (Present(temporary))
-        dropTemporary();
-    if (const std::optional<int> error = attempt([&] { vb::FileCopy(staged, temporary); })) {
-        dropTemporary();
-        return error;
-    }
-    // The replaced file keeps the name it is stored under.
-    QString target = live;
-    if (const std::optional<int> error = attempt([&] {
-            const QString stored = vb::Dir(live, kAnyFile);
-            if (stored.isEmpty())
-                return;
-            target = live.left(live.lastIndexOf(u'\\') + 1) + stored;
-            vb::SetAttr(target, vb::vbNormal);
-            vb::Kill(target);
-        })) {
-        dropTemporary();
-        return error;
-    }
-    if (const std::optional<int> error = attempt([&] { vb::Name(temporary, target); }))
-        return error;
-    if (route == Route::WithAttributes)
-        trap([&] { vb::SetAttr(target, vb::vbReadOnly | vb::vbHidden | vb::vbSystem); });
-    return std::nullopt;
+    const std::optional<int> error = copyOver(staged, live);
+    if (!error && route == Route::WithAttributes)
+        trap([&] { vb::SetAttr(live, vb::vbReadOnly | vb::vbHidden | vb::vbSystem); });
+    return error;
 }
 
 void RestoreRun::userFiles()

@@ -1,0 +1,70 @@
+// The real program killed (kill -9) while a save into a used slot writes its archive: the
+// settings file lists the slot as free by then, so the next start offers nothing that is
+// gone, and it clears what the killed run left behind.
+#include "platform/IniDocument.h"
+#include "support/ProgramRun.h"
+#include "support/TempMachine.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRandomGenerator>
+
+using testsupport::MachineTest;
+using testsupport::ProgramRun;
+
+namespace {
+
+const QString kProgram = QStringLiteral("Program Files/Trelvo/");
+
+// Every slot that the settings list as used has its description file.
+void expectEveryListedSlotDescribed(const testsupport::TempMachine& tm)
+{
+    const auto ini = platform::IniDocument::parse(tm.readC(kProgram + "trelvo.ini"));
+    for (int n = 1; n <= 5; ++n) {
+        const QString description = ini.value("Settings", "Config" + QString::number(n)).value_or("available");
+        if (description != u"available")
+            EXPECT_TRUE(tm.existsC(kProgram + "Config" + QString::number(n) + ".ini")) << "slot " << n << ": " << description.toStdString();
+    }
+}
+
+} // namespace
+
+TEST_F(MachineTest, ASaveKilledInAUsedSlotLeavesTheSlotFree)
+{
+    // Data that does not compress, so that writing its archive takes a while.
+    QByteArray data(24 << 20, '\0');
+    QRandomGenerator(12).fillRange(reinterpret_cast<quint32*>(data.data()), data.size() / 4);
+    tm.writeC("My Documents/photos.bin", data);
+    tm.writeC(kProgram + "trelvo.usr", " 1 \r\nc:\\my documents\\photos.bin\r\n");
+    {
+        ProgramRun first(tm, {"@Form1 => Option1; Text1 = First; Command1; Command3", "Configuration saved successfull! => OK"});
+        ASSERT_TRUE(first.finish()) << first.errors().toStdString();
+    }
+    ASSERT_TRUE(tm.existsC(kProgram + "Config1.ini"));
+    ASSERT_TRUE(tm.existsC(kProgram + "Conf1us.tva"));
+
+    qint64 killed = 0;
+    {
+        ProgramRun again(tm, {"@Form1 => Option1; Text1 = Second; Command1; Command3", "already used, overwrite => Yes",
+                              "Configuration saved successfull! => OK"});
+        killed = again.pid();
+        ASSERT_TRUE(again.killWhileWriting(tm.hostC("Program Files/Trelvo"))) << again.errors().toStdString();
+    }
+    // The old description and archives are gone and the slot is listed free; no half archive.
+    const auto ini = platform::IniDocument::parse(tm.readC(kProgram + "trelvo.ini"));
+    EXPECT_EQ(ini.value("Settings", "Config1"), QStringLiteral("available"));
+    EXPECT_EQ(ini.value("Settings", "LsDate1"), QStringLiteral("00/00/0000"));
+    EXPECT_FALSE(tm.existsC(kProgram + "Config1.ini"));
+    EXPECT_FALSE(tm.existsC(kProgram + "Conf1us.tva"));
+    expectEveryListedSlotDescribed(tm);
+
+    // The next start: choosing the slot says it holds nothing, the program goes on and ends
+    // as asked; the killed run's staging folder and scratch folders are gone.
+    ProgramRun next(tm, {"@Form1 => List2 = 0; Command4; Command3", "Configuration not available => OK"});
+    ASSERT_TRUE(next.finish()) << next.errors().toStdString();
+    EXPECT_EQ(next.exitCode(), 0);
+    EXPECT_FALSE(next.errors().contains("unexpected")) << next.errors().toStdString();
+    EXPECT_FALSE(tm.existsC("WINDOWS/TEMP/trelvo"));
+    EXPECT_EQ(QDir(QDir::tempPath()).entryList({QStringLiteral("trelvo-zip-%1-*").arg(killed)}, QDir::Dirs), QStringList());
+    expectEveryListedSlotDescribed(tm);
+}

@@ -1,0 +1,62 @@
+// The real program killed (kill -9) in the middle of a restore, while it copies a large user
+// file back over the user's current one: the current file is whole afterwards, and the next
+// start clears what the killed run left behind.
+#include "support/ProgramRun.h"
+#include "support/TempMachine.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+using testsupport::MachineTest;
+using testsupport::ProgramRun;
+
+namespace {
+
+constexpr qint64 kSize = 64 << 20;   // large enough that the copy is still under way when looked at
+const QString kBig = QStringLiteral("My Documents/big.dat");
+
+QStringList scratchFoldersOf(qint64 pid)
+{
+    return QDir(QDir::tempPath()).entryList({QStringLiteral("trelvo-zip-%1-*").arg(pid)}, QDir::Dirs);
+}
+
+} // namespace
+
+TEST_F(MachineTest, AKilledRestoreLeavesTheUsersCurrentFileWhole)
+{
+    // Saved: the file as it was, listed as the user's only user file.
+    tm.writeC(kBig, QByteArray(kSize, 's'));
+    tm.writeC("Program Files/Trelvo/trelvo.usr", " 1 \r\nc:\\my documents\\big.dat\r\n");
+    {
+        ProgramRun save(tm, {"@Form1 => Option1; Text1 = Weekly; Command1; Command3",
+                             "Configuration saved successfull! => OK"});
+        ASSERT_TRUE(save.finish()) << save.errors().toStdString();
+        ASSERT_EQ(save.exitCode(), 0) << save.errors().toStdString();
+    }
+    ASSERT_TRUE(tm.existsC("Program Files/Trelvo/Conf1us.tva"));
+
+    // The user has worked on it since; then restores slot 1 and the program is killed.
+    const QByteArray current(kSize + 4096, 'c');
+    tm.writeC(kBig, current);
+    const QStringList before = QDir(tm.hostC("My Documents")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    qint64 killed = 0;
+    {
+        // Ends by itself should the copy slip by unseen.
+        ProgramRun restore(tm, {"@Form1 => List2 = 0; Command4; Command3", "restore the following Configuration => Yes",
+                                "Select files to restore => Command3; Command1", "Files successfully restored => OK"});
+        killed = restore.pid();
+        ASSERT_TRUE(restore.killWhileWriting(tm.hostC("My Documents"))) << restore.errors().toStdString();
+    }
+    EXPECT_EQ(QFileInfo(tm.hostC(kBig)).size(), current.size());
+    EXPECT_TRUE(tm.readC(kBig) == current) << "the user's current file changed";
+    EXPECT_EQ(QDir(tm.hostC("My Documents")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), before);
+    ASSERT_TRUE(tm.existsC("WINDOWS/TEMP/trelvo/User/my documents/big.dat")) << "the run was killed before its copy";
+
+    // The next start removes the staged copy and the killed run's scratch folders.
+    ProgramRun next(tm, {"@Form1 => Command3"});
+    ASSERT_TRUE(next.finish()) << next.errors().toStdString();
+    EXPECT_FALSE(tm.existsC("WINDOWS/TEMP/trelvo"));
+    EXPECT_EQ(scratchFoldersOf(killed), QStringList());
+    EXPECT_TRUE(tm.readC(kBig) == current);
+}

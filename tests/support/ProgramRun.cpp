@@ -1,0 +1,93 @@
+#include "support/ProgramRun.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <csignal>
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace testsupport {
+
+ProgramRun::ProgramRun(const TempMachine& tm, const QStringList& scriptLines)
+{
+    script_.open();
+    script_.write(scriptLines.join(u'\n').toUtf8() + '\n');
+    script_.close();
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("TRELVO_MACHINE"), tm.dir());
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("TRELVO_UI_SCRIPT"), script_.fileName());
+    process_.setProcessEnvironment(env);
+    const QString bin = qEnvironmentVariable("TRELVO_TEST_BIN", QCoreApplication::applicationDirPath());
+    process_.start(bin + QStringLiteral("/trelvoapp"), {});
+    if (!process_.waitForStarted())
+        ADD_FAILURE() << "cannot start " << bin.toStdString() << "/trelvoapp";
+}
+
+ProgramRun::~ProgramRun()
+{
+    if (process_.state() != QProcess::NotRunning) {
+        ::kill(pid_t(process_.processId()), SIGKILL);
+        process_.waitForFinished();
+    }
+}
+
+bool ProgramRun::finish(int msecs)
+{
+    if (process_.waitForFinished(msecs))
+        return process_.exitStatus() == QProcess::NormalExit;
+    process_.kill();
+    process_.waitForFinished();
+    return false;
+}
+
+QString ProgramRun::errors()
+{
+    errors_ += QString::fromLocal8Bit(process_.readAllStandardError());
+    return errors_;
+}
+
+// A file being written under no name shows among the process's open files as
+// "<folder>/#<inode> (deleted)". The bytes it holds so far; -1 when there is none.
+qint64 ProgramRun::writtenInto(const QString& hostFolder) const
+{
+    const QByteArray fds = "/proc/" + QByteArray::number(process_.processId()) + "/fd";
+    const QByteArray prefix = QFile::encodeName(QDir::cleanPath(hostFolder)) + "/#";
+    DIR* dir = ::opendir(fds.constData());
+    if (!dir)
+        return -1;
+    qint64 written = -1;
+    while (const dirent* e = ::readdir(dir)) {
+        const QByteArray fd = fds + '/' + e->d_name;
+        char target[4096];
+        const ssize_t n = ::readlink(fd.constData(), target, sizeof target - 1);
+        struct stat st;
+        if (n > 0 && QByteArray(target, int(n)).startsWith(prefix) && ::stat(fd.constData(), &st) == 0)
+            written = qMax<qint64>(written, st.st_size);
+    }
+    ::closedir(dir);
+    return written;
+}
+
+bool ProgramRun::killWhileWriting(const QString& hostFolder, qint64 atLeast)
+{
+    const pid_t pid = pid_t(process_.processId());
+    QDeadlineTimer stuck(120000);   // a program that hangs fails the test, it does not hang it
+    while (process_.state() == QProcess::Running && !stuck.hasExpired()) {
+        if (writtenInto(hostFolder) < atLeast) {
+            process_.waitForFinished(0);   // notices an end
+            continue;
+        }
+        ::kill(pid, SIGSTOP);
+        const bool caught = writtenInto(hostFolder) >= atLeast;   // still half written now that it stands still
+        ::kill(pid, SIGKILL);
+        process_.waitForFinished();
+        return caught;
+    }
+    return false;
+}
+
+} // namespace testsupport
