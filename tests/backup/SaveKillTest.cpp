@@ -37,7 +37,8 @@ TEST_F(MachineTest, ASaveKilledInAUsedSlotLeavesTheSlotFree)
     tm.writeC("My Documents/photos.bin", data);
     tm.writeC(kProgram + "trelvo.usr", " 1 \r\nc:\\my documents\\photos.bin\r\n");
     {
-        ProgramRun first(tm, {"@Form1 => Option1; Text1 = First; Command1; Command3", "Configuration saved successfull! => OK"});
+        ProgramRun first(tm, {"@Form1.Option1 => Click", "@Form1.Text1 => \"First\"", "@Form1.Command1 => Click",
+                              "Configuration saved successfull! => OK", "@Form1.Command3 => Click"});
         ASSERT_TRUE(first.finish()) << first.errors().toStdString();
     }
     ASSERT_TRUE(tm.existsC(kProgram + "Config1.ini"));
@@ -45,8 +46,9 @@ TEST_F(MachineTest, ASaveKilledInAUsedSlotLeavesTheSlotFree)
 
     qint64 killed = 0;
     {
-        ProgramRun again(tm, {"@Form1 => Option1; Text1 = Second; Command1; Command3", "already used, overwrite => Yes",
-                              "Configuration saved successfull! => OK"});
+        ProgramRun again(tm, {"@Form1.Option1 => Click", "@Form1.Text1 => \"Second\"", "@Form1.Command1 => Click",
+                              "already used, overwrite => Yes", "Configuration saved successfull! => OK",
+                              "@Form1.Command3 => Click"});
         killed = again.pid();
         ASSERT_TRUE(again.killWhileWriting(tm.hostC("Program Files/Trelvo"))) << again.errors().toStdString();
     }
@@ -60,7 +62,8 @@ TEST_F(MachineTest, ASaveKilledInAUsedSlotLeavesTheSlotFree)
 
     // The next start: choosing the slot says it holds nothing, the program goes on and ends
     // as asked; the killed run's staging folder and scratch folders are gone.
-    ProgramRun next(tm, {"@Form1 => List2 = 0; Command4; Command3", "Configuration not available => OK"});
+    ProgramRun next(tm, {"@Form1.List2 => 0", "@Form1.Command4 => Click", "Configuration not available => OK",
+                         "@Form1.Command3 => Click"});
     ASSERT_TRUE(next.finish()) << next.errors().toStdString();
     EXPECT_EQ(next.exitCode(), 0);
     EXPECT_FALSE(next.errors().contains("unexpected")) << next.errors().toStdString();

@@ -403,6 +403,35 @@ TEST_F(SaveTest, CancelAtEachQuestionBeforeTheSaveBeginsChangesNothing)
     EXPECT_EQ(core::TextBoxOf(QStringLiteral("Form1"), QStringLiteral("Text2")).Text(), QStringLiteral("C:\\Program Files\\Trelvo\\"));
 }
 
+// The folders the program empties for its own work keep no configuration: a save into one of
+// them (named in any case or by short names) is refused before anything changes.
+TEST_F(SaveTest, ASaveIntoTheProgramsOwnWorkFoldersIsRefused)
+{
+    fs::writeAll(kProgramFolder + QStringLiteral("Conf1.tva"), "the old save");
+    fs::writeAll(kProgramFolder + QStringLiteral("Config1.ini"), "[Configuration]\r\nConfigName=Monday\r\n");
+    fs::createDirectory(QStringLiteral("C:\\WINDOWS\\TEMP\\trelvo"));
+    fs::createDirectory(QStringLiteral("C:\\WINDOWS\\TEMP\\trelvo\\Keep"));
+    fs::createDirectory(kProgramFolder + QStringLiteral("DiskRestore"));
+    selectAll(1);
+    const auto before = machineSnapshot();
+    for (const QString folder : {"C:\\WINDOWS\\TEMP\\TRELVO\\", "c:\\windows\\temp\\trelvo\\keep\\", "C:\\PROGRA~1\\Trelvo\\diskrestore\\"}) {
+        ui->expect(QStringLiteral("This folder lies in a folder that Trelvo uses for its own work and empties, so it can not "
+                                  "keep a configuration: ") + folder + QStringLiteral(" Please choose another folder"),
+                   QStringLiteral("OK"));
+        saveInto(folder, 0, QStringLiteral("Monday"));
+        EXPECT_FALSE(state().SaveDone) << folder.toStdString();
+        EXPECT_TRUE(helpEnabled()) << folder.toStdString();
+        EXPECT_EQ(machineSnapshot(), before) << folder.toStdString();
+    }
+    // A folder of its own beside them is no work folder.
+    selectAll(0);
+    tick(QStringLiteral("Form1"), QStringLiteral("Check2"));
+    fs::createDirectory(QStringLiteral("C:\\WINDOWS\\TEMP\\trelvo saves"));
+    ui->expect(QStringLiteral("Configuration saved successfull!"), QStringLiteral("OK"));
+    saveInto(QStringLiteral("C:\\WINDOWS\\TEMP\\trelvo saves\\"), 0, QStringLiteral("Monday"));
+    EXPECT_TRUE(state().SaveDone);
+}
+
 TEST_F(SaveTest, AMissingFolderIsCreatedOrReplacedByTheProgramFolder)
 {
     tick(QStringLiteral("Form1"), QStringLiteral("Check2"));

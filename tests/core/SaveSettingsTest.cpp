@@ -7,6 +7,8 @@
 #include "vb/FileIO.h"
 #include "MachineFiles.h"
 
+#include <QDir>
+
 using core::state;
 using coretest::settingsLines;
 
@@ -194,4 +196,30 @@ TEST(AutoKeepFolder, IsThePathOfTheProgramsOwnFolderWithoutRegardToCase)
     EXPECT_FALSE(core::IsAutoKeepFolder(QStringLiteral("D:\\AutoKeep\\")));
     EXPECT_FALSE(core::IsAutoKeepFolder(QStringLiteral("C:\\Program Files\\Trelvo\\AutoKeepers\\")));
     EXPECT_FALSE(core::IsAutoKeepFolder(QString()));
+}
+
+// trelvo.ini that cannot be written (here a folder of that name stands in its place): told
+// once with its path, logged each time, and told again only after it could be written.
+TEST_F(SaveSettingsTest, AFileThatCannotBeWrittenIsToldOnceWithItsPathAndLogged)
+{
+    auto& ui = testsupport::ScriptedUi::install();
+    vb::SetClockForTesting(QDateTime(QDate(2000, 3, 4), QTime(10, 0)));
+    const QString told = QStringLiteral("Trelvo could not save its settings into this file: C:\\Program Files\\Trelvo\\trelvo.ini");
+    QDir().mkpath(tm.hostC(QStringLiteral("Program Files/Trelvo/trelvo.ini")));
+    ui.expect(told, QStringLiteral("OK"));
+    core::SaveSettings();
+    core::SaveSettings();
+    EXPECT_EQ(ui.shown().size(), 1);
+    EXPECT_EQ(coretest::errorLogLines(tm),
+              QStringList(2, QStringLiteral("Path/File access error03-04-2000 C:\\Program Files\\Trelvo\\trelvo.ini SaveSettings")));
+
+    QDir(tm.hostC(QStringLiteral("Program Files/Trelvo/trelvo.ini"))).removeRecursively();
+    core::SaveSettings();
+    EXPECT_TRUE(settingsLines(tm).contains(QStringLiteral("Config1=Monday")));
+    vb::Kill(QStringLiteral("C:\\Program Files\\Trelvo\\trelvo.ini"));
+    QDir().mkpath(tm.hostC(QStringLiteral("Program Files/Trelvo/trelvo.ini")));
+    ui.expect(told, QStringLiteral("OK"));
+    core::SaveSettings();
+    EXPECT_EQ(ui.shown().size(), 2);
+    vb::SetClockForTesting(std::nullopt);
 }

@@ -5,6 +5,13 @@
 #include "support/ScriptedUi.h"
 #include "vb/FileIO.h"
 #include "MachineFiles.h"
+#include "core/SystemPaths.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <csignal>
 
 using core::state;
 using testsupport::ProcessEnded;
@@ -76,4 +83,45 @@ TEST_F(StartupChecksTest, WhileAnOperationRunsTheChecksGoOnAfterTheMessage)
     EXPECT_EQ(ui->shown().size(), 2);
     EXPECT_TRUE(state().SettingsSaved);
     EXPECT_EQ(splashProgress(), 50);
+}
+
+// What a run cut short left: the staging folder goes unless the boot-time rename list still
+// moves files out of it, the joined floppy pieces go, and so do the host scratch folders of
+// programs that are gone (those of running ones stay).
+TEST_F(StartupChecksTest, TheLeftoversOfARunCutShortGoAtTheStart)
+{
+    core::ReadSystemPaths();
+    tm.writeC("WINDOWS/TEMP/trelvo/User/My Documents/big.dat", "staged");
+    tm.writeC("WINDOWS/TEMP/trelvo/win.ini", "staged");
+    tm.writeC("Program Files/Trelvo/DiskRestore/Conf1.tva", "joined");
+    const QString tmp = QDir::tempPath();
+    const QString mine = QStringLiteral("%1/trelvo-zip-%2-abcdef").arg(tmp).arg(QCoreApplication::applicationPid());
+    QDir().mkpath(mine);
+    qint64 gone = 0;
+    {
+        QProcess p;   // a process that has ended: its id names no process now
+        p.start(QStringLiteral("/bin/true"));
+        p.waitForFinished();
+        gone = p.processId() ? p.processId() : 0;
+    }
+    QString stale = QStringLiteral("%1/trelvo-zip-%2-ghijkl").arg(tmp).arg(gone);
+    if (gone == 0 || ::kill(pid_t(gone), 0) == 0)
+        stale.clear();   // its id was taken again meanwhile; nothing to say about it
+    if (!stale.isEmpty())
+        QDir().mkpath(stale + "/WINDOWS");
+
+    // A restart still pending: its list moves win.ini out of the staging folder.
+    tm.writeC("WINDOWS/Wininit.ini", "[rename]\r\nC:\\WINDOWS\\WIN.INI=C:\\WINDOWS\\TEMP\\TRELVO\\WIN.INI\r\n");
+    core::RemoveLeftovers();
+    EXPECT_TRUE(tm.existsC("WINDOWS/TEMP/trelvo/win.ini"));
+    EXPECT_FALSE(tm.existsC("Program Files/Trelvo/DiskRestore"));
+    EXPECT_TRUE(QFileInfo::exists(mine));
+    if (!stale.isEmpty())
+        EXPECT_FALSE(QFileInfo::exists(stale));
+
+    tm.writeC("WINDOWS/Wininit.ini", "[rename]\r\nNUL=C:\\WINDOWS\\TEMP\\TRELVO\\WIN.INI\r\n");
+    core::RemoveLeftovers();
+    EXPECT_FALSE(tm.existsC("WINDOWS/TEMP/trelvo"));
+    EXPECT_TRUE(tm.existsC("WINDOWS/TEMP"));
+    QDir(mine).removeRecursively();
 }

@@ -10,6 +10,7 @@
 #include "support/TempMachine.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QStorageInfo>
 #include <QTemporaryDir>
 
@@ -183,4 +184,18 @@ TEST_F(MachineTest, AFileInAFullRootFolderIsReplacedWithoutANewEntry)
     for (int i = 0; i < 4; ++i)
         EXPECT_EQ(fs::readAll(QStringLiteral("A:\\F%1.TXT").arg(i)), "after") << i;
     EXPECT_EQ(namesIn(tm.hostDisk("root")).size(), 112);
+}
+
+TEST_F(MachineTest, AFileMovedOverAnotherTakesItsPlaceInOneStep)
+{
+    fs::writeAll("C:\\WINDOWS\\TEMP\\NEW.INI", "new");
+    fs::setAttributes("C:\\WINDOWS\\TEMP\\NEW.INI", AttrArchive | AttrHidden);
+    fs::setAttributes("C:\\WINDOWS\\SYSTEM.INI", AttrReadOnly | AttrSystem);
+    fs::moveOver("C:\\WINDOWS\\TEMP\\new.ini", "c:\\windows\\system.ini");
+    EXPECT_EQ(fs::readAll("C:\\WINDOWS\\SYSTEM.INI"), "new");
+    EXPECT_EQ(fs::attributes("C:\\WINDOWS\\SYSTEM.INI"), quint32(AttrArchive | AttrHidden));
+    EXPECT_TRUE(QFileInfo::exists(tm.hostC("WINDOWS/SYSTEM.INI"))) << "the name it is stored under";
+    EXPECT_FALSE(fs::exists("C:\\WINDOWS\\TEMP\\NEW.INI"));
+    EXPECT_EQ(errorOf([] { fs::moveOver("C:\\WINDOWS\\WIN.INI", "C:\\WINDOWS"); }), ErrPathFileAccess);
+    EXPECT_EQ(errorOf([] { fs::moveOver("C:\\WINDOWS\\WIN.INI", "A:\\WIN.INI"); }), 74);
 }

@@ -29,8 +29,8 @@ TEST_F(MachineTest, AKilledRestoreLeavesTheUsersCurrentFileWhole)
     tm.writeC(kBig, QByteArray(kSize, 's'));
     tm.writeC("Program Files/Trelvo/trelvo.usr", " 1 \r\nc:\\my documents\\big.dat\r\n");
     {
-        ProgramRun save(tm, {"@Form1 => Option1; Text1 = Weekly; Command1; Command3",
-                             "Configuration saved successfull! => OK"});
+        ProgramRun save(tm, {"@Form1.Option1 => Click", "@Form1.Text1 => \"Weekly\"", "@Form1.Command1 => Click",
+                             "Configuration saved successfull! => OK", "@Form1.Command3 => Click"});
         ASSERT_TRUE(save.finish()) << save.errors().toStdString();
         ASSERT_EQ(save.exitCode(), 0) << save.errors().toStdString();
     }
@@ -43,8 +43,9 @@ TEST_F(MachineTest, AKilledRestoreLeavesTheUsersCurrentFileWhole)
     qint64 killed = 0;
     {
         // Ends by itself should the copy slip by unseen.
-        ProgramRun restore(tm, {"@Form1 => List2 = 0; Command4; Command3", "restore the following Configuration => Yes",
-                                "Select files to restore => Command3; Command1", "Files successfully restored => OK"});
+        ProgramRun restore(tm, {"@Form1.List2 => 0", "@Form1.Command4 => Click", "restore the following Configuration => Yes",
+                                "@RestoreReq.Command3 => Click", "@RestoreReq.Command1 => Click",
+                                "Files successfully restored => OK", "@Form1.Command3 => Click"});
         killed = restore.pid();
         ASSERT_TRUE(restore.killWhileWriting(tm.hostC("My Documents"))) << restore.errors().toStdString();
     }
@@ -54,7 +55,7 @@ TEST_F(MachineTest, AKilledRestoreLeavesTheUsersCurrentFileWhole)
     ASSERT_TRUE(tm.existsC("WINDOWS/TEMP/trelvo/User/my documents/big.dat")) << "the run was killed before its copy";
 
     // The next start removes the staged copy and the killed run's scratch folders.
-    ProgramRun next(tm, {"@Form1 => Command3"});
+    ProgramRun next(tm, {"@Form1.Command3 => Click"});
     ASSERT_TRUE(next.finish()) << next.errors().toStdString();
     EXPECT_FALSE(tm.existsC("WINDOWS/TEMP/trelvo"));
     EXPECT_EQ(scratchFoldersOf(killed), QStringList());

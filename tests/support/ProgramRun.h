@@ -1,6 +1,6 @@
 #pragma once
 // The real trelvoapp on a test machine: started headless with an answer script (lines of
-// the script language, "@Form1 => ..." included), waited for, or stopped and killed while it
+// the script language, "@Form1.Command1 => Click" included), waited for, or stopped and killed while it
 // writes a file into a given folder.
 #include "support/TempMachine.h"
 

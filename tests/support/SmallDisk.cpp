@@ -45,7 +45,7 @@ SmallDriveC::~SmallDriveC()
     }
 }
 
-void SmallDriveC::fill()
+void SmallDriveC::fill(qint64 leave)
 {
     if (!mounted_ || filler_ >= 0)
         return;
@@ -61,6 +61,11 @@ void SmallDriveC::fill()
     }
     // Whatever a page of its own still takes, nothing is left.
     while (::write(filler_, block.constData(), 1) > 0) {
+    }
+    if (leave > 0) {
+        const off_t size = ::lseek(filler_, 0, SEEK_END);
+        if (::ftruncate(filler_, size > leave ? size - leave : 0) != 0)
+            ADD_FAILURE() << "cannot give room back: " << std::strerror(errno);
     }
 }
 

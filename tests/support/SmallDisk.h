@@ -20,8 +20,9 @@ public:
     bool mounted() const { return mounted_; }
     const QString& whyNot() const { return whyNot_; }
 
-    // Takes every free byte with a file that has no name (so no listing shows it).
-    void fill();
+    // Takes every free byte but about `leave` with a file that has no name (so no listing
+    // shows it); the room left is whole pages of the host's memory.
+    void fill(qint64 leave = 0);
     // Gives the bytes taken by fill() back.
     void release();
 
