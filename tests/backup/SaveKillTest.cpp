@@ -1,4 +1,4 @@
-// The real program killed (kill -9) while a save into a used slot writes its archive: the
+// The real program killed (kill -9) while a save into a used slot makes its archive: the
 // settings file lists the slot as free by then, so the next start offers nothing that is
 // gone, and it clears what the killed run left behind.
 #include "platform/IniDocument.h"
@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRandomGenerator>
 
 using testsupport::MachineTest;
@@ -50,7 +51,15 @@ TEST_F(MachineTest, ASaveKilledInAUsedSlotLeavesTheSlotFree)
                               "already used, overwrite => Yes", "Configuration saved successfull! => OK",
                               "@Form1.Command3 => Click"});
         killed = again.pid();
-        ASSERT_TRUE(again.killWhileWriting(tm.hostC("Program Files/Trelvo"))) << again.errors().toStdString();
+        // zip is writing the new archive in its scratch folder beside the drive's folder.
+        const QString scratch = QStringLiteral(".trelvo-zip-%1-*").arg(killed);
+        ASSERT_TRUE(again.killWhen([&] {
+            for (const QString& folder : QDir(tm.dir()).entryList({scratch}, QDir::Dirs | QDir::Hidden))
+                for (const QFileInfo& f : QDir(tm.dir() + u'/' + folder).entryInfoList(QDir::Files | QDir::Hidden))
+                    if (f.size() >= (1 << 20))
+                        return true;
+            return false;
+        })) << again.errors().toStdString();
     }
     // The old description and archives are gone and the slot is listed free; no half archive.
     const auto ini = platform::IniDocument::parse(tm.readC(kProgram + "trelvo.ini"));
@@ -68,6 +77,8 @@ TEST_F(MachineTest, ASaveKilledInAUsedSlotLeavesTheSlotFree)
     EXPECT_EQ(next.exitCode(), 0);
     EXPECT_FALSE(next.errors().contains("unexpected")) << next.errors().toStdString();
     EXPECT_FALSE(tm.existsC("WINDOWS/TEMP/trelvo"));
-    EXPECT_EQ(QDir(QDir::tempPath()).entryList({QStringLiteral("trelvo-zip-%1-*").arg(killed)}, QDir::Dirs), QStringList());
+    for (const QString& folder : {QDir::tempPath(), tm.dir()})
+        EXPECT_EQ(QDir(folder).entryList({QStringLiteral(".trelvo-zip-%1-*").arg(killed)}, QDir::Dirs | QDir::Hidden), QStringList())
+            << folder.toStdString();
     expectEveryListedSlotDescribed(tm);
 }

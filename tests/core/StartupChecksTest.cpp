@@ -94,8 +94,8 @@ TEST_F(StartupChecksTest, TheLeftoversOfARunCutShortGoAtTheStart)
     tm.writeC("WINDOWS/TEMP/trelvo/User/My Documents/big.dat", "staged");
     tm.writeC("WINDOWS/TEMP/trelvo/win.ini", "staged");
     tm.writeC("Program Files/Trelvo/DiskRestore/Conf1.tva", "joined");
-    const QString tmp = QDir::tempPath();
-    const QString mine = QStringLiteral("%1/trelvo-zip-%2-abcdef").arg(tmp).arg(QCoreApplication::applicationPid());
+    const QString tmp = tm.dir();   // beside the drives' folders, where the zip programs work
+    const QString mine = QStringLiteral("%1/.trelvo-zip-%2-abcdef").arg(tmp).arg(QCoreApplication::applicationPid());
     QDir().mkpath(mine);
     qint64 gone = 0;
     {
@@ -104,7 +104,7 @@ TEST_F(StartupChecksTest, TheLeftoversOfARunCutShortGoAtTheStart)
         p.waitForFinished();
         gone = p.processId() ? p.processId() : 0;
     }
-    QString stale = QStringLiteral("%1/trelvo-zip-%2-ghijkl").arg(tmp).arg(gone);
+    QString stale = QStringLiteral("%1/.trelvo-zip-%2-ghijkl").arg(tmp).arg(gone);
     if (gone == 0 || ::kill(pid_t(gone), 0) == 0)
         stale.clear();   // its id was taken again meanwhile; nothing to say about it
     if (!stale.isEmpty())

@@ -72,22 +72,46 @@ qint64 ProgramRun::writtenInto(const QString& hostFolder) const
     return written;
 }
 
-bool ProgramRun::killWhileWriting(const QString& hostFolder, qint64 atLeast)
+// The program and every process below it.
+QList<pid_t> ProgramRun::processTree() const
 {
-    const pid_t pid = pid_t(process_.processId());
+    QList<pid_t> tree{pid_t(process_.processId())};
+    for (qsizetype i = 0; i < tree.size(); ++i) {
+        const QString tasks = QStringLiteral("/proc/%1/task").arg(tree[i]);
+        for (const QString& task : QDir(tasks).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+            QFile children(tasks + u'/' + task + QStringLiteral("/children"));
+            if (children.open(QIODevice::ReadOnly))
+                for (const QByteArray& child : children.readAll().split(' '))
+                    if (child.trimmed().toInt() > 0)
+                        tree << pid_t(child.trimmed().toInt());
+        }
+    }
+    return tree;
+}
+
+bool ProgramRun::killWhen(const std::function<bool()>& condition)
+{
     QDeadlineTimer stuck(120000);   // a program that hangs fails the test, it does not hang it
     while (process_.state() == QProcess::Running && !stuck.hasExpired()) {
-        if (writtenInto(hostFolder) < atLeast) {
+        if (!condition()) {
             process_.waitForFinished(0);   // notices an end
             continue;
         }
-        ::kill(pid, SIGSTOP);
-        const bool caught = writtenInto(hostFolder) >= atLeast;   // still half written now that it stands still
-        ::kill(pid, SIGKILL);
+        const QList<pid_t> tree = processTree();
+        for (const pid_t pid : tree)
+            ::kill(pid, SIGSTOP);
+        const bool caught = condition();   // still so now that everything stands still
+        for (const pid_t pid : tree)
+            ::kill(pid, SIGKILL);
         process_.waitForFinished();
         return caught;
     }
     return false;
+}
+
+bool ProgramRun::killWhileWriting(const QString& hostFolder, qint64 atLeast)
+{
+    return killWhen([&] { return writtenInto(hostFolder) >= atLeast; });
 }
 
 } // namespace testsupport

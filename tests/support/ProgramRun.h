@@ -8,7 +8,9 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryFile>
+#include <functional>
 #include <memory>
+#include <sys/types.h>
 
 namespace testsupport {
 
@@ -23,14 +25,17 @@ public:
     int exitCode() const { return process_.exitCode(); }
     QString errors();
 
-    // Stops the program (SIGSTOP) the moment it holds a file open that is being written
-    // into `hostFolder`, has no name there yet and holds `atLeast` bytes, then kills it
-    // (SIGKILL) while the file is still half written. False when the program ended first
-    // or never wrote such a file there.
+    // Stops the program and the programs it started (SIGSTOP) the moment `condition` holds,
+    // then kills them (SIGKILL) while it still holds. False when the program ended first.
+    bool killWhen(const std::function<bool()>& condition);
+    // The moment: a file that the program is writing into `hostFolder` under no name yet
+    // holds `atLeast` bytes.
     bool killWhileWriting(const QString& hostFolder, qint64 atLeast = 1 << 20);
+    // The bytes of the largest such file; -1 when there is none.
+    qint64 writtenInto(const QString& hostFolder) const;
 
 private:
-    qint64 writtenInto(const QString& hostFolder) const;
+    QList<pid_t> processTree() const;
 
     QTemporaryFile script_;
     QProcess process_;
