@@ -54,13 +54,15 @@ void Form::Show(int modal)
     bool placing = false;
     if (!window_->isVisible()) {
         window_->setWindowModality(modal == vbModal ? Qt::ApplicationModal : Qt::NonModal);
-        const Form* opener = Forms::active();
+        Form* opener = Forms::active();
         placing = placeOver(opener && opener != this ? opener : nullptr);
     }
     const QPointer<Form> self(this);
     window_->show();
-    if (placing && window_->frameGeometry().size() != window_->size())
+    if (placing && window_->frameGeometry().size() != window_->size()) {
         centreOnPlace();   // now with its frame
+        keepOpenerInSight();
+    }
     window_->activateWindow();
     Forms::activate(*this);
     if (modal != vbModal || !self || !Visible())
@@ -73,7 +75,7 @@ void Form::Show(int modal)
     loop.exec(QEventLoop::DialogExec);
 }
 
-bool Form::placeOver(const Form* opener)
+bool Form::placeOver(Form* opener)
 {
     // A minimised opener keeps the place it had; a hidden one has none.
     QWidget* over = opener && opener->Visible() ? opener->window() : nullptr;
@@ -81,10 +83,54 @@ bool Form::placeOver(const Form* opener)
         return false;
     shownBefore_ = true;
     lastOpener_ = over;
+    placedOver_ = over ? opener : nullptr;
     const QScreen* display = QGuiApplication::primaryScreen();
     placedAround_ = over ? QRectF(over->frameGeometry()) : QRectF(display ? display->availableGeometry() : QRect());
     centreOnPlace();
+    keepOpenerInSight();
     return true;
+}
+
+// A window larger than its opener would hide it whole when centred over it; it goes beside
+// it instead, level with its middle: to the right or the left where the screen has room,
+// else the two are moved apart to lie side by side in the middle of the screen (an opener
+// its code placed stays where it is), else one above the other in the same way. Only where
+// none of this fits does it stay over the opener.
+void Form::keepOpenerInSight()
+{
+    const QScreen* display = QGuiApplication::primaryScreen();
+    if (!placedOver_ || !display)
+        return;
+    QWidget* opener = placedOver_->window();
+    const QRect screen = display->availableGeometry();
+    const QRect them = placedAround_.toRect();   // where the opener was when this one came
+    const QSize outer = window_->frameGeometry().size().expandedTo(window_->size());
+    const QRect me(window_->pos(), outer);
+    if (!me.contains(them))
+        return;
+    const auto level = [](int middle, int size, int low, int high) {
+        return qBound(low, middle - size / 2, qMax(low, high + 1 - size));
+    };
+    const int y = level(them.center().y(), outer.height(), screen.top(), screen.bottom());
+    const int x = level(them.center().x(), outer.width(), screen.left(), screen.right());
+    const bool openerMoves = !placedOver_->placedByCode_;
+    if (them.right() + outer.width() <= screen.right()) {
+        window_->move(them.right() + 1, y);
+    } else if (them.left() - outer.width() >= screen.left()) {
+        window_->move(them.left() - outer.width(), y);
+    } else if (openerMoves && them.width() + outer.width() <= screen.width()) {
+        const int left = screen.left() + (screen.width() - them.width() - outer.width()) / 2;
+        opener->move(left, them.top());
+        window_->move(left + them.width(), y);
+    } else if (them.bottom() + outer.height() <= screen.bottom()) {
+        window_->move(x, them.bottom() + 1);
+    } else if (them.top() - outer.height() >= screen.top()) {
+        window_->move(x, them.top() - outer.height());
+    } else if (openerMoves && them.height() + outer.height() <= screen.height()) {
+        const int top = screen.top() + (screen.height() - them.height() - outer.height()) / 2;
+        opener->move(them.left(), top);
+        window_->move(x, top + them.height());
+    }
 }
 
 // The middle of the window on the middle of the place chosen for it, on the screen. The

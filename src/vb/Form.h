@@ -123,8 +123,9 @@ private:
     bool pressButton(const std::function<bool(const CommandButton&)>& which);
     bool pressAccessKey(const QKeyEvent& key);
     void showHelp();
-    bool placeOver(const Form* opener);
+    bool placeOver(Form* opener);
     void centreOnPlace();
+    void keepOpenerInSight();
 
     QString name_;
     QWidget* window_;
@@ -137,6 +138,7 @@ private:
     bool placedByCode_ = false;
     bool shownBefore_ = false;
     QPointer<QWidget> lastOpener_;
+    QPointer<Form> placedOver_;
     QRectF placedAround_;
 };
 

@@ -5,6 +5,8 @@
 #include "vb/Screen.h"
 
 #include <QApplication>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QMessageBox>
 #include <QPointer>
 #include <QTest>
@@ -475,4 +477,49 @@ TEST_F(FormsTest, AFormOpensCentredOverTheActiveOneUnlessItsCodePlacedIt)
     EXPECT_EQ(other.Left(), 6000);
     dialog.Show();
     EXPECT_TRUE(near(centre(dialog), centre(other)));
+}
+
+TEST_F(FormsTest, AWindowThatWouldHideItsOpenerWholeOpensBesideIt)
+{
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    const auto twips = [](int pixels) { return vb::twipsFromPixels(pixels); };
+    const auto frame = [](const Form& f) { return f.window()->frameGeometry(); };
+
+    // An opener its code placed at the left, with room to its right: the larger window
+    // comes there, level with it, and the opener does not move.
+    ProbeForm& main = probe("Form1");
+    main.setClientSize(twips(screen.width() / 5), twips(screen.height() / 5));
+    main.Move(twips(screen.left() + 10), twips(screen.top() + screen.height() / 3));
+    main.Show();
+    const QRect mainAt = frame(main);
+    ProbeForm& contents = probe("RestoreReq");
+    contents.setClientSize(twips(screen.width() / 3), twips(screen.height() / 3));
+    contents.Show();
+    EXPECT_EQ(frame(main), mainAt);
+    EXPECT_FALSE(frame(contents).intersects(mainAt));
+    EXPECT_EQ(frame(contents).left(), mainAt.right() + 1);
+    EXPECT_LE(qAbs(frame(contents).center().y() - mainAt.center().y()), 1);
+    contents.Hide();
+
+    // An opener in the middle of the screen with no room on either side of it: the two are
+    // moved apart, side by side, both whole on the screen.
+    main.Move(twips(screen.center().x() - mainAt.width() / 2), twips(mainAt.top()));
+    main.SetFocus();
+    ProbeForm& import = probe("Import");
+    import.setClientSize(twips(screen.width() * 2 / 5), twips(screen.height() / 3));
+    import.Show();
+    contents.setClientSize(twips(screen.width() / 2), twips(screen.height() / 2));
+    contents.Show();
+    EXPECT_FALSE(frame(contents).intersects(frame(import)));
+    EXPECT_TRUE(screen.contains(frame(contents)));
+    EXPECT_TRUE(screen.contains(frame(import)));
+    EXPECT_EQ(frame(contents).left(), frame(import).right() + 1);
+
+    // A smaller window still opens centred over its opener.
+    contents.Hide();
+    ProbeForm& note = probe("Form2");
+    note.setClientSize(twips(screen.width() / 10), twips(screen.height() / 10));
+    note.Show();
+    EXPECT_LE(qAbs(frame(note).center().x() - frame(import).center().x()), 1);
+    EXPECT_LE(qAbs(frame(note).center().y() - frame(import).center().y()), 1);
 }
