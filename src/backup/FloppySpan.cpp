@@ -148,22 +148,29 @@ bool LabelDisk(const QString& root, const QString& label)
     }
 }
 
-void RemoveArchiveParts(const QString& target, const QString& keep)
+QStringList ArchiveParts(const QString& target)
 {
     const qsizetype sep = qMax(target.lastIndexOf(u'\\'), target.lastIndexOf(u':'));
     const QString folder = target.left(sep + 1);
     const QString name = target.mid(sep + 1);
-    const QString kept = keep.mid(qMax(keep.lastIndexOf(u'\\'), keep.lastIndexOf(u':')) + 1);
     const QRegularExpression part(u'^' + QRegularExpression::escape(name.chopped(1)) + u'(' +
                                       QRegularExpression::escape(name.right(1)) + QStringLiteral("|[0-9]+)$"),
                                   QRegularExpression::CaseInsensitiveOption);
     QStringList names;
     vb::ResumeNext([&] {
         for (QString found = vb::Dir(folder + name.chopped(1) + u'*'); !found.isEmpty(); found = vb::Dir())
-            names << found;
+            if (part.match(found).hasMatch())
+                names << found;
     });
-    for (const QString& found : names)
-        if (part.match(found).hasMatch() && found.compare(kept, Qt::CaseInsensitive) != 0)
+    return names;
+}
+
+void RemoveArchiveParts(const QString& target, const QString& keep)
+{
+    const QString folder = target.left(qMax(target.lastIndexOf(u'\\'), target.lastIndexOf(u':')) + 1);
+    const QString kept = keep.mid(qMax(keep.lastIndexOf(u'\\'), keep.lastIndexOf(u':')) + 1);
+    for (const QString& found : ArchiveParts(target))
+        if (found.compare(kept, Qt::CaseInsensitive) != 0)
             vb::ResumeNext([&] { vb::Kill(folder + found); });
 }
 

@@ -7,6 +7,7 @@
 #include "backup/CopyState.h"
 
 #include <QString>
+#include <QStringList>
 
 namespace backup {
 
@@ -39,8 +40,12 @@ qint64 GetAllocUnit(const QString& root);
 // the unit cannot be found out.
 qint64 RoundToAllocUnit(qint64 count, const QString& path);
 
-// Deletes every part of the archive `target` (A:\Conf1.tva: Conf1.tva, Conf1.tv1, Conf1.tv2,
-// ..., Conf1.tv10, ...) in its folder except the file `keep`; failures are passed over.
+// The names of the parts of the archive `target` (A:\Conf1.tva: Conf1.tva, Conf1.tv1,
+// Conf1.tv2, ..., Conf1.tv10, ...) that lie in its folder; none when it cannot be read.
+QStringList ArchiveParts(const QString& target);
+
+// Deletes every part of the archive `target` in its folder except the file `keep`; failures
+// are passed over.
 void RemoveArchiveParts(const QString& target, const QString& keep = {});
 
 // Labels the disk in the drive of `root`; false when the disk cannot take it.

@@ -41,6 +41,65 @@ void LabelDataDisk(const QString& root)
         backup::LabelDisk(root, QStringLiteral("Data#1"));
 }
 
+// The parts of the old rescue archive on the data disk, copied into the program folder
+// before the update deletes them. An update that stops before any further disk has taken a
+// piece of the new archive writes them back, so that the old set is whole again instead of
+// a new first piece beside old further ones.
+class OldArchiveKept {
+public:
+    explicit OldArchiveKept(const QString& root)
+        : root_(root), folder_(core::ProgramFolder() + QStringLiteral("\\RescueKeep\\"))
+    {
+        RemoveCopies();
+        names_ = backup::ArchiveParts(root_ + QStringLiteral("Configd.tva"));
+        vb::ResumeNext([&] { serial_ = core::SysInfo().SerialNumber(root_); });
+        kept_ = !names_.isEmpty() && vb::ResumeNext([&] { vb::MkDir(folder_.chopped(1)); }) == 0;
+        for (const QString& name : names_)
+            kept_ = kept_ && vb::ResumeNext([&] { vb::FileCopy(root_ + name, folder_ + name); }) == 0;
+    }
+    ~OldArchiveKept() { RemoveCopies(); }
+    OldArchiveKept(const OldArchiveKept&) = delete;
+    OldArchiveKept& operator=(const OldArchiveKept&) = delete;
+
+    // Puts the old parts back in place of the new ones, asking for the data disk when another
+    // is in the drive. False when they are not back (none kept, the user gave up, a write
+    // failed).
+    bool PutBack()
+    {
+        if (!kept_)
+            return false;
+        for (;;) {
+            QString serial;
+            vb::ResumeNext([&] { serial = core::SysInfo().SerialNumber(root_); });
+            if (serial == serial_)
+                break;
+            if (vb::MsgBox(Text(2146), vb::vbOKCancel | vb::vbExclamation, Text(1005)) != vb::vbOK)
+                return false;
+        }
+        backup::RemoveArchiveParts(root_ + QStringLiteral("Configd.tva"));
+        bool back = true;
+        for (const QString& name : names_)
+            back = vb::ResumeNext([&] { vb::FileCopy(folder_ + name, root_ + name); }) == 0 && back;
+        return back;
+    }
+
+private:
+    void RemoveCopies()
+    {
+        vb::ResumeNext([&] {
+            for (const QString& name : backup::ArchiveParts(folder_ + QStringLiteral("Configd.tva")))
+                vb::Kill(folder_ + name);
+        });
+        vb::ResumeNext([&] { vb::RmDir(folder_.chopped(1)); });
+    }
+
+    QString root_;
+    QString folder_;
+    QString serial_;
+    QStringList names_;
+    bool kept_ = false;
+};
+
 } // namespace
 
 void WizzardForm::MakeDataDisk()
@@ -137,13 +196,18 @@ void WizzardForm::UpDateDataDisk()
         Label2.setVisible(true);
         Label2.setCaption(Text(1095) + Text(1118) + Text(1019));
         Label2.Refresh();
+        OldArchiveKept old(QStringLiteral("a:\\"));
         vb::Kill(QStringLiteral("a:\\Configd.tv?"));
         backup::RemoveArchiveParts(QStringLiteral("a:\\Configd.tva"));
         LabelDataDisk(QStringLiteral("a:\\"));
         fileInHand_ = QStringLiteral("Configd.tva");
         s.DiskNo = 2;
         if (!CopyRescueArchive(QStringLiteral("a:\\"))) {
-            vb::MsgBox(Text(2143) + QStringLiteral("\r\r") + Text(2144), vb::vbCritical | vb::vbOKOnly, Text(1005));
+            // Stopped on the data disk or at the first further one: nothing else was changed.
+            if (backup::copyState().SplitPieceCount <= 1 && old.PutBack())
+                vb::MsgBox(Text(2145), vb::vbExclamation | vb::vbOKOnly, Text(1005));
+            else
+                vb::MsgBox(Text(2143) + QStringLiteral("\r\r") + Text(2144), vb::vbCritical | vb::vbOKOnly, Text(1005));
             StayOnPageTwo();
             return;
         }

@@ -33,6 +33,12 @@ std::optional<QString> addedAppString(int number)
         {2143, QStringLiteral(u"The update of the Rescue Disk was stopped before it was finished. Your Rescue Disks are now "
                               u"incomplete and can not be used to restore your System Configuration.")},
         {2144, QStringLiteral(u"Please insert [RESCUE DISK NO.2] and click on 'Next >' to run the update again.")},
+        // An update stopped before any further disk was written: the old archive went back
+        // onto the data disk (asked for again when another disk is in the drive).
+        {2145, QStringLiteral(u"The update of the Rescue Disk was stopped. The old rescue archive has been put back on "
+                              u"[RESCUE DISK NO.2]: your Rescue Disks are as they were before the update.")},
+        {2146, QStringLiteral(u"Please insert [RESCUE DISK NO.2] again, so that its old rescue archive can be put back, "
+                              u"and click on 'OK'.")},
         // A file chosen or dropped for the user-file list whose name Windows cannot store (a
         // character outside its character set, or one a name may not hold); the name follows.
         {2160, QStringLiteral(u"The name of this file holds characters that Windows can not store, so it can not be added:")},

@@ -44,6 +44,17 @@ protected:
         wizard().Command2.setValue(true);
         ASSERT_TRUE(wizard().Command1.Enabled());
     }
+    // The pieces of a spread archive put together pass the real unzip's test.
+    bool joinedPassesUnzipTest(const QByteArray& pieces) const
+    {
+        const QString joined = tm.hostC(QStringLiteral("joined.zip"));
+        QFile out(joined);
+        if (!out.open(QIODevice::WriteOnly) || out.write(pieces) != pieces.size())
+            return false;
+        out.close();
+        return archiveEntries(joined).size() == 14 &&
+               QProcess::execute(QStringLiteral("/usr/bin/unzip"), {QStringLiteral("-tqq"), joined}) == 0;
+    }
     static QString pageOneText()
     {
         return QStringLiteral("The Trelvo Rescue Disk Wizard will help you create a bootable Rescue Disk, containing important "
@@ -249,51 +260,102 @@ TEST_F(DataDiskTest, AnUpdateWithoutANewArchiveLeavesTheOldDiskAsItWas)
     EXPECT_EQ(wizard().Command3.Caption(), QStringLiteral("&Cancel"));
 }
 
-TEST_F(DataDiskTest, AnUpdateStoppedAtTheThirdDiskSaysTheSetIsIncompleteAndRunsAgain)
+TEST_F(DataDiskTest, AnUpdateCancelledAtTheThirdDiskPutsTheOldSetBackWhole)
 {
-    // A set spread over two floppies: the data disk with piece 1 and the next one with piece 2.
-    backuptest::makeDisk(QStringLiteral("oldthird"), {{QStringLiteral("Configd.tv2"), "old piece 2"}}, QStringLiteral("1.44M"),
-                         QStringLiteral("DATA#2"));
-    oldDataDisk({{QStringLiteral("Configd.tv1"), "old piece 1"}, {QStringLiteral("Configd.tv10"), "old piece 10"}});
+    // A real set spread over two floppies, made by an update of a disk with an older archive.
+    backuptest::makeDisk(QStringLiteral("third"));
+    oldDataDisk({{QStringLiteral("Configd.tva"), "older archive"}});
     largeSystemDat();
+    ui->expect(QStringLiteral("Please insert Disk No. 3 now!"), QStringLiteral("OK"), [] { insert(QStringLiteral("third")); });
+    ui->expect(QStringLiteral("Your Rescue Disk was successfully updated!"), QStringLiteral("OK"));
+    wizard().Command2.setValue(true);
+    const QByteArray oldFirst = onDisk(QStringLiteral("old"), QStringLiteral("Configd.tv1"));
+    const QByteArray oldSecond = onDisk(QStringLiteral("third"), QStringLiteral("Configd.tv2"));
+    ASSERT_TRUE(joinedPassesUnzipTest(oldFirst + oldSecond));
+
+    // The next update, with another SYSTEM.DAT, is cancelled where disk 3 is asked for.
+    wizard().Command3.setValue(true);
+    tm.writeC(QStringLiteral("WINDOWS/SYSTEM.DAT"), backuptest::randomBytes(1600000, 8));
+    insert(QStringLiteral("old"));
     bool couldLeave = true;
     ui->expect(QStringLiteral("Please remove Disk No. 2 now and label it TRELVO RESCUE DISK NO. 2"), QStringLiteral("Cancel"), [&] {
         couldLeave = wizard().Command3.Enabled() || vb::Forms::unload(wizard(), vb::vbFormControlMenu);
     });
+    ui->expect(QStringLiteral("The old rescue archive has been put back on [RESCUE DISK NO.2]"), QStringLiteral("OK"));
+    wizard().Option2.setValue(true);
+    wizard().Command2.setValue(true);
+    wizard().Command2.setValue(true);
+
+    EXPECT_FALSE(couldLeave);
+    EXPECT_EQ(boxTexts().filter(QStringLiteral("successfully updated")).size(), 1);
+    EXPECT_EQ(onDisk(QStringLiteral("old"), QStringLiteral("Configd.tv1")), oldFirst);
+    EXPECT_EQ(filesOn(QStringLiteral("old")).filter(QStringLiteral("Configd")), QStringList{QStringLiteral("Configd.tv1")});
+    EXPECT_EQ(onDisk(QStringLiteral("third"), QStringLiteral("Configd.tv2")), oldSecond);
+    EXPECT_FALSE(tm.existsC(QStringLiteral("Program Files/Trelvo/RescueKeep")));
+    EXPECT_TRUE(wizard().Command1.Enabled() && wizard().Command2.Enabled() && wizard().Command3.Enabled());
+
+    // Next runs the update again, and this time it goes through: a whole new set.
+    ui->expect(QStringLiteral("Please insert Disk No. 3 now!"), QStringLiteral("OK"), [] { insert(QStringLiteral("third")); });
+    ui->onForm(QStringLiteral("frmNotEmpty"), [](vb::Form& dialog) {
+        dialog.control<vb::CommandButton>(QStringLiteral("Command3")).setValue(true);
+    });
+    ui->expect(QStringLiteral("Your Rescue Disk was successfully updated!"), QStringLiteral("OK"));
+    wizard().Command2.setValue(true);
+    const QByteArray newSet = onDisk(QStringLiteral("old"), QStringLiteral("Configd.tv1")) + onDisk(QStringLiteral("third"), QStringLiteral("Configd.tv2"));
+    EXPECT_NE(newSet, oldFirst + oldSecond);
+    EXPECT_TRUE(joinedPassesUnzipTest(newSet));
+    EXPECT_EQ(wizard().Label1.Caption(), QStringLiteral("Updating of the Rescue Disk is finished!"));
+}
+
+TEST_F(DataDiskTest, AnUpdateCancelledWithTheThirdDiskInTheDriveAsksForTheDataDiskToPutTheOldArchiveBack)
+{
+    backuptest::makeDisk(QStringLiteral("third"), {{QStringLiteral("Configd.tv2"), "old piece 2"}}, QStringLiteral("1.44M"),
+                         QStringLiteral("DATA#2"));
+    oldDataDisk({{QStringLiteral("Configd.tv1"), "old piece 1"}, {QStringLiteral("Configd.tv10"), "old piece 10"}});
+    largeSystemDat();
+    ui->expect(QStringLiteral("Please insert Disk No. 3 now!"), QStringLiteral("Cancel"), [] { insert(QStringLiteral("third")); });
+    // Asked for the data disk: first left as it is, then given.
+    ui->expect(QStringLiteral("so that its old rescue archive can be put back"), QStringLiteral("OK"));
+    ui->expect(QStringLiteral("so that its old rescue archive can be put back"), QStringLiteral("OK"), [] { insert(QStringLiteral("old")); });
+    ui->expect(QStringLiteral("your Rescue Disks are as they were before the update"), QStringLiteral("OK"));
+
+    wizard().Command2.setValue(true);
+
+    EXPECT_EQ(filesOn(QStringLiteral("old")).filter(QStringLiteral("Configd")),
+              (QStringList{QStringLiteral("Configd.tv1"), QStringLiteral("Configd.tv10")}));
+    EXPECT_EQ(onDisk(QStringLiteral("old"), QStringLiteral("Configd.tv1")), "old piece 1");
+    EXPECT_EQ(onDisk(QStringLiteral("old"), QStringLiteral("Configd.tv10")), "old piece 10");
+    EXPECT_EQ(filesOn(QStringLiteral("third")), QStringList{QStringLiteral("Configd.tv2")});
+    EXPECT_EQ(onDisk(QStringLiteral("third"), QStringLiteral("Configd.tv2")), "old piece 2");
+    EXPECT_EQ(boxTexts().filter(QStringLiteral("incomplete")).size(), 0);
+}
+
+TEST_F(DataDiskTest, AnUpdateStoppedAfterAFurtherDiskTookAPieceSaysTheSetIsIncompleteAndRunsAgain)
+{
+    // The new archive needs three floppies; the user gives up where the fourth is asked for.
+    backuptest::makeDisk(QStringLiteral("third"), {{QStringLiteral("Configd.tv2"), "old piece 2"}}, QStringLiteral("1.44M"),
+                         QStringLiteral("DATA#2"));
+    oldDataDisk({{QStringLiteral("Configd.tv1"), "old piece 1"}});
+    tm.writeC(QStringLiteral("WINDOWS/SYSTEM.DAT"), backuptest::randomBytes(3000000, 9));
+    ui->expect(QStringLiteral("Please insert Disk No. 3 now!"), QStringLiteral("OK"), [] { insert(QStringLiteral("third")); });
+    ui->onForm(QStringLiteral("frmNotEmpty"), [](vb::Form& dialog) {
+        dialog.control<vb::CommandButton>(QStringLiteral("Command3")).setValue(true);
+    });
+    ui->expect(QStringLiteral("Please insert Disk No. 4 now!"), QStringLiteral("Cancel"));
     ui->expect(QStringLiteral("Your Rescue Disks are now incomplete and can not be used to restore your System Configuration."
                               "  Please insert [RESCUE DISK NO.2] and click on 'Next >' to run the update again."),
                QStringLiteral("OK"));
 
     wizard().Command2.setValue(true);
 
-    EXPECT_FALSE(couldLeave);
-    EXPECT_TRUE(vb::Forms::isLoaded(QStringLiteral("Wizzard")));
     EXPECT_EQ(boxTexts().filter(QStringLiteral("Congratulations")).size(), 0);
-    // No piece of the old set is left on the data disk, only the new first piece.
-    EXPECT_EQ(filesOn(QStringLiteral("old")), QStringList{QStringLiteral("Configd.tv1")});
+    // No piece of the old set is left on the disks written, only new ones.
+    EXPECT_EQ(filesOn(QStringLiteral("old")).filter(QStringLiteral("Configd")), QStringList{QStringLiteral("Configd.tv1")});
     EXPECT_NE(onDisk(QStringLiteral("old"), QStringLiteral("Configd.tv1")), QByteArray("old piece 1"));
+    EXPECT_EQ(filesOn(QStringLiteral("third")), QStringList{QStringLiteral("Configd.tv2")});
+    EXPECT_NE(onDisk(QStringLiteral("third"), QStringLiteral("Configd.tv2")), QByteArray("old piece 2"));
+    EXPECT_FALSE(tm.existsC(QStringLiteral("Program Files/Trelvo/RescueKeep")));
     EXPECT_TRUE(wizard().Command1.Enabled() && wizard().Command2.Enabled() && wizard().Command3.Enabled());
-
-    // Next again: the data disk is taken by its new first piece, and the old second floppy,
-    // offered again and used as it is, gets the new second piece.
-    insert(QStringLiteral("old"));
-    ui->expect(QStringLiteral("Please remove Disk No. 2"), QStringLiteral("OK"), [] { insert(QStringLiteral("oldthird")); });
-    ui->onForm(QStringLiteral("frmNotEmpty"), [](vb::Form& dialog) {
-        dialog.control<vb::CommandButton>(QStringLiteral("Command3")).setValue(true);
-    });
-    ui->expect(QStringLiteral("Your Rescue Disk was successfully updated!"), QStringLiteral("OK"));
-    wizard().Command2.setValue(true);
-
-    EXPECT_EQ(filesOn(QStringLiteral("oldthird")), QStringList{QStringLiteral("Configd.tv2")});
-    EXPECT_EQ(label(QStringLiteral("oldthird")), QStringLiteral("DATA#2"));
-    const QString joined = tm.hostC(QStringLiteral("joined.zip"));
-    QFile out(joined);
-    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
-    out.write(onDisk(QStringLiteral("old"), QStringLiteral("Configd.tv1")) + onDisk(QStringLiteral("oldthird"), QStringLiteral("Configd.tv2")));
-    out.close();
-    EXPECT_EQ(archiveEntries(joined).size(), 14);
-    EXPECT_EQ(QProcess::execute(QStringLiteral("/usr/bin/unzip"), {QStringLiteral("-tqq"), joined}), 0);
-    EXPECT_EQ(wizard().Label1.Caption(), QStringLiteral("Updating of the Rescue Disk is finished!"));
 }
 
 TEST_F(DataDiskTest, EveryFloppyOfAnUpdatedSetIsLabelledAlsoAfterARetry)
