@@ -146,6 +146,9 @@ void LoadAutoKeepSettings()
         ReadSchedule();
         if (s.AutoKeepNextSlot >= 4 || s.AutoKeepNextSlot < 0)
             s.AutoKeepNextSlot = 0;
+        // The list may already have stood on the stored mode (its first row is chosen as it
+        // is filled), so no change came to say where it settled.
+        vb::ResumeNext([] { g_settledMode = ModeList().ListIndex(); });
     }
     int mode = 0;
     vb::ResumeNext([&] { mode = ModeList().ListIndex(); });

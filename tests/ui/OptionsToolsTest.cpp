@@ -128,6 +128,23 @@ TEST_F(OptionsToolsTest, CancellingTheDaysOfUserDefinedLeavesTheModeAndTheSchedu
     EXPECT_EQ(schedule().value(3), "1");
 }
 
+TEST_F(OptionsToolsTest, CancellingTheDaysRightAfterTheStartShowsDisabledAgain)
+{
+    // The first start's schedule: "Disabled", the list's first row, on which the list already
+    // stands once it is filled.
+    main = &start();
+    clickTab(main->SSTab2, 3);
+    const QByteArray before = tm.readC(QStringLiteral("Program Files/Trelvo/AutoKp.ini"));
+    ASSERT_TRUE(before.startsWith(" 0 "));
+    ASSERT_EQ(main->Combo1.ListIndex(), 0);
+    ui->expect(QStringLiteral("Enter the frequency in days"), QStringLiteral("Cancel"));
+    QTest::keyClick(main->Combo1.widget(), Qt::Key_End);
+    EXPECT_EQ(main->Combo1.ListIndex(), 0);
+    EXPECT_EQ(main->Combo1.Text(), QStringLiteral("Disabled"));
+    EXPECT_EQ(main->Text3.Text(), "0");
+    EXPECT_EQ(tm.readC(QStringLiteral("Program Files/Trelvo/AutoKp.ini")), before);
+}
+
 TEST_F(OptionsToolsTest, TheCompressionLevelIsNoChangeOfTheSelectionAndDefaultBringsOneBack)
 {
     main = &start();
