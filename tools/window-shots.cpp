@@ -28,6 +28,7 @@
 #include "vb/QtUi.h"
 #include "vb/Screen.h"
 #include "webupdate/MachinePrograms.h"
+#include "webupdate/Messages.h"
 #include "webupdate/Registration.h"
 #include "webupdate/frmSkyfetch.h"
 
@@ -290,6 +291,50 @@ int main(int argc, char** argv)
     });
     shootModal(QStringLiteral("box-folder"), [] { vb::ui().BrowseForFolder(core::LoadResString(1224)); });
     shootModal(QStringLiteral("box-format"), [] { vb::ui().FormatFloppy(); });
+    // The boxes with texts of our own wording, as long as the program makes them.
+    const auto t = [](int number) { return core::LoadResString(number); };
+    const QString folder = QStringLiteral("C:\\Program Files\\Trelvo\\");
+    const QList<std::pair<QString, std::function<void()>>> ownBoxes = {
+        {QStringLiteral("save-not-all"), [&] {
+             vb::MsgBox(t(2170) + QStringLiteral("\r\r") + t(2171) + u'\r' + QStringLiteral("C:\\My Documents\\Letters\\1999\\letter to the office.doc") +
+                            QStringLiteral("\r\r") + t(2172) + u'\r' + folder + QStringLiteral("Conf1us.tva") + QStringLiteral("\r\r") + t(2173) +
+                            u'\r' + folder + QStringLiteral("Config1.ini\r") + folder + QStringLiteral("Config1.usr\r\r") + t(2174) + u'\r' +
+                            QStringLiteral("c:\\my documents\\gone.txt"),
+                        vb::vbExclamation);
+         }},
+        {QStringLiteral("restore-not-all"), [&] {
+             vb::MsgBox(t(2120) + QStringLiteral("\r\rSystem.dat: ") + t(2121) + folder + QStringLiteral("Conf1s.tva\rWin.ini: ") + t(2122) +
+                            folder + QStringLiteral("Conf1s.tva\rc:\\my documents\\a.doc: ") + t(2123) + QStringLiteral("\rStart Menu: ") +
+                            t(2124) + QStringLiteral("\rUser files: ") + t(2125) + QStringLiteral("C:\\WINDOWS\\TEMP\\"),
+                        vb::vbExclamation);
+         }},
+        {QStringLiteral("floppy-fault"), [&] {
+             vb::MsgBox(vb::ErrorText(70) + QStringLiteral("\r\rA:\\Conf1us.tv2\r\r") + t(2130), vb::vbRetryCancel | vb::vbCritical, t(1005));
+         }},
+        {QStringLiteral("floppy-full"), [&] {
+             vb::MsgBox(vb::ErrorText(61) + QStringLiteral("\r\rA:\\Conf1us.tv2\r\r") + t(2132), vb::vbRetryCancel | vb::vbCritical, t(1005));
+         }},
+        {QStringLiteral("disk-in-use"), [&] { vb::MsgBox(t(2180) + QStringLiteral("\r\r") + t(2181), vb::vbCritical, t(1011)); }},
+        {QStringLiteral("settings-unwritable"), [&] {
+             vb::MsgBox(t(2250) + u'\r' + folder + QStringLiteral("trelvo.ini\r") + vb::ErrorText(75), vb::vbCritical, t(1005));
+         }},
+        {QStringLiteral("work-folder"), [&] {
+             vb::MsgBox(t(2251) + u'\r' + folder + QStringLiteral("DiskRestore\\Saves\\\r") + t(2252), vb::vbCritical, t(1005));
+         }},
+        {QStringLiteral("not-on-a-drive"), [&] {
+             vb::MsgBox(t(2110) + QStringLiteral("\r/home/owner/Documents/notes from the meeting in December.txt"), vb::vbCritical, t(1005));
+         }},
+        {QStringLiteral("rescue-incomplete"), [&] {
+             vb::MsgBox(t(2143) + QStringLiteral("\r\r") + t(2144), vb::vbCritical, t(1005));
+         }},
+        {QStringLiteral("rescue-put-back"), [&] { vb::MsgBox(t(2145), vb::vbExclamation, t(1005)); }},
+        {QStringLiteral("rescue-data-disk-again"), [&] { vb::MsgBox(t(2146), vb::vbOKCancel | vb::vbExclamation, t(1005)); }},
+        {QStringLiteral("rescue-files-missing"), [&] {
+             vb::MsgBox(t(2141) + QStringLiteral("\r\rHIMEM.SYS - Disk full\rDRVSPACE.BIN - File not found\r\r") + t(2142), vb::vbCritical, t(1005));
+         }},
+    };
+    for (const auto& [name, open] : ownBoxes)
+        shootModal(QStringLiteral("box-") + name, open);
     vb::ui().ShowHelp(vb::App().HelpFile, 2070);
     for (QWidget* w : QApplication::topLevelWidgets())
         if (w->objectName() == u"TrelvoHelp" && w->isVisible()) {
@@ -302,6 +347,13 @@ int main(int argc, char** argv)
     webupdate::frmSkyfetchForm& skyfetch = webupdate::frmSkyfetch();
     skyfetch.Show();
     shoot(skyfetch, QStringLiteral("frmSkyfetch"));
+    shootModal(QStringLiteral("box-skyfetch-unreadable-list"), [] {
+        vb::MsgBox(webupdate::LoadResString(2101), vb::vbRetryCancel | vb::vbCritical, webupdate::LoadResString(1053));
+    });
+    shootModal(QStringLiteral("box-skyfetch-not-a-program"), [] {
+        vb::MsgBox(webupdate::LoadResString(2102) + QStringLiteral("\r\rC:\\Program Files\\Trelvo\\updates\\trelvo25.exe"),
+                   vb::vbOKOnly | vb::vbExclamation);
+    });
     skyfetch.Hide();
     {
         webupdate::ConnectToForm connect(QStringLiteral("My Provider"));
