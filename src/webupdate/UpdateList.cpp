@@ -25,10 +25,11 @@ bool isVersionNumber(const QString& field)
     return number.match(field).hasMatch();
 }
 
-// The names of DOS devices, which name a device in every folder, whatever their extension.
+// The names of DOS devices, which name a device in every folder, whatever their extension
+// (blanks after the name count for nothing, as in "CON .EXE").
 bool isDeviceName(const QString& name)
 {
-    static const QRegularExpression device(QStringLiteral("^(CON|PRN|AUX|NUL|COM[1-9]|LPT[1-9])(\\..*)?$"),
+    static const QRegularExpression device(QStringLiteral("^(CON|PRN|AUX|NUL|CLOCK\\$|COM[1-9]|LPT[1-9]) *(\\..*)?$"),
                                            QRegularExpression::CaseInsensitiveOption);
     return device.match(name).hasMatch();
 }

@@ -43,10 +43,12 @@ TEST(UpdateList, AnythingElseIsNoList)
 
 TEST(UpdateList, DosDeviceNamesAreNoFileNamesWhateverTheirExtensionAndCase)
 {
-    for (const char* name : {"CON", "con", "PRN.EXE", "Aux.txt", "NUL.tar.gz", "COM1", "com9.exe", "LPT1", "lpt9.dat"})
+    for (const char* name : {"CON", "con", "PRN.EXE", "Aux.txt", "NUL.tar.gz", "COM1", "com9.exe", "LPT1", "lpt9.dat",
+                             "CON .exe", "nul  .txt", "clock$", "CLOCK$.EXE"})
         EXPECT_FALSE(SplitUpdateList(QStringLiteral("2;5;a;%1;c;10").arg(QString::fromLatin1(name)))) << name;
     // Names that only begin like a device are files.
-    for (const char* name : {"CONSOLE.EXE", "con2.exe", "COM10.exe", "LPT.exe", "COM0.exe", "NULL.exe", "acon.exe", "PRNSETUP.EXE"})
+    for (const char* name : {"CONSOLE.EXE", "con2.exe", "COM10.exe", "LPT.exe", "COM0.exe", "NULL.exe", "acon.exe", "PRNSETUP.EXE",
+                             "CON X.exe", "CLOCK.exe"})
         EXPECT_TRUE(SplitUpdateList(QStringLiteral("2;5;a;%1;c;10").arg(QString::fromLatin1(name)))) << name;
 }
 
