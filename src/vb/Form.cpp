@@ -79,8 +79,15 @@ bool Form::placeOver(Form* opener)
 {
     // A minimised opener keeps the place it had; a hidden one has none.
     QWidget* over = opener && opener->Visible() ? opener->window() : nullptr;
-    if (placedByCode_ || (shownBefore_ && over == lastOpener_))
+    if (placedByCode_)
         return false;
+    if (shownBefore_ && over == lastOpener_) {
+        // Its old place, and the opener aside again where it went for it before.
+        if (over && openerAside_ && over->pos() == openerHome_)
+            moveOpener(*openerAside_);
+        return false;
+    }
+    openerAside_.reset();
     shownBefore_ = true;
     lastOpener_ = over;
     placedOver_ = over ? opener : nullptr;
@@ -101,7 +108,6 @@ void Form::keepOpenerInSight()
     const QScreen* display = QGuiApplication::primaryScreen();
     if (!placedOver_ || !display)
         return;
-    QWidget* opener = placedOver_->window();
     const QRect screen = display->availableGeometry();
     const QRect them = placedAround_.toRect();   // where the opener was when this one came
     const QSize outer = window_->frameGeometry().size().expandedTo(window_->size());
@@ -120,7 +126,7 @@ void Form::keepOpenerInSight()
         window_->move(them.left() - outer.width(), y);
     } else if (openerMoves && them.width() + outer.width() <= screen.width()) {
         const int left = screen.left() + (screen.width() - them.width() - outer.width()) / 2;
-        opener->move(left, them.top());
+        moveOpener(QPoint(left, them.top()));
         window_->move(left + them.width(), y);
     } else if (them.bottom() + outer.height() <= screen.bottom()) {
         window_->move(x, them.bottom() + 1);
@@ -128,9 +134,30 @@ void Form::keepOpenerInSight()
         window_->move(x, them.top() - outer.height());
     } else if (openerMoves && them.height() + outer.height() <= screen.height()) {
         const int top = screen.top() + (screen.height() - them.height() - outer.height()) / 2;
-        opener->move(them.left(), top);
+        moveOpener(QPoint(them.left(), top));
         window_->move(x, top + them.height());
     }
+}
+
+// An opener moved aside goes back to its place when this window goes, unless it has been
+// moved since.
+void Form::moveOpener(QPoint to)
+{
+    if (!placedOver_)
+        return;
+    QWidget* opener = placedOver_->window();
+    if (!openerAway_)
+        openerHome_ = opener->pos();
+    opener->move(to);
+    openerAside_ = to;
+    openerAway_ = true;
+}
+
+void Form::putOpenerBack()
+{
+    if (placedOver_ && openerAway_ && openerAside_ && placedOver_->window()->pos() == *openerAside_)
+        placedOver_->window()->move(openerHome_);
+    openerAway_ = false;
 }
 
 // The middle of the window on the middle of the place chosen for it, on the screen. The
@@ -339,6 +366,7 @@ bool Form::eventFilter(QObject* watched, QEvent* event)
         return true;
     case QEvent::Hide:
         if (!event->spontaneous()) {   // not merely minimised
+            putOpenerBack();
             emit hidden();
             runEventHandler([this] { Forms::formHidden(*this); });
         }

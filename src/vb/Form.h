@@ -26,6 +26,7 @@
 #include <QRectF>
 #include <QString>
 #include <functional>
+#include <optional>
 
 class QKeyEvent;
 class QWidget;
@@ -126,6 +127,8 @@ private:
     bool placeOver(Form* opener);
     void centreOnPlace();
     void keepOpenerInSight();
+    void moveOpener(QPoint to);
+    void putOpenerBack();
 
     QString name_;
     QWidget* window_;
@@ -139,6 +142,9 @@ private:
     bool shownBefore_ = false;
     QPointer<QWidget> lastOpener_;
     QPointer<Form> placedOver_;
+    QPoint openerHome_;                  // where the opener stood before it was moved aside
+    std::optional<QPoint> openerAside_;  // where it goes aside for this window
+    bool openerAway_ = false;            // it stands aside now
     QRectF placedAround_;
 };
 

@@ -514,6 +514,18 @@ TEST_F(FormsTest, AWindowThatWouldHideItsOpenerWholeOpensBesideIt)
     EXPECT_TRUE(screen.contains(frame(contents)));
     EXPECT_TRUE(screen.contains(frame(import)));
     EXPECT_EQ(frame(contents).left(), frame(import).right() + 1);
+    // When it goes, the opener goes back where it was.
+    const QRect importMoved = frame(import);
+    contents.Hide();
+    EXPECT_NE(frame(import), importMoved);
+    EXPECT_LE(qAbs(frame(import).center().x() - frame(main).center().x()), 1);
+    contents.Show();
+    EXPECT_EQ(frame(import), importMoved);
+    // An opener the user has moved meanwhile stays where the user put it.
+    import.window()->move(importMoved.topLeft() + QPoint(0, 20));
+    const QPoint putByUser = import.window()->pos();
+    contents.Hide();
+    EXPECT_EQ(import.window()->pos(), putByUser);
 
     // A smaller window still opens centred over its opener.
     contents.Hide();
