@@ -15,7 +15,6 @@
 #include "core/ProgramState.h"
 #include "core/Settings.h"
 #include "core/SystemPaths.h"
-#include "platform/IniDocument.h"
 #include "platform/Process.h"
 #include "platform/ZipAdapter.h"
 #include "platform/ZipArchive.h"
@@ -103,12 +102,13 @@ void stageUserFilesByHand(const testsupport::TempMachine& tm, const QStringList&
     const QString user = tm.hostC(QStringLiteral("WINDOWS/TEMP/trelvo/User"));
     bench::host(QStringLiteral("mkdir"), {QStringLiteral("-p"), user});
     bench::host(QStringLiteral("cp"), {QStringLiteral("-rp"), tm.hostC(bench::kUserFolder), user});
-    platform::IniDocument userIni;
+    // Written as a user writes a text file: one line per file, the keys being distinct.
+    QByteArray userIni = "[UserFilesSaved]\r\n";
     for (const QString& file : userFiles)
-        userIni.setValue(QStringLiteral("UserFilesSaved"), file, QStringLiteral("C:\\WINDOWS\\TEMP\\trelvo\\User\\") + file.mid(3));
+        userIni += file.toLatin1() + "=C:\\WINDOWS\\TEMP\\trelvo\\User\\" + file.mid(3).toLatin1() + "\r\n";
     QFile ini(user + QStringLiteral("/User.ini"));
     ini.open(QIODevice::WriteOnly | QIODevice::Truncate);
-    ini.write(userIni.serialize());
+    ini.write(userIni);
 }
 
 struct Result {
