@@ -478,7 +478,29 @@ Resolved Machine::resolve(const QString& winPath) const
     }
     QString host = r.volume->hostRoot();
     r.lastIsDir = true;
-    for (int i = 0; i < comps.size(); ++i) {
+    // A name that is there as it stands is taken at once (lookup() looks at it first), so one
+    // look at the whole path, or at its folder, stands for a look at each of its levels.
+    int i = 0;
+    if (!comps.isEmpty()) {
+        QString full = host;
+        for (const QString& c : comps)
+            full += u'/' + c;
+        const HostStamp whole = HostStamp::of(full);
+        if (whole.exists) {
+            r.existing = int(comps.size());
+            r.lastIsDir = whole.isDir;
+            r.components = comps;
+            return r;
+        }
+        if (comps.size() > 1) {
+            const QString folder = full.left(full.size() - comps.last().size() - 1);
+            if (const HostStamp f = HostStamp::of(folder); f.exists && f.isDir) {
+                host = folder;
+                i = r.existing = int(comps.size()) - 1;
+            }
+        }
+    }
+    for (; i < comps.size(); ++i) {
         if (!r.lastIsDir)
             break;
         bool isDir = false;
