@@ -8,9 +8,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <cerrno>
 #include <memory>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <utime.h>
 
 namespace platform::fs {
@@ -247,6 +250,48 @@ void removeFile(const QString& winPath)
     machine().noteRemoved(r.parentHost(), r.name());
 }
 
+QStringList removeFilesIn(const QString& winFolder, const QStringList& names)
+{
+    QStringList removed;
+    Resolved folder;
+    try {
+        folder = resolveReady(winFolder);
+        if (!folder.isDir())
+            return removed;
+        folder.volume->requireWritable();
+    } catch (const SysError&) {
+        return removed;
+    }
+    const QString host = folder.host();
+    const QString relBase = folder.isRoot() ? QString() : folder.rel() + u'/';
+    QStringList gone;
+    for (const QString& name : names) {
+        // As removeFile() finds and refuses it: by its name in any case, not a folder, not read-only.
+        if (name.isEmpty() || name.contains(u'\\') || name.contains(u'/'))
+            continue;
+        QString stored = name;
+        HostStamp st = HostStamp::of(host + u'/' + name);
+        if (!st.exists) {
+            stored = machine().findInDir(host, name);
+            if (stored.isEmpty())
+                continue;
+            st = HostStamp::of(host + u'/' + stored);
+        }
+        const QString path = host + u'/' + stored;
+        if (!st.exists || st.isDir || (folder.volume->attributes(relBase + stored, false) & AttrReadOnly))
+            continue;
+        if (!QFile::remove(path))
+            continue;
+        gone << relBase + stored;
+        removed << stored;
+    }
+    if (!gone.isEmpty()) {
+        folder.volume->forgetAll(gone);
+        machine().forgetDir(host);
+    }
+    return removed;
+}
+
 void rename(const QString& from, const QString& to)
 {
     const Resolved a = resolveReady(from);
@@ -305,27 +350,39 @@ void setModified(const QString& winPath, const QDateTime& t)
     ::utime(QFile::encodeName(r.host()).constData(), &ut);
 }
 
-void copyFile(const QString& from, const QString& to)
+// Resolves both ends of a copy with its checks of the source and of the target's place.
+// False: a copy onto itself, which leaves the file as it is.
+static bool resolveCopy(const QString& from, const QString& to, Resolved& a, Resolved& b)
 {
-    const Resolved a = resolveReady(from);
+    a = resolveReady(from);
     if (!a.exists() || a.isRoot() || a.lastIsDir)
         fail(a.parentExists() ? ErrFileNotFound : ErrPathNotFound, from);
-    const Resolved b = resolveReady(to);
+    b = resolveReady(to);
     if (b.isRoot() || (b.exists() && b.lastIsDir))
         fail(ErrPathFileAccess, to);
     requireParent(b, to);
-    if (a.volume == b.volume && a.rel().compare(b.rel(), Qt::CaseInsensitive) == 0)
-        return;   // a copy onto itself leaves the file as it is
-    const quint32 srcAttrs = a.volume->attributes(a.rel(), false);
+    return !(a.volume == b.volume && a.rel().compare(b.rel(), Qt::CaseInsensitive) == 0);
+}
+
+// The checks of the target of a copy before anything is read; the size of the file the
+// copy replaces (0 when none).
+static qint64 checkCopyTarget(const Resolved& b, const QString& to)
+{
     b.volume->requireWritable();
-    qint64 oldSize = 0;
     if (b.exists()) {
         if (b.volume->attributes(b.rel(), false) & AttrReadOnly)
             fail(ErrPathFileAccess, to);
-        oldSize = QFileInfo(b.host()).size();
-    } else if (b.components.size() == 1) {
-        b.volume->requireRootEntry(b.name());
+        return QFileInfo(b.host()).size();
     }
+    if (b.components.size() == 1)
+        b.volume->requireRootEntry(b.name());
+    return 0;
+}
+
+static void copyResolved(const Resolved& a, const Resolved& b, const QString& from, const QString& to)
+{
+    const quint32 srcAttrs = a.volume->attributes(a.rel(), false);
+    const qint64 oldSize = checkCopyTarget(b, to);
     QFile in(a.host());
     if (!in.open(QIODevice::ReadOnly))
         fail(ErrPathFileAccess, from);
@@ -343,6 +400,89 @@ void copyFile(const QString& from, const QString& to)
     ::utime(QFile::encodeName(b.host()).constData(), &ut);
     b.volume->setAttributes(b.rel(), false, srcAttrs);
     machine().noteAdded(b.parentHost(), b.name());
+}
+
+void copyFile(const QString& from, const QString& to)
+{
+    Resolved a, b;
+    if (resolveCopy(from, to, a, b))
+        copyResolved(a, b, from, to);
+}
+
+bool linkOrCopyFile(const QString& from, const QString& to)
+{
+    Resolved a, b;
+    if (!resolveCopy(from, to, a, b))
+        return false;
+    const QByteArray source = QFile::encodeName(a.host());
+    struct stat st, folder;
+    // A copy is a new file with the rights rw-r--r--; only a source that has them can stand in for it.
+    if (b.exists() || a.volume->isFloppy() || b.volume->isFloppy() || ::stat(source.constData(), &st) != 0 ||
+        !S_ISREG(st.st_mode) || (st.st_mode & 07777) != 0644 ||
+        ::stat(QFile::encodeName(b.parentHost()).constData(), &folder) != 0 || folder.st_dev != st.st_dev) {
+        copyResolved(a, b, from, to);
+        return false;
+    }
+    // The checks of the copy, in its order.
+    const quint32 srcAttrs = a.volume->attributes(a.rel(), false);
+    checkCopyTarget(b, to);
+    if (::access(source.constData(), R_OK) != 0)
+        fail(ErrPathFileAccess, from);
+    b.volume->requireRoom(0, st.st_size);
+    if (::link(source.constData(), QFile::encodeName(b.host()).constData()) != 0) {
+        copyResolved(a, b, from, to);
+        return false;
+    }
+    b.volume->setAttributes(b.rel(), false, srcAttrs);
+    machine().noteAdded(b.parentHost(), b.name());
+    return true;
+}
+
+bool moveOrCopyFile(const QString& from, const QString& to)
+{
+    Resolved a, b;
+    if (!resolveCopy(from, to, a, b))
+        return false;
+    const QByteArray source = QFile::encodeName(a.host());
+    const QByteArray target = QFile::encodeName(b.host());
+    struct stat st, folder;
+    if (a.volume != b.volume || ::stat(source.constData(), &st) != 0 || !S_ISREG(st.st_mode) ||
+        ::stat(QFile::encodeName(b.parentHost()).constData(), &folder) != 0 || folder.st_dev != st.st_dev) {
+        copyResolved(a, b, from, to);
+        return false;
+    }
+    // The checks of the copy, in its order.
+    const qint64 oldSize = checkCopyTarget(b, to);
+    const int fd = ::open(source.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        fail(ErrPathFileAccess, from);
+    const auto closing = qScopeGuard([fd] { ::close(fd); });
+    b.volume->requireRoom(oldSize, st.st_size);
+    // What the copy would be: the rights of the file it replaces (those of a new file when
+    // none), the source's time to the second, and bytes that reach the disk before they
+    // replace a file.
+    struct stat replaced;
+    const bool replacing = ::stat(target.constData(), &replaced) == 0;
+    if (replacing && ::fdatasync(fd) != 0 && errno != EINVAL && errno != EROFS)
+        fail(hostFailureCode(errno, nullptr, ErrDeviceIO), to);
+    if (::rename(source.constData(), target.constData()) != 0) {
+        copyResolved(a, b, from, to);
+        return false;
+    }
+    const mode_t mode = replacing ? (replaced.st_mode & 07777) : 0644;
+    if ((st.st_mode & 07777) != mode)
+        ::fchmod(fd, mode);
+    if (st.st_mtim.tv_nsec != 0) {
+        const struct timespec times[2] = {{st.st_mtim.tv_sec, 0}, {st.st_mtim.tv_sec, 0}};
+        ::futimens(fd, times);
+    }
+    // The file carries the source's attributes, whatever the replaced one had.
+    if (b.exists())
+        b.volume->forget(b.rel());
+    a.volume->moved(a.rel(), b.rel());
+    machine().noteRemoved(a.parentHost(), a.name());
+    machine().noteAdded(b.parentHost(), b.name());
+    return true;
 }
 
 quint32 attributes(const QString& winPath) { return stat(winPath).attrs; }

@@ -9,6 +9,7 @@
 #include <QDateTime>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 namespace platform::fs {
@@ -43,6 +44,11 @@ QString shortName(const QString& winPath);
 void createDirectory(const QString& winPath);
 void removeDirectory(const QString& winPath);
 void removeFile(const QString& winPath);
+// removeFile() of each of `names` (plain names) in the folder `winFolder`, the folder found
+// once and the attribute record written once: what removeFile() would refuse (a name that is
+// not there, a folder, a read-only file, a drive that is not ready or is write-protected)
+// stays, and nothing is reported. The names removed, as they were stored.
+QStringList removeFilesIn(const QString& winFolder, const QStringList& names);
 // The folder with everything below it, whatever the attributes of its files; what cannot
 // be removed stays, and nothing is reported.
 void removeTree(const QString& winPath);
@@ -53,6 +59,20 @@ void moveOver(const QString& from, const QString& to);
 // The copy gets the source's attributes. It is made beside the target and takes its place
 // whole: a copy that fails (61 when the disk is full) leaves the target as it was.
 void copyFile(const QString& from, const QString& to);
+// What copyFile(from, to) leaves, for a copy that is only read and then removed (a file
+// staged to be packed): where `to` is new, neither end is on a floppy, both lie on one host
+// file system and `from` has the rights a copy gets, `to` becomes a second name of the
+// bytes of `from` (a hard link; true) instead of a copy of them (false). Such a `to` must
+// never be written in place: that would write into `from`. Its time is that of `from`.
+// The checks and failures are those of copyFile().
+bool linkOrCopyFile(const QString& from, const QString& to);
+// What copyFile(from, to) and then the removal of `from` leave, in one step where it can:
+// when both lie on one drive and one host file system `from` is renamed onto `to` and true
+// comes back; otherwise the file is copied as copyFile() copies it, `from` stays, and the
+// answer is false. The checks and failures are those of copyFile(); the file gets the
+// rights and the time to the second that a copy gets, and its bytes reach the disk before
+// it replaces a file.
+bool moveOrCopyFile(const QString& from, const QString& to);
 quint32 attributes(const QString& winPath);
 void setAttributes(const QString& winPath, quint32 attrs);
 void setModified(const QString& winPath, const QDateTime& t);

@@ -9,7 +9,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QSet>
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 
 namespace platform::infozip {
@@ -96,19 +98,26 @@ quint8 attributesOf(const zip::ZipEntry& e)
 // unzip gives the entries of MS-DOS systems their names in Latin-1 (from the OEM code page),
 // and the host's file names are UTF-8: such a name is renamed to its UTF-8 form, so that no
 // extracted file is passed over unseen. Returns the names that could not be renamed.
-QStringList repairNames(const QByteArray& dir)
+// The names in a host folder as bytes (unzip's names need not be UTF-8); nullopt when it
+// cannot be read.
+std::optional<QList<QByteArray>> hostNames(const QByteArray& dir)
 {
-    QStringList left;
     DIR* d = ::opendir(dir.constData());
     if (!d)
-        return left;
+        return std::nullopt;
     QList<QByteArray> names;
     while (const dirent* e = ::readdir(d))
         if (qstrcmp(e->d_name, ".") != 0 && qstrcmp(e->d_name, "..") != 0)
             names << QByteArray(e->d_name);
     ::closedir(d);
+    return names;
+}
+
+QStringList repairNames(const QByteArray& dir)
+{
+    QStringList left;
     struct stat st;
-    for (const QByteArray& name : names) {
+    for (const QByteArray& name : hostNames(dir).value_or(QList<QByteArray>())) {
         QByteArray path = dir + '/' + name;
         if (QFile::encodeName(QFile::decodeName(name)) != name) {
             const QByteArray utf8 = dir + '/' + QString::fromLatin1(name).toUtf8();
@@ -161,6 +170,8 @@ public:
             }
             const QString win = under(base, itemRel);
             if (fi.isDir()) {
+                if (movedWhole(fi.filePath(), win, itemRel))
+                    continue;
                 if (!ensureFolder(win))
                     continue;
                 if (const auto a = lookup(itemRel + u'/'))
@@ -201,6 +212,114 @@ private:
             }
             return false;
         }
+    }
+
+    // What lies below a folder that the host's unzip made, when all of it can come onto the
+    // machine as it is: plain folders and files only, with names the machine takes as they
+    // stand (no "~" that could stand for a short name, no two that differ in case alone).
+    // Every item by its path below `rel` ("/"-separated), folders before their contents.
+    struct TreeItem {
+        QByteArray host;
+        QString rel;
+        bool dir = false;
+        struct stat st;
+    };
+    static bool plainTree(const QByteArray& host, const QString& rel, QList<TreeItem>& items)
+    {
+        const std::optional<QList<QByteArray>> names = hostNames(host);
+        if (!names)
+            return false;
+        QSet<QString> folded;
+        for (const QByteArray& raw : *names) {
+            const QString name = QFile::decodeName(raw);
+            if (QFile::encodeName(name) != raw || name.contains(u'\\') || name.contains(u':') || name.contains(u'~') ||
+                !firstOfItsName(folded, name))
+                return false;
+            TreeItem item{host + '/' + raw, rel + u'/' + name, false, {}};
+            if (::lstat(item.host.constData(), &item.st) != 0 || !(S_ISDIR(item.st.st_mode) || S_ISREG(item.st.st_mode)))
+                return false;
+            item.dir = S_ISDIR(item.st.st_mode);
+            items << item;
+            if (item.dir && !plainTree(item.host, item.rel, items))
+                return false;
+        }
+        return true;
+    }
+    static bool firstOfItsName(QSet<QString>& seen, const QString& name)
+    {
+        const QString f = winpath::foldCase(name);
+        if (seen.contains(f))
+            return false;
+        seen.insert(f);
+        return true;
+    }
+
+    // A folder that the machine does not have yet comes there whole, by one rename of the host
+    // folder, when nothing in it needs a check of its own: not onto a floppy (whose space is
+    // counted file by file), and holding only what plainTree() takes. Its folders and files
+    // then have what they would have had one by one: the rights of new ones, their time to the
+    // second and the attributes of their entries. False: the folder is to be merged item by item.
+    bool movedWhole(const QString& host, const QString& win, const QString& rel)
+    {
+        const Resolved r = Machine::current().resolve(win);
+        if (!r.ok() || r.isRoot() || r.existing != r.components.size() - 1 || !r.lastIsDir || r.volume->isFloppy())
+            return false;
+        const QByteArray from = QFile::encodeName(host);
+        const QByteArray to = QFile::encodeName(r.host());
+        struct stat source, folder;
+        if (::stat(from.constData(), &source) != 0 || ::stat(QFile::encodeName(r.parentHost()).constData(), &folder) != 0 ||
+            source.st_dev != folder.st_dev)
+            return false;
+        QList<TreeItem> items;
+        if (!plainTree(from, QString(), items))
+            return false;
+        // The checks of making the folder; a failure passes over the folder, as there.
+        if (!guarded(win, [&] {
+                r.volume->requireWritable();
+                if (r.components.size() == 1)
+                    r.volume->requireRootEntry(r.name());
+            }))
+            return true;
+        if (::rename(from.constData(), to.constData()) != 0)
+            return false;
+        static const mode_t folderMode = [] {
+            const mode_t mask = ::umask(022);
+            ::umask(mask);
+            return 0777 & ~mask;
+        }();
+        // Folders made one by one would carry the time they were made.
+        const auto madeNow = [&](const QByteArray& path, mode_t mode) {
+            if ((mode & 07777) != folderMode)
+                ::chmod(path.constData(), folderMode);
+            ::utimensat(AT_FDCWD, path.constData(), nullptr, 0);
+        };
+        madeNow(to, source.st_mode);
+        QList<Volume::AttributeChange> changes;
+        if (const auto a = lookup(rel + u'/'))
+            changes.append({r.rel(), true, *a});
+        for (const TreeItem& item : items) {
+            const QByteArray now = to + QFile::encodeName(item.rel);
+            if (item.dir)
+                madeNow(now, item.st.st_mode);
+            else if ((item.st.st_mode & 07777) != 0644)
+                ::chmod(now.constData(), 0644);
+            if (!item.dir && item.st.st_mtim.tv_nsec != 0) {
+                const struct timespec times[2] = {{item.st.st_mtim.tv_sec, 0}, {item.st.st_mtim.tv_sec, 0}};
+                ::utimensat(AT_FDCWD, now.constData(), times, 0);
+            }
+            const QString entry = rel + item.rel;
+            if (item.dir) {
+                if (const auto a = lookup(entry + u'/'))
+                    changes.append({r.rel() + item.rel, true, *a});
+            } else {
+                changes.append({r.rel() + item.rel, false, lookup(entry).value_or(AttrArchive)});
+            }
+        }
+        // No record of an item that was there before under the name stays.
+        r.volume->forget(r.rel());
+        r.volume->setAttributesOf(changes);
+        Machine::current().noteAdded(r.parentHost(), r.name());
+        return true;
     }
 
     // The folder in its stored case, its missing levels made with the case given.

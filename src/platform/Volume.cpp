@@ -8,6 +8,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 #include <QStorageInfo>
 
 namespace platform {
@@ -241,33 +242,59 @@ quint32 Volume::attributes(const QString& rel, bool isDir) const
     return isDir ? AttrDirectory : AttrArchive;
 }
 
-void Volume::setAttributes(const QString& rel, bool isDir, quint32 attrs)
+// The record of one item takes `attrs`; true when it changed.
+bool Volume::recordAttributes(const QString& rel, bool isDir, quint32 attrs)
 {
-    loadAttributes();
     attrs &= (AttrReadOnly | AttrHidden | AttrSystem | AttrArchive);
     const QString key = winpath::foldCase(rel);
     const quint32 def = isDir ? 0u : quint32(AttrArchive);
     const auto it = attrs_.constFind(key);
     if (attrs == def) {
         if (it == attrs_.constEnd())
-            return;
+            return false;
         attrs_.remove(key);
-    } else {
-        if (it != attrs_.constEnd() && it->first == attrs && it->second == rel)
-            return;
-        attrs_.insert(key, {attrs, rel});
+        return true;
     }
-    saveAttributes();
+    if (it != attrs_.constEnd() && it->first == attrs && it->second == rel)
+        return false;
+    attrs_.insert(key, {attrs, rel});
+    return true;
 }
 
-void Volume::forget(const QString& rel)
+void Volume::setAttributes(const QString& rel, bool isDir, quint32 attrs)
 {
     loadAttributes();
-    const QString key = winpath::foldCase(rel);
-    const QString prefix = key + u'/';
-    bool changed = attrs_.remove(key) > 0;
+    if (recordAttributes(rel, isDir, attrs))
+        saveAttributes();
+}
+
+void Volume::setAttributesOf(const QList<AttributeChange>& changes)
+{
+    loadAttributes();
+    bool changed = false;
+    for (const AttributeChange& c : changes)
+        changed = recordAttributes(c.rel, c.isDir, c.attrs) || changed;
+    if (changed)
+        saveAttributes();
+}
+
+void Volume::forget(const QString& rel) { forgetAll({rel}); }
+
+void Volume::forgetAll(const QStringList& rels)
+{
+    loadAttributes();
+    if (attrs_.isEmpty())
+        return;
+    // Each item, and whatever lay below it when it was a folder.
+    QSet<QString> gone;
+    for (const QString& rel : rels)
+        gone.insert(winpath::foldCase(rel));
+    bool changed = false;
     for (auto it = attrs_.begin(); it != attrs_.end();) {
-        if (it.key().startsWith(prefix)) {
+        bool below = gone.contains(it.key());
+        for (qsizetype cut = it.key().lastIndexOf(u'/'); !below && cut > 0; cut = it.key().lastIndexOf(u'/', cut - 1))
+            below = gone.contains(it.key().left(cut));
+        if (below) {
             it = attrs_.erase(it);
             changed = true;
         } else {

@@ -8,6 +8,8 @@
 
 #include <QDateTime>
 #include <QHash>
+#include <QList>
+#include <QStringList>
 #include <QString>
 #include <memory>
 
@@ -70,6 +72,14 @@ public:
     quint32 attributes(const QString& rel, bool isDir) const;
     void setAttributes(const QString& rel, bool isDir, quint32 attrs);
     void forget(const QString& rel);                       // a file or a whole folder went away
+    // Many at once, the record written once: setAttributes() of each, forget() of each.
+    struct AttributeChange {
+        QString rel;
+        bool isDir = false;
+        quint32 attrs = 0;
+    };
+    void setAttributesOf(const QList<AttributeChange>& changes);
+    void forgetAll(const QStringList& rels);
     void moved(const QString& fromRel, const QString& toRel);
 
 private:
@@ -77,6 +87,7 @@ private:
     const Meta& meta() const;
     void writeMeta() const;
     void loadAttributes() const;
+    bool recordAttributes(const QString& rel, bool isDir, quint32 attrs);
     void saveAttributes() const;
     qint64 usedBytes() const;
 

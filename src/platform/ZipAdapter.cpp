@@ -175,14 +175,23 @@ QString winPathOf(QChar drive, const QString& rel) { return winpath::join(drive,
 void removePacked(const QList<DriveItems>& drives)
 {
     for (const DriveItems& d : drives) {
+        // The files folder by folder, in the order they were packed.
+        QList<std::pair<QString, QStringList>> byFolder;
+        QHash<QString, qsizetype> folderAt;
         for (const Item& item : d.items) {
-            if (!item.dir) {
-                try {
-                    fs::removeFile(winPathOf(d.drive, item.rel));
-                } catch (const SysError&) {
-                }
+            if (item.dir)
+                continue;
+            const qsizetype cut = item.rel.lastIndexOf(u'/');
+            const QString folder = cut < 0 ? QString() : item.rel.left(cut);
+            auto it = folderAt.constFind(folder);
+            if (it == folderAt.constEnd()) {
+                it = folderAt.insert(folder, byFolder.size());
+                byFolder.append({folder, {}});
             }
+            byFolder[*it].second << item.rel.mid(cut + 1);
         }
+        for (const auto& [folder, names] : byFolder)
+            fs::removeFilesIn(folder.isEmpty() ? QString(d.drive) + QStringLiteral(":\\") : winPathOf(d.drive, folder), names);
         for (auto it = d.items.crbegin(); it != d.items.crend(); ++it) {
             if (it->dir) {
                 try {

@@ -12,6 +12,8 @@
 #include <QFileInfo>
 #include <QMap>
 #include <QTemporaryDir>
+#include <functional>
+#include <sys/stat.h>
 
 using namespace platform;
 using testsupport::MachineTest;
@@ -213,6 +215,64 @@ TEST_F(ZipAdapterTest, UnzipLandsInExistingFoldersWhateverTheirCase)
     ASSERT_EQ(found.size(), 1);
     EXPECT_EQ(found[0].name, QStringLiteral("New.lnk"));
     EXPECT_EQ(found[0].attrs, AttrArchive);
+}
+
+// A folder that the machine does not have yet comes over whole from unzip's scratch folder;
+// it holds what unzipping item by item gives (as onto a floppy): names, contents, times,
+// attributes of files and folders, and the host's rights. A tree whose names would clash on
+// the machine is taken item by item.
+TEST_F(ZipAdapterTest, AFolderNewToTheMachineComesOverWholeAsItWouldItemByItem)
+{
+    const QString user = QStringLiteral("C:\\WINDOWS\\TEMP\\trelvo\\User");
+    fs::createDirectory(QStringLiteral("C:\\WINDOWS\\TEMP\\trelvo"));
+    for (const char* folder : {"", "\\Docs", "\\Docs\\Old", "\\Hidden", "\\Empty"})
+        fs::createDirectory(user + QString::fromLatin1(folder));
+    for (const char* file : {"\\Docs\\a.txt", "\\Docs\\locked.txt", "\\Docs\\Old\\b.txt", "\\Hidden\\c.txt"}) {
+        fs::writeAll(user + QString::fromLatin1(file), file);
+        fs::setModified(user + QString::fromLatin1(file), stamp);
+    }
+    fs::setAttributes(user + QStringLiteral("\\Docs\\locked.txt"), AttrReadOnly | AttrArchive);
+    fs::setAttributes(user + QStringLiteral("\\Hidden"), AttrHidden);
+    ASSERT_EQ(run(QStringLiteral("zip.exe -1qurS \"C:\\tree.tva\" \"%1\\*.*\"").arg(user)), 0) << qPrintable(lastOutput);
+
+    Machine::current().createDisk(QStringLiteral("f"), DiskFormat::byName(QStringLiteral("1.44M")), true);
+    Machine::current().insertDisk(QStringLiteral("f"));
+    fs::createDirectory(QStringLiteral("C:\\Back"));
+    ASSERT_EQ(run(QStringLiteral("Unzip32.exe -qo \"C:\\tree.tva\" -d C:\\Back")), 0) << qPrintable(lastOutput);
+    ASSERT_EQ(run(QStringLiteral("Unzip32.exe -qo \"C:\\tree.tva\" -d A:\\")), 0) << qPrintable(lastOutput);
+
+    const auto look = [](const QString& root) {
+        QStringList out;
+        const std::function<void(const QString&)> walk = [&](const QString& folder) {
+            for (const fs::Entry& e : fs::find(folder + QStringLiteral("\\*.*"), AttrHidden | AttrSystem | AttrDirectory)) {
+                if (e.name == u"." || e.name == u"..")
+                    continue;
+                const QString path = folder + u'\\' + e.name;
+                struct stat st {};
+                ::stat(QFile::encodeName(host(path)).constData(), &st);
+                out << path.mid(root.size()) + QStringLiteral(" attrs %1 mode %2 time %3 bytes %4")
+                                                     .arg(e.attrs)
+                                                     .arg(st.st_mode & 07777, 0, 8)
+                                                     .arg(e.isDir() ? QString() : e.modified.toString(Qt::ISODate))
+                                                     .arg(e.isDir() ? QString() : QString::fromLatin1(fs::readAll(path)));
+                if (e.isDir())
+                    walk(path);
+            }
+        };
+        walk(root);
+        return out;
+    };
+    const QStringList whole = look(QStringLiteral("C:\\Back"));
+    EXPECT_EQ(whole, look(QStringLiteral("A:"))) << whole.join(u'\n').toStdString();
+    EXPECT_EQ(whole.size(), 12) << whole.join(u'\n').toStdString();
+    EXPECT_EQ(fs::attributes(QStringLiteral("C:\\Back\\WINDOWS\\TEMP\\trelvo\\User\\Docs\\locked.txt")), AttrReadOnly | AttrArchive);
+    EXPECT_EQ(fs::attributes(QStringLiteral("C:\\Back\\WINDOWS\\TEMP\\trelvo\\User\\Hidden")), AttrHidden | AttrDirectory);
+
+    // Two entries that the machine takes for one name: the second overwrites the first.
+    hostArchive(QStringLiteral("C:\\clash.tva"), {{QStringLiteral("Top/Mixed/note.txt"), "first"}, {QStringLiteral("Top/Mixed/NOTE.TXT"), "second"}});
+    ASSERT_EQ(run(QStringLiteral("Unzip32.exe -qo \"C:\\clash.tva\" -d C:\\Back")), 0) << qPrintable(lastOutput);
+    EXPECT_EQ(fs::find(QStringLiteral("C:\\Back\\Top\\Mixed\\*.*"), 0).size(), 1);
+    EXPECT_EQ(QDir(tm.hostC(QStringLiteral("Back/Top/Mixed"))).entryList(QDir::Files).size(), 1);
 }
 
 TEST_F(ZipAdapterTest, NetscapeItemsShareOneArchiveAndComeBackByPattern)

@@ -1,0 +1,188 @@
+// The file operations that do in one step what a copy and a removal, or many removals, do:
+// the restore's move of a staged copy into place, the save's staged copy that shares its
+// file's bytes, and the removal of many files of one folder. Each is held against what the
+// plain operations leave on a twin of the same files.
+#include "support/Errors.h"
+#include "platform/FileSystem.h"
+#include "platform/SysError.h"
+#include "support/TempMachine.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
+#include <array>
+#include <fcntl.h>
+#include <sys/stat.h>
+
+using namespace platform;
+using testsupport::errorOf;
+using testsupport::MachineTest;
+
+namespace {
+
+struct Seen {
+    QByteArray bytes;
+    quint32 attrs = 0;
+    qint64 msecs = 0;
+    mode_t mode = 0;
+    bool operator==(const Seen&) const = default;
+};
+
+// What the machine (and the host, for the rights) shows of a file.
+Seen seen(const testsupport::TempMachine& tm, const QString& win, const QString& hostRel)
+{
+    struct stat st {};
+    ::stat(QFile::encodeName(tm.hostC(hostRel)).constData(), &st);
+    const fs::Entry e = fs::stat(win);
+    return {fs::readAll(win), e.attrs, e.modified.toMSecsSinceEpoch(), st.st_mode & 07777};
+}
+
+void hostMode(const testsupport::TempMachine& tm, const QString& rel, mode_t mode)
+{
+    ::chmod(QFile::encodeName(tm.hostC(rel)).constData(), mode);
+}
+
+ino_t inodeOf(const testsupport::TempMachine& tm, const QString& rel)
+{
+    struct stat st {};
+    ::stat(QFile::encodeName(tm.hostC(rel)).constData(), &st);
+    return st.st_ino;
+}
+
+} // namespace
+
+TEST_F(MachineTest, AStagedCopyMovedIntoPlaceLeavesWhatACopyAndARemovalLeave)
+{
+    // Two twins: one goes the old way (copy, then the staged copy removed), one is moved.
+    for (const char* twin : {"Old", "New"}) {
+        const QString t = QString::fromLatin1(twin);
+        tm.writeC(QStringLiteral("Stage%1/letter.doc").arg(t), "saved letter");
+        tm.writeC(QStringLiteral("Stage%1/report.doc").arg(t), "saved report");
+        tm.writeC(QStringLiteral("Live%1/report.doc").arg(t), "current report, longer than the saved one");
+        fs::setAttributes(QStringLiteral("C:\\Stage%1\\letter.doc").arg(t), AttrHidden | AttrReadOnly);
+        fs::setAttributes(QStringLiteral("C:\\Live%1\\report.doc").arg(t), AttrSystem);
+        hostMode(tm, QStringLiteral("Live%1/report.doc").arg(t), 0600);
+        ::utimensat(AT_FDCWD, QFile::encodeName(tm.hostC(QStringLiteral("Stage%1/report.doc").arg(t))).constData(),
+                    std::array<timespec, 2>{timespec{946684799, 700000000}, timespec{946684799, 700000000}}.data(), 0);
+    }
+    for (const char* name : {"letter.doc", "REPORT.DOC"}) {
+        const QString n = QString::fromLatin1(name);
+        fs::copyFile(QStringLiteral("C:\\StageOld\\") + n, QStringLiteral("C:\\LiveOld\\") + n);
+        fs::setAttributes(QStringLiteral("C:\\StageOld\\") + n, AttrNormal);
+        fs::removeFile(QStringLiteral("C:\\StageOld\\") + n);
+        EXPECT_TRUE(fs::moveOrCopyFile(QStringLiteral("C:\\StageNew\\") + n, QStringLiteral("C:\\LiveNew\\") + n)) << name;
+    }
+    for (const char* name : {"letter.doc", "report.doc"}) {
+        const QString n = QString::fromLatin1(name);
+        EXPECT_EQ(seen(tm, QStringLiteral("C:\\LiveNew\\") + n, QStringLiteral("LiveNew/") + n),
+                  seen(tm, QStringLiteral("C:\\LiveOld\\") + n, QStringLiteral("LiveOld/") + n))
+            << name;
+    }
+    EXPECT_EQ(fs::attributes(QStringLiteral("C:\\LiveNew\\letter.doc")), quint32(AttrHidden | AttrReadOnly));
+    EXPECT_EQ(fs::attributes(QStringLiteral("C:\\LiveNew\\report.doc")), quint32(AttrArchive)) << "the replaced file's attributes go";
+    EXPECT_EQ(fs::find(QStringLiteral("C:\\StageNew\\*.*"), AttrHidden | AttrSystem | AttrDirectory).size(), 2) << "only . and .. are left";
+    EXPECT_EQ(fs::find(QStringLiteral("C:\\LiveNew\\*.doc"), AttrHidden | AttrSystem).size(), 2);
+}
+
+TEST_F(MachineTest, AMoveThatCannotBeMadeCopiesOrFailsAsTheCopyWould)
+{
+    tm.writeC(QStringLiteral("Stage/a.txt"), "staged");
+    // Onto another drive: copied, the staged copy stays.
+    Machine::current().createDisk(QStringLiteral("d"), DiskFormat::byName(QStringLiteral("1.44M")), true);
+    Machine::current().insertDisk(QStringLiteral("d"));
+    EXPECT_FALSE(fs::moveOrCopyFile(QStringLiteral("C:\\Stage\\a.txt"), QStringLiteral("A:\\a.txt")));
+    EXPECT_EQ(fs::readAll(QStringLiteral("A:\\a.txt")), QByteArray("staged"));
+    EXPECT_TRUE(fs::exists(QStringLiteral("C:\\Stage\\a.txt")));
+
+    // The copy's refusals, with both files as they were.
+    tm.writeC(QStringLiteral("Live/a.txt"), "live");
+    fs::setAttributes(QStringLiteral("C:\\Live\\a.txt"), AttrReadOnly);
+    EXPECT_EQ(errorOf([] { fs::moveOrCopyFile(QStringLiteral("C:\\Stage\\a.txt"), QStringLiteral("C:\\Live\\a.txt")); }),
+              ErrPathFileAccess);
+    EXPECT_EQ(errorOf([] { fs::moveOrCopyFile(QStringLiteral("C:\\Stage\\a.txt"), QStringLiteral("C:\\Gone\\a.txt")); }),
+              ErrPathNotFound);
+    EXPECT_EQ(errorOf([] { fs::moveOrCopyFile(QStringLiteral("C:\\Stage\\none.txt"), QStringLiteral("C:\\Live\\b.txt")); }),
+              ErrFileNotFound);
+    EXPECT_EQ(fs::readAll(QStringLiteral("C:\\Live\\a.txt")), QByteArray("live"));
+    EXPECT_EQ(fs::readAll(QStringLiteral("C:\\Stage\\a.txt")), QByteArray("staged"));
+    // A copy onto itself leaves the file where it is.
+    EXPECT_FALSE(fs::moveOrCopyFile(QStringLiteral("C:\\Stage\\a.txt"), QStringLiteral("c:\\stage\\A.TXT")));
+    EXPECT_EQ(fs::readAll(QStringLiteral("C:\\Stage\\a.txt")), QByteArray("staged"));
+}
+
+TEST_F(MachineTest, AStagedCopyThatSharesItsFilesBytesLooksLikeACopyAndGoesWithoutHarm)
+{
+    tm.writeC(QStringLiteral("Users/plain.doc"), "plain");
+    tm.writeC(QStringLiteral("Users/private.doc"), "private");
+    tm.writeC(QStringLiteral("Stage/old.doc"), "an older staged file");
+    tm.writeC(QStringLiteral("Users/old.doc"), "the user's");
+    hostMode(tm, QStringLiteral("Users/plain.doc"), 0644);
+    hostMode(tm, QStringLiteral("Users/private.doc"), 0600);
+    fs::setAttributes(QStringLiteral("C:\\Users\\plain.doc"), AttrHidden);
+
+    EXPECT_TRUE(fs::linkOrCopyFile(QStringLiteral("C:\\Users\\plain.doc"), QStringLiteral("C:\\Stage\\plain.doc")));
+    EXPECT_EQ(inodeOf(tm, QStringLiteral("Stage/plain.doc")), inodeOf(tm, QStringLiteral("Users/plain.doc")));
+    EXPECT_EQ(fs::readAll(QStringLiteral("C:\\Stage\\plain.doc")), QByteArray("plain"));
+    EXPECT_EQ(fs::attributes(QStringLiteral("C:\\Stage\\plain.doc")), quint32(AttrHidden)) << "the copy's attributes";
+    EXPECT_EQ(fs::find(QStringLiteral("C:\\Stage\\*.doc"), AttrHidden).size(), 2);
+    // Other rights than a copy gets, or a file in the way: a real copy.
+    EXPECT_FALSE(fs::linkOrCopyFile(QStringLiteral("C:\\Users\\private.doc"), QStringLiteral("C:\\Stage\\private.doc")));
+    EXPECT_NE(inodeOf(tm, QStringLiteral("Stage/private.doc")), inodeOf(tm, QStringLiteral("Users/private.doc")));
+    EXPECT_EQ(fs::readAll(QStringLiteral("C:\\Stage\\private.doc")), QByteArray("private"));
+    EXPECT_FALSE(fs::linkOrCopyFile(QStringLiteral("C:\\Users\\old.doc"), QStringLiteral("C:\\Stage\\OLD.DOC")));
+    EXPECT_NE(inodeOf(tm, QStringLiteral("Stage/old.doc")), inodeOf(tm, QStringLiteral("Users/old.doc")));
+    EXPECT_EQ(fs::readAll(QStringLiteral("C:\\Stage\\old.doc")), QByteArray("the user's"));
+    EXPECT_EQ(errorOf([] { fs::linkOrCopyFile(QStringLiteral("C:\\Users\\plain.doc"), QStringLiteral("C:\\None\\x.doc")); }),
+              ErrPathNotFound);
+
+    // Removing the staged copies, as the save does once they are packed, leaves the users' files.
+    fs::setAttributes(QStringLiteral("C:\\Stage\\plain.doc"), AttrNormal);
+    for (const char* name : {"plain.doc", "private.doc", "old.doc"})
+        fs::removeFile(QStringLiteral("C:\\Stage\\") + QString::fromLatin1(name));
+    EXPECT_EQ(fs::readAll(QStringLiteral("C:\\Users\\plain.doc")), QByteArray("plain"));
+    EXPECT_EQ(fs::attributes(QStringLiteral("C:\\Users\\plain.doc")), quint32(AttrHidden));
+    EXPECT_EQ(fs::readAll(QStringLiteral("C:\\Users\\private.doc")), QByteArray("private"));
+}
+
+TEST_F(MachineTest, RemovingManyFilesOfAFolderRemovesWhatRemovingThemOneByOneRemoves)
+{
+    const QStringList asked = {QStringLiteral("plain.txt"), QStringLiteral("LOCKED.TXT"), QStringLiteral("hidden.txt"),
+                               QStringLiteral("Sub"),       QStringLiteral("missing.txt"), QStringLiteral("Other Case.TXT")};
+    for (const char* twin : {"One", "Many"}) {
+        const QString t = QString::fromLatin1(twin);
+        for (const char* name : {"plain.txt", "locked.txt", "hidden.txt", "other case.txt", "kept.txt", "Sub/inside.txt"})
+            tm.writeC(t + u'/' + QString::fromLatin1(name), name);
+        fs::setAttributes(QStringLiteral("C:\\%1\\locked.txt").arg(t), AttrReadOnly);
+        fs::setAttributes(QStringLiteral("C:\\%1\\hidden.txt").arg(t), AttrHidden);
+        fs::setAttributes(QStringLiteral("C:\\%1\\kept.txt").arg(t), AttrSystem);
+    }
+    for (const QString& name : asked) {
+        try {
+            fs::removeFile(QStringLiteral("C:\\One\\") + name);
+        } catch (const SysError&) {
+        }
+    }
+    const QStringList removed = fs::removeFilesIn(QStringLiteral("c:\\many"), asked);
+    EXPECT_EQ(removed, (QStringList{QStringLiteral("plain.txt"), QStringLiteral("hidden.txt"), QStringLiteral("other case.txt")}));
+
+    const auto left = [](const QString& folder) {
+        QStringList out;
+        for (const fs::Entry& e : fs::find(folder + QStringLiteral("\\*.*"), AttrHidden | AttrSystem | AttrDirectory))
+            out << e.name + u':' + QString::number(e.attrs);
+        return out;
+    };
+    EXPECT_EQ(left(QStringLiteral("C:\\Many")), left(QStringLiteral("C:\\One")));
+    EXPECT_EQ(left(QStringLiteral("C:\\Many\\Sub")), left(QStringLiteral("C:\\One\\Sub")));
+    EXPECT_EQ(left(QStringLiteral("C:\\Many")).size(), 5) << left(QStringLiteral("C:\\Many")).join(u' ').toStdString();
+    // A file made again under a removed name has no attributes of the old one.
+    fs::writeAll(QStringLiteral("C:\\Many\\hidden.txt"), "new");
+    EXPECT_EQ(fs::attributes(QStringLiteral("C:\\Many\\hidden.txt")), quint32(AttrArchive));
+
+    // Nothing goes from a write-protected disk.
+    Machine::current().createDisk(QStringLiteral("ro"), DiskFormat::byName(QStringLiteral("1.44M")), true);
+    Machine::current().insertDisk(QStringLiteral("ro"));
+    fs::writeAll(QStringLiteral("A:\\a.txt"), "a");
+    Machine::current().protectDisk(QStringLiteral("ro"), true);
+    EXPECT_TRUE(fs::removeFilesIn(QStringLiteral("A:\\"), {QStringLiteral("a.txt")}).isEmpty());
+    EXPECT_TRUE(fs::exists(QStringLiteral("A:\\a.txt")));
+}
