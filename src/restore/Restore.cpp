@@ -11,6 +11,8 @@
 #include "core/Shell.h"
 #include "core/Windows.h"
 #include "platform/Boot.h"
+#include "platform/FileSystem.h"
+#include "platform/SysError.h"
 #include "restore/Reboot.h"
 #include "restore/RestoreReq.h"
 #include "restore/WininitRename.h"
@@ -237,7 +239,7 @@ private:
     bool askIfMissing(int position, int sentence);
     std::optional<Failure> unzip(const QString& commandLine, int position, bool eachFileOnItsOwn);
     void removeStaged(const QString& path);
-    std::optional<int> copyOver(const QString& staged, const QString& live);
+    std::optional<int> copyOver(const QString& staged, const QString& live, bool* moved = nullptr);
 
     void enterBusyState();
     void prepareWorkFolder();
@@ -360,19 +362,27 @@ void RestoreRun::removeStaged(const QString& path)
 
 // Copies the staged copy over the live file. A read-only live file is made writable first,
 // since restoring it is what the user chose; the copy gives it the attributes it was saved
-// with. The error number when the copy fails; the live file is then as it was.
-std::optional<int> RestoreRun::copyOver(const QString& staged, const QString& live)
+// with. The error number when the copy fails; the live file is then as it was. With
+// `moved`, a staged copy that is to go afterwards anyway may be moved into place instead of
+// copied; *moved tells whether it was (and so is gone).
+std::optional<int> RestoreRun::copyOver(const QString& staged, const QString& live, bool* moved)
 {
     std::optional<int> before;
-    vb::ResumeNext([&] {
-        if (Present(live))
-            before = vb::GetAttr(live);
-    });
+    if (const std::optional<platform::fs::Entry> e = platform::fs::tryStat(live); e && !e->isDir())
+        before = int(e->attrs);
     if (before && (*before & vb::vbReadOnly)) {
         if (const std::optional<int> error = attempt([&] { vb::SetAttr(live, *before & ~vb::vbReadOnly); }))
             return error;
     }
-    const std::optional<int> error = attempt([&] { vb::FileCopy(staged, live); });
+    const std::optional<int> error = attempt([&] {
+        if (!moved)
+            return vb::FileCopy(staged, live);
+        try {
+            *moved = platform::fs::moveOrCopyFile(staged, live);
+        } catch (const platform::SysError& e) {
+            throw vb::Error(e.code());
+        }
+    });
     if (error && before)
         vb::ResumeNext([&] { vb::SetAttr(live, *before); });
     return error;
@@ -608,22 +618,30 @@ void RestoreRun::userFiles()
 
     // User.ini comes from the archive: only a staged copy below its own folder is taken.
     const QString userFolder = s.TempPath + QStringLiteral("trelvo\\User\\");
+    static const QRegularExpression separator(QStringLiteral("[\\\\/]"));
     const auto belowUserFolder = [&](const QString& staged) {
         if (!staged.startsWith(userFolder, Qt::CaseInsensitive) || staged.size() == userFolder.size())
             return false;
-        const QStringList parts = staged.mid(userFolder.size()).split(QRegularExpression(QStringLiteral("[\\\\/]")));
+        const QStringList parts = staged.mid(userFolder.size()).split(separator);
         return !parts.contains(QStringLiteral("..")) && !parts.contains(QStringLiteral(".")) && !parts.contains(QString());
     };
+    // The status line names the file under way and the windows are painted as often as they
+    // are while the program waits, not once per file; the last file is always shown.
+    vb::ProgressPace pace;
+    bool anyEntry = false;
     for (int i = 0; i < list.ListCount(); ++i) {
         const QString entry = list.List(i);
         if (entry.isEmpty())
             continue;
-        SetStatus(entry);
+        const bool show = pace.due();
+        if (show)
+            SetStatus(entry);
         QString staged = core::ReadIni(QStringLiteral("UserFilesSaved"), entry, s.UserIniPath);
         if (!staged.isEmpty() && !belowUserFolder(staged)) {
             core::ErrorLog(75, entry + QStringLiteral(" Restore"));
             staged.clear();
         }
+        bool moved = false;
         if (list.Selected(i)) {
             CurrentStep = entry;
             if (archiveFailure) {
@@ -632,15 +650,23 @@ void RestoreRun::userFiles()
                 notRestored(entry, Failure{res(2123), 53, entry});
             } else {
                 makeFoldersOf(entry);
-                if (const std::optional<int> error = copyOver(staged, entry))
+                // The staged copy goes afterwards in any case: it is moved into place where it can be.
+                if (const std::optional<int> error = copyOver(staged, entry, &moved))
                     notRestored(entry, FileFailure(*error, entry));
                 else
                     restored(entry);
             }
         }
         // Every staged copy goes, whether its file came back or not.
-        if (!staged.isEmpty())
+        if (!staged.isEmpty() && !moved)
             removeStaged(staged);
+        anyEntry = true;
+        if (show) {
+            SetStatus(CurrentStep);
+            vb::DoEvents();
+        }
+    }
+    if (anyEntry) {
         SetStatus(CurrentStep);
         vb::DoEvents();
     }
@@ -660,6 +686,10 @@ void RestoreRun::userFiles()
 // its first three characters is never tested).
 void RestoreRun::makeFoldersOf(const QString& path)
 {
+    // Mostly the file's own folder is there already, and with it every folder above it.
+    const qsizetype last = path.lastIndexOf(u'\\');
+    if (last >= 3 && FolderExists(path.left(last + 1)))
+        return;
     for (int p = 4; p <= path.size(); ++p) {
         if (path[p - 1] != u'\\')
             continue;

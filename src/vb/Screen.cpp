@@ -22,6 +22,14 @@ void DoEvents()
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
+bool ProgressPace::due()
+{
+    if (since_.isValid() && since_.elapsed() < platform::kWaitStepMs)
+        return false;
+    since_.start();
+    return true;
+}
+
 // Every so often within one long wait each window is painted whole: the window system may
 // have uncovered a part of it, and that news waits in the event queue with the input.
 constexpr int kWholePaintMs = 250;

@@ -1,5 +1,6 @@
 #pragma once
 // The screen object and DoEvents.
+#include <QElapsedTimer>
 
 namespace vb {
 
@@ -8,6 +9,17 @@ class Form;
 // Runs the events that are waiting (input, timers, posted events, deferred deletions of
 // unloaded forms) once, without waiting for more.
 void DoEvents();
+
+// A run of many small steps (one per file) shows its progress at the rate the windows are
+// painted while the program waits: due() is true at the first step and then once 40 ms or
+// more have passed since it was last true. The run shows its last state itself at its end.
+class ProgressPace {
+public:
+    bool due();
+
+private:
+    QElapsedTimer since_;
+};
 
 // What the windows do while the platform blocks the thread (a child program runs, a long
 // copy lasts): changes made before the wait are painted, playing animations move on, and

@@ -455,3 +455,42 @@ TEST_F(RestoreRunTest, TheSettingsWrittenAtTheEndKeepTheUsersFolderAndThisWindow
     EXPECT_EQ(core::ReadIni(QStringLiteral("SystemPathes"), QStringLiteral("SystemPath"), ini), QStringLiteral("C:\\WINDOWS"));
     EXPECT_EQ(state().SaveFolder, kProgram) << "the configuration's folder until the Restore button puts the user's back";
 }
+
+// Many user files: each staged copy goes into place (moved, as nothing needs it afterwards),
+// with its attributes, into folders made where they are missing; the status line, brought up
+// to date now and then rather than for every file, ends on the last file that was chosen.
+TEST_F(RestoreRunTest, ManyUserFilesComeBackAndTheStatusEndsOnTheLastOneChosen)
+{
+    QStringList files;
+    for (int i = 0; i < 150; ++i)
+        files << QStringLiteral("C:\\Data\\Part %1\\Sub\\file %2.txt").arg(i % 4).arg(i);
+    for (const QString& f : files) {
+        makeFoldersFor(f);
+        fs::writeAll(f, f.toLatin1());
+    }
+    fs::setAttributes(files[7], platform::AttrReadOnly | platform::AttrHidden);
+    save({.userFiles = files});
+    QDir(tm.hostC(QStringLiteral("Data"))).removeRecursively();
+    makeFoldersFor(QStringLiteral("C:\\Data\\Part 0\\"));
+    tm.machine().forgetDir(tm.hostC(QString()));
+
+    // All but the last listed file chosen; then a missing archive asks, with the status as the
+    // user files left it.
+    listUserFiles(files, files.mid(0, files.size() - 1));
+    choose({QStringLiteral("Check10")});
+    QString statusAtTheQuestion;
+    ui->expect(QStringLiteral("Your Netscape Navigator Bookmarks can't be restored!"), QStringLiteral("Yes"), [&] {
+        statusAtTheQuestion = core::StatusBarOf(QStringLiteral("Form1"), QStringLiteral("StatusBar1")).Text();
+    });
+    ui->expect(kNotAll, QStringLiteral("OK"));
+    runRestore();
+
+    EXPECT_EQ(statusAtTheQuestion, files[files.size() - 2]);
+    for (int i = 0; i + 1 < files.size(); ++i)
+        ASSERT_EQ(read(files[i]), files[i].toLatin1()) << files[i].toStdString();
+    EXPECT_FALSE(fs::exists(files.last())) << "listed, not chosen";
+    EXPECT_EQ(attrs(files[7]), quint32(platform::AttrReadOnly | platform::AttrHidden));
+    EXPECT_EQ(attrs(files[8]), quint32(platform::AttrArchive));
+    EXPECT_FALSE(folderExists(kWork)) << "every staged copy went";
+    EXPECT_TRUE(errorLog().filter(QStringLiteral("file ")).isEmpty()) << errorLog().join(u'\n').toStdString();
+}
