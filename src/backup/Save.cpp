@@ -19,6 +19,7 @@
 #include "core/Windows.h"
 #include "platform/Cp1252.h"
 #include "platform/FileSystem.h"
+#include "platform/Profile.h"
 #include "platform/SysError.h"
 #include "vb/Conversions.h"
 #include "vb/DateTime.h"
@@ -485,6 +486,17 @@ void SaveRun::stageSystemFiles()
     }
 }
 
+// A user file staged for zip: zip only reads it and then it is removed, so the staged copy
+// may share the bytes of the user's file instead of copying them.
+void stageCopy(const QString& from, const QString& to)
+{
+    try {
+        platform::fs::linkOrCopyFile(from, to);
+    } catch (const platform::SysError& e) {
+        throw vb::Error(e.code());
+    }
+}
+
 // Where a user file is staged: below trelvo\User\ by its path less the drive. A second
 // file that would land on the same path goes below ~2\, a third below ~3\, and so on.
 QString SaveRun::stagedPathFor(const QString& item)
@@ -536,6 +548,8 @@ bool SaveRun::stageUserFiles()
     QString userIni = QStringLiteral("[UserFilesSaved]\r\n");
     QSet<QString> stagedItems;
 
+    // The windows are painted as often as while the program waits, not once per file.
+    vb::ProgressPace pace;
     int i = 0;
     while (i < list.ListCount()) {
         currentItem_ = list.List(i);
@@ -547,7 +561,7 @@ bool SaveRun::stageUserFiles()
         const QString staged = stagedPathFor(currentItem_);
         try {
             makeStagingFolders(staged);
-            vb::FileCopy(currentItem_, staged);
+            stageCopy(currentItem_, staged);
             userIni += currentItem_.trimmed() + u'=' + staged + QStringLiteral("\r\n");
             stagedUserPaths_.insert(staged.toCaseFolded());
             stagedItems.insert(currentItem_.trimmed().toCaseFolded());
@@ -570,8 +584,10 @@ bool SaveRun::stageUserFiles()
                 return false;
             }
         }
-        vb::DoEvents();
+        if (pace.due())
+            vb::DoEvents();
     }
+    vb::DoEvents();
     if (!stagedItems.isEmpty()) {
         try {
             platform::fs::writeAll(s.UserIniPath, platform::cp1252::encode(userIni));
@@ -732,17 +748,25 @@ void SaveRun::keepInProgramFolder(const QString& archive, const QString& suffix)
 // The description, saying "1" only for what its archive really holds.
 void SaveRun::writeDescription()
 {
-    try {
-        catalogue::SaveCINI();
-    } catch (const vb::Error& e) {
-        core::ErrorLog(e.Number(), s.ConfigIniPath + QStringLiteral(" Save"));
-        notSaved(s.ConfigIniPath);
-    }
-    vb::DoEvents();
-    for (int item = 0; item < int(saved_.size()); ++item) {
-        const catalogue::ConfigItem& it = catalogue::ConfigItems[item];
-        if (!saved_[item] && it.SaveCheckBox().Value() != 0)
-            core::WriteIni(it.SavedSection(), it.DescriptionKey.toString(), QStringLiteral("0"), s.ConfigIniPath);
+    {
+        // Its keys, written one by one, reach the file in one replacement of it.
+        platform::profile::WriteBatch batch;
+        try {
+            catalogue::SaveCINI();
+        } catch (const vb::Error& e) {
+            core::ErrorLog(e.Number(), s.ConfigIniPath + QStringLiteral(" Save"));
+            notSaved(s.ConfigIniPath);
+        }
+        vb::DoEvents();
+        for (int item = 0; item < int(saved_.size()); ++item) {
+            const catalogue::ConfigItem& it = catalogue::ConfigItems[item];
+            if (!saved_[item] && it.SaveCheckBox().Value() != 0)
+                core::WriteIni(it.SavedSection(), it.DescriptionKey.toString(), QStringLiteral("0"), s.ConfigIniPath);
+        }
+        if (!batch.finish()) {
+            core::ErrorLog(platform::profile::lastWriteError(), s.ConfigIniPath + QStringLiteral(" Save"));
+            notSaved(s.ConfigIniPath);
+        }
     }
     // No user files to offer where their archive is not.
     if (userFilesLost_) {
