@@ -621,6 +621,25 @@ static void noteNewFile(Resolved& where)
     where.lastIsDir = false;
 }
 
+// A file about to be written in place that shares its bytes with a second name (a staged
+// copy made by linkOrCopyFile()) first gets bytes of its own, with its rights and time, so
+// that the write reaches this name only. A copy that fails leaves the file as it was.
+static void ownBytes(const Resolved& r, const QString& winPath)
+{
+    struct stat st;
+    if (::stat(QFile::encodeName(r.host()).constData(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_nlink < 2)
+        return;
+    QFile in(r.host());
+    if (!in.open(QIODevice::ReadOnly))
+        fail(ErrPathFileAccess, winPath);
+    WholeFile own(r.host());   // replacing: the rights stay those of the file
+    own.open();
+    own.copyFrom(in, winPath);
+    own.commit();
+    const struct timespec times[2] = {st.st_atim, st.st_mtim};
+    ::utimensat(AT_FDCWD, QFile::encodeName(r.host()).constData(), times, 0);
+}
+
 void File::open(const QString& winPath, Mode mode)
 {
     close();
@@ -638,6 +657,8 @@ void File::open(const QString& winPath, Mode mode)
         r.volume->requireWritable();
         if (r.volume->attributes(r.rel(), false) & AttrReadOnly)
             fail(ErrPathFileAccess, winPath);
+        if (mode != Write)
+            ownBytes(r, winPath);
     }
     auto d = std::make_unique<Impl>();
     d->where = r;

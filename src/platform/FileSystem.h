@@ -62,8 +62,10 @@ void copyFile(const QString& from, const QString& to);
 // What copyFile(from, to) leaves, for a copy that is only read and then removed (a file
 // staged to be packed): where `to` is new, neither end is on a floppy, both lie on one host
 // file system and `from` has the rights a copy gets, `to` becomes a second name of the
-// bytes of `from` (a hard link; true) instead of a copy of them (false). Such a `to` must
-// never be written in place: that would write into `from`. Its time is that of `from`.
+// bytes of `from` (a hard link; true) instead of a copy of them (false). File, opened to
+// write in place onto either name, first gives that name bytes of its own, so that a write
+// never reaches the other; writers on the host must replace such a file, not write into it.
+// Its time is that of `from`.
 // The checks and failures are those of copyFile().
 bool linkOrCopyFile(const QString& from, const QString& to);
 // What copyFile(from, to) and then the removal of `from` leave, in one step where it can:
@@ -97,7 +99,8 @@ DriveKind driveKind(const QString& root);
 // every write is checked on the host (61 when its disk is full, 57 otherwise). Write mode
 // builds the new content beside the file and puts it in place at close(), which reports
 // any failure; until then, and when the file is dropped without close(), the old content
-// stays. Append and ReadWrite write in place.
+// stays. Append and ReadWrite write in place (into bytes of the file's own, see
+// linkOrCopyFile()).
 class File {
 public:
     enum Mode { Read, Write, Append, ReadWrite };

@@ -186,3 +186,52 @@ TEST_F(MachineTest, RemovingManyFilesOfAFolderRemovesWhatRemovingThemOneByOneRem
     EXPECT_TRUE(fs::removeFilesIn(QStringLiteral("A:\\"), {QStringLiteral("a.txt")}).isEmpty());
     EXPECT_TRUE(fs::exists(QStringLiteral("A:\\a.txt")));
 }
+
+TEST_F(MachineTest, AWriteInPlaceOntoEitherNameOfSharedBytesLeavesTheOtherAsItWas)
+{
+    tm.writeC(QStringLiteral("Users/log.txt"), "first line\r\n");
+    tm.writeC(QStringLiteral("Users/data.bin"), "0123456789");
+    fs::createDirectory(QStringLiteral("C:\\Stage"));
+    hostMode(tm, QStringLiteral("Users/log.txt"), 0644);
+    hostMode(tm, QStringLiteral("Users/data.bin"), 0644);
+    ASSERT_TRUE(fs::linkOrCopyFile(QStringLiteral("C:\\Users\\log.txt"), QStringLiteral("C:\\Stage\\log.txt")));
+    ASSERT_TRUE(fs::linkOrCopyFile(QStringLiteral("C:\\Users\\data.bin"), QStringLiteral("C:\\Stage\\data.bin")));
+    const Seen logBefore = seen(tm, QStringLiteral("C:\\Users\\log.txt"), QStringLiteral("Users/log.txt"));
+
+    // The user's file is appended to while its staged copy waits to be packed.
+    {
+        fs::File f;
+        f.open(QStringLiteral("C:\\Users\\log.txt"), fs::File::Append);
+        f.write("second line\r\n");
+        f.close();
+    }
+    EXPECT_EQ(fs::readAll(QStringLiteral("C:\\Users\\log.txt")), QByteArray("first line\r\nsecond line\r\n"));
+    EXPECT_EQ(seen(tm, QStringLiteral("C:\\Stage\\log.txt"), QStringLiteral("Stage/log.txt")), logBefore)
+        << "the staged copy keeps what was staged, its time and rights";
+    EXPECT_NE(inodeOf(tm, QStringLiteral("Stage/log.txt")), inodeOf(tm, QStringLiteral("Users/log.txt")));
+
+    // And the other way: a write into the staged copy does not reach the user's file.
+    {
+        fs::File f;
+        f.open(QStringLiteral("C:\\Stage\\data.bin"), fs::File::ReadWrite);
+        f.seek(2);
+        f.write("xx");
+        f.close();
+    }
+    EXPECT_EQ(fs::readAll(QStringLiteral("C:\\Stage\\data.bin")), QByteArray("01xx456789"));
+    EXPECT_EQ(fs::readAll(QStringLiteral("C:\\Users\\data.bin")), QByteArray("0123456789"));
+    struct stat st {};
+    ::stat(QFile::encodeName(tm.hostC(QStringLiteral("Stage/data.bin"))).constData(), &st);
+    EXPECT_EQ(st.st_mode & 07777, mode_t(0644));
+    EXPECT_EQ(st.st_nlink, nlink_t(1));
+
+    // A file with one name is still written in place, in its own bytes.
+    const ino_t own = inodeOf(tm, QStringLiteral("Users/log.txt"));
+    {
+        fs::File f;
+        f.open(QStringLiteral("C:\\Users\\log.txt"), fs::File::Append);
+        f.write("third\r\n");
+        f.close();
+    }
+    EXPECT_EQ(inodeOf(tm, QStringLiteral("Users/log.txt")), own);
+}
