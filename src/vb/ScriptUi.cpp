@@ -159,6 +159,7 @@ Form* ScriptUi::actionWindow(int line) const
 void ScriptUi::act(int line, Form* form)
 {
     script_.use(line);
+    unanswered_.clear();
     const AnswerScript::Line& l = script_.line(line);
     if (!form)
         form = actionWindow(line);
@@ -220,19 +221,16 @@ std::optional<AnswerScript::Line> ScriptUi::lineFor(const Box& box, const QStrin
     const int i = script_.take(box);
     if (i < 0) {
         unexpected(QStringLiteral("unexpected: %1 => %2").arg(box.describe(), defaultAnswer));
-        // A box that keeps coming back unanswered (Retry as the default of a lasting failure)
-        // would hold an unattended run forever.
-        const QString seen = box.describe();
-        repeats_ = seen == lastUnanswered_ ? repeats_ + 1 : 1;
-        lastUnanswered_ = seen;
-        if (repeats_ >= kMaxRepeats) {
-            writeError(QStringLiteral("the same box came %1 times without an answer; ending the run").arg(repeats_));
+        // A box that keeps coming back unanswered (Retry as the default of a lasting failure,
+        // alone or taking turns with another box) would hold an unattended run forever.
+        const int repeats = ++unanswered_[box.describe()];
+        if (repeats >= kMaxRepeats) {
+            writeError(QStringLiteral("the same box came %1 times without an answer; ending the run").arg(repeats));
             EndProcess(3);
         }
         return std::nullopt;
     }
-    repeats_ = 0;
-    lastUnanswered_.clear();
+    unanswered_.clear();
     answering(i);
     return script_.line(i);
 }

@@ -22,6 +22,7 @@
 // that has just come up modally.
 #include "vb/UiServices.h"
 
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -127,8 +128,8 @@ private:
     AnswerScript script_;
     std::unique_ptr<QTimer> idle_;   // looks for the moment the next action line can act
     static constexpr int kMaxRepeats = 20;
-    QString lastUnanswered_;
-    int repeats_ = 0;
+    // How often each box came unanswered since a line last answered one.
+    QHash<QString, int> unanswered_;
 };
 
 } // namespace vb

@@ -19,6 +19,8 @@
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <functional>
+#include <utility>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
@@ -199,6 +201,36 @@ protected:
         setUi(nullptr);
         qunsetenv("TRELVO_UI_SCRIPT");
     }
+    // Runs `body` in a child process answering from `script`, as an unattended run would; the
+    // child's exit code (-1 when it did not exit) and what it wrote to standard error.
+    static std::pair<int, QByteArray> runUnattended(const QString& script, const std::function<void()>& body)
+    {
+        int out[2];
+        if (::pipe(out) != 0)
+            return {-1, "no pipe"};
+        const pid_t pid = ::fork();
+        if (pid < 0)
+            return {-1, "no fork"};
+        if (pid == 0) {
+            ::dup2(out[1], 2);
+            ::close(out[0]);
+            qputenv("TRELVO_UI_SCRIPT", script.toLocal8Bit());
+            installUiFromEnvironment();
+            body();
+            std::fputs("never ended\n", stderr);
+            ::_exit(0);
+        }
+        ::close(out[1]);
+        QByteArray text;
+        char buf[4096];
+        for (ssize_t n; (n = ::read(out[0], buf, sizeof buf)) > 0;)
+            text.append(buf, n);
+        ::close(out[0]);
+        int status = 0;
+        if (::waitpid(pid, &status, 0) != pid || !WIFEXITED(status))
+            return {-1, text};
+        return {WEXITSTATUS(status), text};
+    }
     QString writeScript(const QByteArray& text)
     {
         const QString path = QFileInfo(tm.dir()).path() + QStringLiteral("/answers.txt");
@@ -273,30 +305,31 @@ TEST_F(UiScriptTest, TheFormatAnswerReportsWhatTheMachineRefuses)
 
 TEST_F(UiScriptTest, EndRunsTheEndHooksThenReportsUnusedLinesAndEndsTheProcess)
 {
-    const QString script = writeScript("Never asked => OK\n");
-    int out[2];
-    ASSERT_EQ(::pipe(out), 0);
-    const pid_t pid = ::fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-        ::dup2(out[1], 2);
-        ::close(out[0]);
-        qputenv("TRELVO_UI_SCRIPT", script.toLocal8Bit());
-        installUiFromEnvironment();
+    const auto [code, text] = runUnattended(writeScript("Never asked => OK\n"), [] {
         OnEnd([] { std::fputs("end hook ran\n", stderr); });
         End(3);
-    }
-    ::close(out[1]);
-    QByteArray text;
-    char buf[1024];
-    for (ssize_t n; (n = ::read(out[0], buf, sizeof buf)) > 0;)
-        text.append(buf, n);
-    ::close(out[0]);
-    int status = 0;
-    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 3);
+    });
+    EXPECT_EQ(code, 3);
     EXPECT_EQ(text, "end hook ran\nunused: Never asked => OK\n");
+}
+
+TEST_F(UiScriptTest, BoxesThatTakeTurnsComingBackUnansweredEndTheRunWith3)
+{
+    // A disk prompt and the not-empty question after it, for ever: the script has run dry.
+    const auto [code, text] = runUnattended(writeScript("Please insert Disk No. 2 => OK\n"), [] {
+        MsgBox(QStringLiteral("Please insert Disk No. 2 now!"), vbOKCancel);   // answered by the script
+        for (int round = 1; round <= 100; ++round) {
+            MsgBox(QStringLiteral("Please insert Disk No. 3 now!"), vbOKCancel);
+            if (round == 10)
+                MsgBox(QStringLiteral("A box of its own, once"), vbOKOnly);
+            MsgBox(QStringLiteral("This disk already contains files!"), vbRetryCancel);
+        }
+    });
+    EXPECT_EQ(code, 3) << text.toStdString();
+    const QList<QByteArray> lines = text.split('\n');
+    EXPECT_EQ(lines.count("unexpected: \"Trelvo\" [OK|Cancel] Please insert Disk No. 3 now! => OK"), 20);
+    EXPECT_EQ(lines.count("unexpected: \"Trelvo\" [Retry|Cancel] This disk already contains files! => Retry"), 19);
+    EXPECT_TRUE(text.contains("the same box came 20 times without an answer; ending the run")) << text.toStdString();
 }
 
 TEST_F(UiScriptTest, WithoutADisplayEveryBoxIsReportedAndGetsItsDefault)
