@@ -9,8 +9,12 @@
 #include "platform/Boot.h"
 #include "platform/FileSystem.h"
 #include "platform/HostTransfer.h"
+#include "platform/SysError.h"
+#include "platform/Volume.h"
 #include "vb/FileIO.h"
 #include "vb/UiServices.h"
+
+#include <algorithm>
 
 namespace core {
 
@@ -25,6 +29,40 @@ void RequireComponent(const QString& program)
     QuitProgram();
 }
 
+// Removes what lies in `folder` but the files that `keep` (keys of FolderKey) names, and the
+// folder itself when nothing is kept.
+void removeAllBut(const QString& folder, const QStringList& keep)
+{
+    if (keep.isEmpty()) {
+        platform::fs::removeTree(folder);
+        return;
+    }
+    QList<platform::fs::Entry> entries;
+    try {
+        entries = platform::fs::find(folder + QStringLiteral("\\*.*"), platform::AttrHidden | platform::AttrSystem | platform::AttrDirectory);
+    } catch (const platform::SysError&) {
+        return;
+    }
+    for (const platform::fs::Entry& e : entries) {
+        if (e.name == u"." || e.name == u"..")
+            continue;
+        const QString path = folder + u'\\' + e.name;
+        const QString key = FolderKey(path);
+        const bool needed = std::any_of(keep.begin(), keep.end(), [&](const QString& k) { return k.startsWith(key); });
+        if (e.isDir() && needed) {
+            removeAllBut(path, keep);
+        } else if (e.isDir()) {
+            platform::fs::removeTree(path);
+        } else if (!needed) {
+            try {
+                platform::fs::setAttributes(path, platform::AttrNormal);
+                platform::fs::removeFile(path);
+            } catch (const platform::SysError&) {
+            }
+        }
+    }
+}
+
 } // namespace
 
 void RemoveLeftovers()
@@ -32,13 +70,15 @@ void RemoveLeftovers()
     platform::removeStaleScratchFolders();
     const ProgramState& s = state();
     if (!s.TempPath.isEmpty()) {
+        // A boot-time rename still to come needs its source; nothing else of a run cut short
+        // is kept (the staged user files of a restore can be large).
         const QString staging = s.TempPath + QStringLiteral("trelvo");
         const QString inside = FolderKey(staging);
-        bool stillNeeded = false;
+        QStringList needed;
         for (const QString& source : platform::pendingRenameSources())
-            stillNeeded = stillNeeded || FolderKey(source).startsWith(inside);
-        if (!stillNeeded)
-            platform::fs::removeTree(staging);
+            if (FolderKey(source).startsWith(inside))
+                needed << FolderKey(source);
+        removeAllBut(staging, needed);
     }
     platform::fs::removeTree(ProgramFolder() + QStringLiteral("\\DiskRestore"));
 }

@@ -671,6 +671,11 @@ void RestoreRun::userFiles()
         vb::DoEvents();
     }
 
+    // An archive that could not be unpacked whole leaves what it did unpack, whichever names
+    // User.ini (if it came out at all) gives: the staging tree goes with it.
+    if (archiveFailure)
+        platform::fs::removeTree(userFolder.chopped(1));
+
     // The emptied staging tree goes, deepest folders first; the work folder stays.
     vb::ListBox& folders = FolderList();
     folders.Clear();

@@ -85,14 +85,15 @@ TEST_F(StartupChecksTest, WhileAnOperationRunsTheChecksGoOnAfterTheMessage)
     EXPECT_EQ(splashProgress(), 50);
 }
 
-// What a run cut short left: the staging folder goes unless the boot-time rename list still
-// moves files out of it, the joined floppy pieces go, and so do the host scratch folders of
+// What a run cut short left: the staging folder goes but for the files that the boot-time
+// rename list still moves out of it, the joined floppy pieces go, and so do the host scratch folders of
 // programs that are gone (those of running ones stay).
 TEST_F(StartupChecksTest, TheLeftoversOfARunCutShortGoAtTheStart)
 {
     core::ReadSystemPaths();
     tm.writeC("WINDOWS/TEMP/trelvo/User/My Documents/big.dat", "staged");
     tm.writeC("WINDOWS/TEMP/trelvo/win.ini", "staged");
+    tm.writeC("WINDOWS/TEMP/trelvo/system.ini", "staged, not in the rename list");
     tm.writeC("Program Files/Trelvo/DiskRestore/Conf1.tva", "joined");
     const QString tmp = tm.dir();   // beside the drives' folders, where the zip programs work
     const QString mine = QStringLiteral("%1/.trelvo-zip-%2-abcdef").arg(tmp).arg(QCoreApplication::applicationPid());
@@ -114,6 +115,9 @@ TEST_F(StartupChecksTest, TheLeftoversOfARunCutShortGoAtTheStart)
     tm.writeC("WINDOWS/Wininit.ini", "[rename]\r\nC:\\WINDOWS\\WIN.INI=C:\\WINDOWS\\TEMP\\TRELVO\\WIN.INI\r\n");
     core::RemoveLeftovers();
     EXPECT_TRUE(tm.existsC("WINDOWS/TEMP/trelvo/win.ini"));
+    // Only what the list moves stays: a restore's staged user files can be large.
+    EXPECT_FALSE(tm.existsC("WINDOWS/TEMP/trelvo/User"));
+    EXPECT_FALSE(tm.existsC("WINDOWS/TEMP/trelvo/system.ini"));
     EXPECT_FALSE(tm.existsC("Program Files/Trelvo/DiskRestore"));
     EXPECT_TRUE(QFileInfo::exists(mine));
     if (!stale.isEmpty())

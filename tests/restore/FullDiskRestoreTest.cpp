@@ -54,3 +54,27 @@ TEST_F(FullDiskRestoreTest, ALiveFileThatCannotBeReplacedStaysAsItWas)
     if (platform::restartPending())
         closeAndBoot();
 }
+
+TEST_F(FullDiskRestoreTest, UserFilesWhoseArchiveRunsOutOfRoomStayAndNoStagedCopyIsLeft)
+{
+    testsupport::SmallDriveC disk(tm, 6 << 20);
+    SKIP_UNLESS_MOUNTED(disk);
+    const QString photo = QStringLiteral("C:\\My Documents\\Photo.bmp");
+    write(photo, noise(600000, 2));
+    save({.userFiles = {kLetter, photo}});
+    write(photo, "edited since");
+    write(kLetter, "edited since");
+
+    // Room for a part of what the archive holds: the unzip stops half way.
+    disk.fill(300000);
+    listUserFiles({kLetter, photo}, {kLetter, photo});
+    ui->expect(kNothing + QStringLiteral("  ") + kLetter + QStringLiteral(": Disk full"), QStringLiteral("OK"));
+    runRestore();
+    disk.release();
+
+    EXPECT_EQ(read(photo), QByteArray("edited since"));
+    EXPECT_EQ(read(kLetter), QByteArray("edited since"));
+    // Whatever the unzip got out before it stopped is gone with the staging tree.
+    EXPECT_FALSE(fs::exists(kWork + QStringLiteral("User"))) << "staged copies left behind";
+    EXPECT_EQ(errorLog().filter(QStringLiteral("Restore")).size(), 1) << errorLog().join(u'\n').toStdString();
+}
