@@ -1,6 +1,7 @@
 #include "backup/AutoKeepSchedule.h"
 #include "backup/FrmAutoKeep.h"
 #include "core/Messages.h"
+#include "core/Notices.h"
 #include "core/ProgramState.h"
 #include "core/Settings.h"
 #include "core/Windows.h"
@@ -152,8 +153,12 @@ void LoadAutoKeepSettings()
     }
     int mode = 0;
     vb::ResumeNext([&] { mode = ModeList().ListIndex(); });
-    if (Exists(AutoKeepMarkerFile()) && mode != 0)
+    if (Exists(AutoKeepMarkerFile()) && mode != 0) {
+        // An automatic run: nobody answers a box from here to the end; the log has it all.
+        s.NobodyThere = true;
+        core::ReleaseNotices();
         FrmAutoKeep().RunCountdown();
+    }
 }
 
 void Form1_Combo1_Click()

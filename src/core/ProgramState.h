@@ -62,6 +62,8 @@ struct ProgramState {
     bool SaveComplete = false;      // every selected item's archive was written
     bool OldConfigDeleted = false;  // the save got past deleting the slot's old archives and description
     bool AutomaticSave = false;     // set by the automatic run around its save, never by a marker
+    bool NobodyThere = false;       // an automatic run: what a box would tell goes to the error log
+    bool NoticesHeld = false;       // start-up has not yet decided whether anybody is there (core/Notices)
     bool SaveRunning = false;       // a save is under way: no other save, restore, import, delete or wizard
 };
 

@@ -1,6 +1,7 @@
 #include "core/Settings.h"
 #include "core/IniValues.h"
 #include "core/Messages.h"
+#include "core/Notices.h"
 #include "core/PathUtils.h"
 #include "core/ProgramState.h"
 #include "core/SlotLists.h"
@@ -102,8 +103,8 @@ public:
         ErrorLog(error_, u' ' + file_ + QStringLiteral(" SaveSettings"));
         if (!s.SettingsFailureTold) {
             s.SettingsFailureTold = true;
-            vb::MsgBox(LoadResString(2250) + u'\r' + file_ + u'\r' + vb::ErrorText(error_),
-                       vb::vbExclamation | vb::vbOKOnly, LoadResString(1005));
+            Notice(LoadResString(2250) + u'\r' + file_ + u'\r' + vb::ErrorText(error_), vb::vbExclamation | vb::vbOKOnly,
+                   LoadResString(1005));
         }
         return false;
     }
@@ -198,7 +199,7 @@ void ReadSettingsFile()
     RefreshConfigList();
 
     if (SysInfo().DriveType(vb::UCase(s.SaveFolder.left(3))) != u"Removable drive" && !SaveFolderExists(s.SaveFolder)) {
-        vb::MsgBox(LoadResString(1167), vb::vbOKOnly);
+        Notice(LoadResString(1167), vb::vbOKOnly);
         s.SaveFolder = withBackslash(ProgramFolder());
     }
     ShowSaveFolder();

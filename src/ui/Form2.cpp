@@ -2,6 +2,7 @@
 #include "backup/AutoKeepSchedule.h"
 #include "core/IniValues.h"
 #include "core/Messages.h"
+#include "core/Notices.h"
 #include "core/ProgramState.h"
 #include "core/Settings.h"
 #include "core/Windows.h"
@@ -146,6 +147,9 @@ void Form2Form::Form_Load()
 void Form2Form::Timer1_Timer()
 {
     Timer1.setEnabled(false);
+    // Whether anybody is there to read a box is known once the automatic save has been
+    // looked for; until then what start-up tells waits.
+    core::HoldNotices();
     Form1Form::LoadAtStart();
     core::MakeProgramFolderCurrent();
     UserFiles();
@@ -154,6 +158,7 @@ void Form2Form::Timer1_Timer()
     Unload();
     core::state().SettingsSaved = true;
     backup::LoadAutoKeepSettings();
+    core::ReleaseNotices();
     Form1().Show();
 }
 

@@ -1,0 +1,53 @@
+#include "core/Notices.h"
+#include "core/IniValues.h"
+#include "core/ProgramState.h"
+#include "vb/UiServices.h"
+
+#include <QList>
+#include <utility>
+
+namespace core {
+
+namespace {
+
+struct HeldNotice {
+    QString prompt;
+    int buttons;
+    QString title;
+};
+
+QList<HeldNotice> g_held;
+
+void logInstead(const QString& prompt)
+{
+    QString text = prompt;
+    text.replace(u'\r', u' ');
+    ErrorLog(0, u' ' + text);
+}
+
+} // namespace
+
+void Notice(const QString& prompt, int buttons, const QString& title)
+{
+    if (state().NobodyThere)
+        logInstead(prompt);
+    else if (state().NoticesHeld)
+        g_held.append({prompt, buttons, title});
+    else
+        vb::MsgBox(prompt, buttons, title);
+}
+
+void HoldNotices()
+{
+    g_held.clear();
+    state().NoticesHeld = true;
+}
+
+void ReleaseNotices()
+{
+    state().NoticesHeld = false;
+    for (const HeldNotice& n : std::exchange(g_held, {}))
+        Notice(n.prompt, n.buttons, n.title);
+}
+
+} // namespace core

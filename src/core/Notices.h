@@ -1,0 +1,19 @@
+#pragma once
+// Boxes that only tell something (OK alone) and may come up while nobody is there to answer
+// them: during start-up, before it is known whether the program runs an automatic save, they
+// are held; an automatic run writes them to the error log instead of waiting for ever at a
+// box; any other start shows them, in their order, once the start-up has decided.
+#include <QString>
+
+namespace core {
+
+// Shows the box, holds it, or (in an automatic run) logs its text.
+void Notice(const QString& prompt, int buttons, const QString& title = {});
+
+// From here on boxes are held, until ReleaseNotices.
+void HoldNotices();
+
+// Ends the holding: the held boxes are shown, or logged when NobodyThere is set.
+void ReleaseNotices();
+
+} // namespace core

@@ -1,0 +1,80 @@
+// What start-up has to tell before it knows whether anybody is there, such as a settings file
+// that cannot be written (here a folder of that name). A start with
+// a user shows each once, in order, after the decision; an automatic run logs them instead
+// and never stops at a box, up to its very end.
+#include "core/Notices.h"
+#include "core/ProgramState.h"
+#include "core/Settings.h"
+#include "core/SystemPaths.h"
+#include "support/ScriptedUi.h"
+#include "support/TempMachine.h"
+
+#include <QDir>
+#include <QRegularExpression>
+
+using core::state;
+using testsupport::ScriptedUi;
+
+namespace {
+
+const QString kLog = QStringLiteral("Program Files/Trelvo/Error.log");
+const QString kCannotSave = QStringLiteral("Trelvo could not save its settings into this file:");
+const QString kFolderGone = QStringLiteral("The destination of the last backup is not accessible.");
+
+class NoticesTest : public testsupport::MachineTest {
+protected:
+    void SetUp() override
+    {
+        ui = &ScriptedUi::install();
+        core::ReadSystemPaths();
+        // A settings file that cannot be replaced: a folder of that name.
+        QDir().mkpath(tm.hostC("Program Files/Trelvo/trelvo.ini"));
+    }
+    // The start-up's reading and rewriting of the settings, while the boxes are held.
+    void startUp()
+    {
+        core::HoldNotices();
+        core::LoadSettings();   // the file cannot be read either: it is repaired, and rewritten
+    }
+    QStringList logLines() const { return QString::fromLatin1(tm.readC(kLog)).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts); }
+
+    ScriptedUi* ui = nullptr;
+};
+
+} // namespace
+
+TEST_F(NoticesTest, AStartWithAUserShowsWhatWasHeldOnceTheStartUpHasDecided)
+{
+    startUp();
+    EXPECT_TRUE(ui->shown().isEmpty()) << "nothing is shown before the decision";
+    core::Notice(QStringLiteral("a second notice"), 0);
+    ui->expect(kCannotSave, QStringLiteral("OK"));
+    ui->expect(QStringLiteral("a second notice"), QStringLiteral("OK"));
+    core::ReleaseNotices();
+    ASSERT_EQ(ui->shown().size(), 2);
+    EXPECT_TRUE(ui->shown()[0].prompt.startsWith(kCannotSave));
+
+    // Told once: the next failing write only logs.
+    core::SaveSettings();
+    EXPECT_EQ(ui->shown().size(), 2);
+    EXPECT_EQ(logLines().filter(QStringLiteral("trelvo.ini SaveSettings")).size(), 2);
+}
+
+TEST_F(NoticesTest, AnAutomaticRunLogsWhatWasHeldAndEveryLaterNoticeWithoutABox)
+{
+    startUp();
+    state().NobodyThere = true;   // the automatic save was found
+    core::ReleaseNotices();
+    core::SaveSettings();         // as its end does
+    core::Notice(kFolderGone, 0);
+
+    EXPECT_TRUE(ui->shown().isEmpty());
+    const QStringList log = logLines();
+    EXPECT_EQ(log.filter(QRegularExpression(QStringLiteral("^\\d\\d-\\d\\d-\\d{4} ") + QRegularExpression::escape(kCannotSave) +
+                                            QStringLiteral(" C:\\\\Program Files\\\\Trelvo\\\\trelvo.ini Path/File access error$")))
+                  .size(),
+              1)
+        << log.join(u'\n').toStdString();
+    EXPECT_EQ(log.filter(kFolderGone).size(), 1);
+    EXPECT_EQ(log.filter(QStringLiteral("trelvo.ini SaveSettings")).size(), 2);
+}
