@@ -32,8 +32,11 @@
 
 #include <QScopedValueRollback>
 #include <QSet>
+#include <algorithm>
 #include <array>
 #include <functional>
+#include <optional>
+#include <utility>
 
 namespace backup {
 
@@ -49,12 +52,17 @@ constexpr int kAnyEntry = vb::vbDirectory | vb::vbHidden | vb::vbSystem;
 QString text(int number) { return core::LoadResString(number); }
 QString quoted(const QString& path) { return u'"' + path + u'"'; }
 
-// What a failed file operation says: its file-error message, or the error's own text.
-QString fileErrorReason(int number)
+// Why a file operation failed, in the words of the file-error messages where one fits.
+QString reasonFor(int number)
 {
     const QString reason = FileErrorText(number);
-    return (reason.isEmpty() ? vb::ErrorText(number) : reason) + u' ' + vb::Str(number);
+    return reason.isEmpty() ? vb::ErrorText(number) : reason;
 }
+
+// The same with the error's number, as the boxes of a failed copy show it.
+QString fileErrorReason(int number) { return reasonFor(number) + u' ' + vb::Str(number); }
+
+bool fileMissing(int number) { return number == 53 || number == 76; }
 
 vb::CheckBox& form1Box(const char16_t* name) { return core::CheckBoxOf(kForm1, QString::fromUtf16(name)); }
 vb::CheckBox& userBox(const char16_t* name) { return core::CheckBoxOf(kUserFiles, QString::fromUtf16(name)); }
@@ -199,7 +207,8 @@ public:
 private:
     // The three ways a failing statement is handled while the save runs.
     void withHandler1(const std::function<void()>& statement);
-    void withHandler2(const std::function<void()>& statement);
+    std::optional<int> withHandler2(const std::function<void()>& statement);
+    bool tellDiskFull();
     enum class UserFileAnswer { Remove, Skip, Stop };
     UserFileAnswer askAboutUserFile(const vb::Error& e);
 
@@ -217,16 +226,23 @@ private:
     void makeStagingFolders(const QString& staged);
     void runBrowserAndMailArchives();
     bool zipRun(int progress, const QString& suffix, const QString& options, const QString& source, const QString& status);
+    QString zipFailure_;         // why the last zip run made no archive
     void spreadOverFloppies();
     void writeDescription();
+    void descriptionNotWritten(int number);
     void copyDescriptionBesideArchives();
     void leaveEarly();
-    void tellTheEnd();
+    void stopShowingProgress();
+    void readyForTheNext();
+    void freeTheSlot();
+    bool anythingSaved() const;
+    void giveUp();
+    void tellTheEnd(bool nothingSaved = false);
     void finish();
 
     QString archivePath(const QString& suffix) const { return archiveFolder_ + QStringLiteral("Conf") + n_ + suffix; }
     QString stagingFolder() const { return core::state().TempPath + QStringLiteral("trelvo"); }
-    void notSaved(const QString& what);
+    void notSaved(const QString& what, const QString& why = {});
     void markSaved(int item, bool saved);
 
     core::ProgramState& s = core::state();
@@ -234,7 +250,7 @@ private:
     QString archiveFolder_;      // where the archives are built
     QString currentItem_;        // what is being worked on, for the error log and messages
     std::array<bool, catalogue::ConfigItems.size()> saved_{};
-    QStringList notSaved_;       // what the user is told was not saved
+    QList<QPair<QString, QString>> notSaved_;   // what the user is told was not saved, and why
     QStringList keptArchives_;   // archives that could not go onto the floppies
     QStringList removedFromList_;     // user files gone from the disk, taken off the list
     bool descriptionKept_ = false;    // the description files could not go beside the archives
@@ -242,14 +258,19 @@ private:
     bool userFilesLost_ = false;      // the user-files archive is not where the description says
     bool userListNotEmpty_ = false; // the user-files archive is made
     bool userFilesWanted_ = false;  // some user file was to go into it
+    bool userFilesArchived_ = false;  // and its archive was made
+    bool descriptionFailed_ = false;  // Config<n>.ini (or its list) could not be written whole
+    bool diskFullTold_ = false;       // the user has been told once that the disk is full
     QSet<QString> stagedUserPaths_;   // staged paths taken, case-folded
     QSet<QString> madeFolders_;       // staging folders made, case-folded
 };
 
-void SaveRun::notSaved(const QString& what)
+void SaveRun::notSaved(const QString& what, const QString& why)
 {
-    if (!notSaved_.contains(what))
-        notSaved_ << what;
+    for (const auto& entry : notSaved_)
+        if (entry.first == what)
+            return;
+    notSaved_.append({what, why});
 }
 
 void SaveRun::markSaved(int item, bool saved)
@@ -258,10 +279,17 @@ void SaveRun::markSaved(int item, bool saved)
         saved_[item] = saved;
 }
 
+// The first full disk of a save is told; the files that fail after it for the same reason
+// are logged and named in the end message, without a box each. False when it was told before.
+bool SaveRun::tellDiskFull()
+{
+    return !std::exchange(diskFullTold_, true);
+}
+
 // From the destination checks to the staging folders: each failure is logged; a full disk
 // or a file in use is told and ends the program (which does nothing once the save is busy,
 // so the save goes on), a drive that is not ready may be tried again; then the next
-// statement runs.
+// statement runs. An automatic save has nobody to tell or to ask: the log has it all.
 void SaveRun::withHandler1(const std::function<void()>& statement)
 {
     for (;;) {
@@ -270,9 +298,12 @@ void SaveRun::withHandler1(const std::function<void()>& statement)
             return;
         } catch (const vb::Error& e) {
             core::ErrorLog(e.Number(), currentItem_ + QStringLiteral(" Save"));
+            if (s.AutomaticSave)
+                return;
             switch (e.Number()) {
             case 61:
-                vb::MsgBox(QStringLiteral("Not enough free disk space!"), vb::vbCritical | vb::vbOKOnly, text(1011));
+                if (tellDiskFull())
+                    vb::MsgBox(QStringLiteral("Not enough free disk space!"), vb::vbCritical | vb::vbOKOnly, text(1011));
                 core::QuitProgram();
                 return;
             case 55:
@@ -293,17 +324,31 @@ void SaveRun::withHandler1(const std::function<void()>& statement)
 }
 
 // Staging the system files and loading the user-file list: a failure is logged and told
-// (with the way to the help page), and the save goes on.
-void SaveRun::withHandler2(const std::function<void()>& statement)
+// (with the way to the help page), and the save goes on. The box names the cause: a file
+// that is not there, a full disk (told once), or what else the copy met. An automatic save
+// logs it and goes on: nobody is there to press OK. The error number when the statement failed.
+std::optional<int> SaveRun::withHandler2(const std::function<void()>& statement)
 {
     try {
         statement();
+        return std::nullopt;
     } catch (const vb::Error& e) {
         core::ErrorLog(e.Number(), currentItem_ + QStringLiteral(" Save"));
-        const QString first = s.AutomaticSave ? text(1155) + u' ' + currentItem_ + u' ' + text(1156) : currentItem_ + u' ' + text(1064);
+        if (s.AutomaticSave)
+            return e.Number();
+        QString first;
+        if (fileMissing(e.Number()))
+            first = currentItem_ + u' ' + text(1064);
+        else if (e.Number() != 61)
+            first = currentItem_ + QStringLiteral(": ") + fileErrorReason(e.Number());
+        else if (tellDiskFull())
+            first = QStringLiteral("Not enough free disk space!\r") + currentItem_;
+        else
+            return e.Number();
         vb::MsgBox(first + u'\r' + text(1154) + QStringLiteral("\r\r") + text(1157),
                    vb::vbCritical | vb::vbOKOnly | vb::vbMsgBoxHelpButton | vb::vbDefaultButton2, text(1005),
                    QStringLiteral("Trelvo.hlp"), 2010);
+        return e.Number();
     }
 }
 
@@ -321,6 +366,9 @@ SaveRun::UserFileAnswer SaveRun::askAboutUserFile(const vb::Error& e)
         const int answer = vb::MsgBox(text(1198) + u'\r' + currentItem_ + u'\r' + text(1199), vb::vbOKCancel | vb::vbCritical, text(1005));
         return answer == vb::vbOK ? UserFileAnswer::Remove : UserFileAnswer::Stop;
     }
+    // The user went on after the disk ran full once: the next files fare no better.
+    if (e.Number() == 61 && !tellDiskFull())
+        return UserFileAnswer::Skip;
     const int answer = vb::MsgBox(currentItem_ + u'\r' + fileErrorReason(e.Number()), vb::vbOKCancel | vb::vbCritical, text(1005));
     return answer == vb::vbOK ? UserFileAnswer::Skip : UserFileAnswer::Stop;
 }
@@ -353,7 +401,16 @@ bool SaveRun::checkDestination()
     currentItem_ = s.SaveFolder;   // a failure is logged with the folder's name
     withHandler1([&] { exists = folderExists(s.SaveFolder); });
     currentItem_.clear();
-    if (!exists) {
+    if (!exists && s.AutomaticSave) {
+        // The program's own folder for the automatic save: made without asking, and when
+        // that fails, nothing can be saved; the log says why.
+        try {
+            MakeFolders(s.SaveFolder);
+        } catch (const vb::Error& e) {
+            core::ErrorLog(e.Number(), s.SaveFolder + QStringLiteral(" Save"));
+            return false;
+        }
+    } else if (!exists) {
         vb::TextBox& shown = core::TextBoxOf(kForm1, QStringLiteral("Text2"));
         if (vb::MsgBox(text(1111) + u'\r' + s.SaveFolder + u'\r' + text(1184), vb::vbOKCancel | vb::vbCritical, text(1005)) == vb::vbOK) {
             Makepath(s.SaveFolder);
@@ -474,14 +531,10 @@ void SaveRun::stageSystemFiles()
         currentItem_ = QString::fromUtf16(f.name);
         const QString file = QString::fromUtf16(f.file);
         const QString live = f.windowsFolder ? s.SystemPath + u'\\' + file : QStringLiteral("C:\\") + file;
-        bool staged = false;
-        withHandler2([&] {
-            vb::FileCopy(live, stagingFolder() + u'\\' + file);
-            staged = true;
-        });
-        markSaved(itemIndex(kForm1, QString::fromUtf16(f.box)), staged);
-        if (!staged)
-            notSaved(currentItem_);
+        const std::optional<int> error = withHandler2([&] { vb::FileCopy(live, stagingFolder() + u'\\' + file); });
+        markSaved(itemIndex(kForm1, QString::fromUtf16(f.box)), !error);
+        if (error)
+            notSaved(currentItem_, reasonFor(*error));
         vb::DoEvents();
     }
 }
@@ -577,7 +630,7 @@ bool SaveRun::stageUserFiles()
                 break;
             case UserFileAnswer::Skip:
                 userFilesWanted_ = true;
-                notSaved(currentItem_);
+                notSaved(currentItem_, reasonFor(e.Number()));
                 ++i;
                 break;
             case UserFileAnswer::Stop:
@@ -593,14 +646,14 @@ bool SaveRun::stageUserFiles()
             platform::fs::writeAll(s.UserIniPath, platform::cp1252::encode(userIni));
         } catch (const platform::SysError& e) {
             core::ErrorLog(e.code(), s.UserIniPath + QStringLiteral(" Save"));
-            notSaved(QStringLiteral("user-defined Files"));
+            notSaved(QStringLiteral("user-defined Files"), reasonFor(e.code()));
         }
     }
     return true;
 }
 
 // Runs zip for one archive. True when the run ended with 0 or 12 and its archive is there;
-// anything else is logged.
+// anything else is logged, and zipFailure_ says why the archive is not there.
 bool SaveRun::zipRun(int progress, const QString& suffix, const QString& options, const QString& source, const QString& status)
 {
     showRunStatus(status + text(1019));
@@ -617,15 +670,22 @@ bool SaveRun::zipRun(int progress, const QString& suffix, const QString& options
 
     if (startError != 0) {
         core::ErrorLog(startError, archive + QStringLiteral(" Save"));
+        zipFailure_ = reasonFor(startError);
         return false;
     }
     if (!exitCode || (*exitCode != 0 && *exitCode != 12)) {
-        core::ErrorLog(0, archive + QStringLiteral(": zip.exe ended with ") +
-                              (exitCode ? QString::number(*exitCode) : QStringLiteral("no exit code")) + QStringLiteral(" Save"));
+        const QString ended = QStringLiteral("zip.exe ended with ") + (exitCode ? QString::number(*exitCode) : QStringLiteral("no exit code"));
+        // A write or create error of zip's own says when the disk is full.
+        const bool diskFull = (exitCode == 14 || exitCode == 15) && core::LastOutput().contains(QStringLiteral("No space left on device"));
+        core::ErrorLog(diskFull ? 61 : 0, archive + QStringLiteral(": ") + ended + QStringLiteral(" Save"));
+        zipFailure_ = diskFull ? reasonFor(61) : ended;
         return false;
     }
     bool there = false;
     vb::ResumeNext([&] { there = !vb::Dir(archive).isEmpty(); });
+    // Nothing to pack: what was to go in is not there.
+    if (!there)
+        zipFailure_ = reasonFor(53);
     return there;
 }
 
@@ -673,7 +733,7 @@ void SaveRun::runBrowserAndMailArchives()
         const bool ok = zipRun(4 + i, QString::fromUtf16(r.suffix), QString::fromUtf16(r.options), quoted(r.source), status);
         markSaved(itemIndex(kUserFiles, QString::fromUtf16(r.box)), ok);
         if (!ok)
-            notSaved(status.mid(7).chopped(1));   // "Saving X." names X
+            notSaved(status.mid(7).chopped(1), zipFailure_);   // "Saving X." names X
     }
 }
 
@@ -723,8 +783,11 @@ void SaveRun::spreadOverFloppies()
             continue;
         progress.Label1.setCaption(QString::fromUtf16(kFloppyArchives[k - 1].caption));
         if (!floppiesGivenUp_ && CopyArchiveToDisk(archive, s.SplitTargetPath, prompt, onFault)) {
-            core::WriteIni(QStringLiteral("SplitLog"), QStringLiteral("File") + QString::number(k), archive, s.ConfigIniPath);
-            core::WriteIni(QStringLiteral("SplitLog"), archive, vb::Str(copyState().SplitPieceCount), s.ConfigIniPath);
+            // Pieces the description does not record are not found again.
+            if (core::WriteIni(QStringLiteral("SplitLog"), QStringLiteral("File") + QString::number(k), archive, s.ConfigIniPath) == 0 ||
+                core::WriteIni(QStringLiteral("SplitLog"), archive, vb::Str(copyState().SplitPieceCount), s.ConfigIniPath) == 0) {
+                descriptionNotWritten(core::WriteIniError());
+            }
             continue;
         }
         keepInProgramFolder(archive, suffix);
@@ -745,7 +808,18 @@ void SaveRun::keepInProgramFolder(const QString& archive, const QString& suffix)
             saved_[item] = false;
 }
 
-// The description, saying "1" only for what its archive really holds.
+// The first key of the description that could not be written makes the description none;
+// it is logged and told once.
+void SaveRun::descriptionNotWritten(int number)
+{
+    if (std::exchange(descriptionFailed_, true))
+        return;
+    core::ErrorLog(number, s.ConfigIniPath + QStringLiteral(" Save"));
+    notSaved(s.ConfigIniPath, reasonFor(number));
+}
+
+// The description, saying "1" only for what its archive really holds. A description that
+// could not be written whole is none: descriptionFailed_ says so.
 void SaveRun::writeDescription()
 {
     {
@@ -754,19 +828,17 @@ void SaveRun::writeDescription()
         try {
             catalogue::SaveCINI();
         } catch (const vb::Error& e) {
-            core::ErrorLog(e.Number(), s.ConfigIniPath + QStringLiteral(" Save"));
-            notSaved(s.ConfigIniPath);
+            descriptionNotWritten(e.Number());
         }
         vb::DoEvents();
-        for (int item = 0; item < int(saved_.size()); ++item) {
+        for (int item = 0; item < int(saved_.size()) && !descriptionFailed_; ++item) {
             const catalogue::ConfigItem& it = catalogue::ConfigItems[item];
-            if (!saved_[item] && it.SaveCheckBox().Value() != 0)
-                core::WriteIni(it.SavedSection(), it.DescriptionKey.toString(), QStringLiteral("0"), s.ConfigIniPath);
+            if (!saved_[item] && it.SaveCheckBox().Value() != 0 &&
+                core::WriteIni(it.SavedSection(), it.DescriptionKey.toString(), QStringLiteral("0"), s.ConfigIniPath) == 0)
+                descriptionNotWritten(core::WriteIniError());
         }
-        if (!batch.finish()) {
-            core::ErrorLog(platform::profile::lastWriteError(), s.ConfigIniPath + QStringLiteral(" Save"));
-            notSaved(s.ConfigIniPath);
-        }
+        if (!batch.finish())
+            descriptionNotWritten(core::WriteIniError());
     }
     // No user files to offer where their archive is not.
     if (userFilesLost_) {
@@ -838,46 +910,102 @@ void SaveRun::copyDescriptionBesideArchives()
     vb::DoEvents();
 }
 
+void SaveRun::stopShowingProgress()
+{
+    vb::Screen::setMousePointer(0);
+    core::ProgressBarOf(kForm1, QStringLiteral("ProgressBar1")).setValue(0);
+    core::ProgressBarOf(kForm1, QStringLiteral("ProgressBar2")).setValue(0);
+}
+
+// The save is over, however it ended: another may start.
+void SaveRun::readyForTheNext()
+{
+    s.SplitTargetPath.clear();
+    core::ButtonOf(kForm1, QStringLiteral("Command2")).setEnabled(true);
+}
+
 // The user stopped the save while its files were staged.
 void SaveRun::leaveEarly()
 {
     vb::DoEvents();
-    vb::Screen::setMousePointer(0);
-    core::ProgressBarOf(kForm1, QStringLiteral("ProgressBar1")).setValue(0);
-    core::ProgressBarOf(kForm1, QStringLiteral("ProgressBar2")).setValue(0);
+    stopShowingProgress();
     if (!s.SplitTargetPath.isEmpty())
         s.SaveFolder = s.SplitTargetPath;
     core::StatusBarOf(kForm1, QStringLiteral("StatusBar1")).Refresh();
     removeTree(stagingFolder());
-    // The old archives are gone, and what this save had packed is no configuration: the
-    // slot is free now, on disk, on screen and in the settings.
-    for (const char16_t* suffix : kOldArchives)
-        vb::ResumeNext([&] { deleteFile(archivePath(QString::fromUtf16(suffix))); });
+    freeTheSlot();
+    readyForTheNext();
+}
+
+// The old archives are gone, and what this save had packed is no configuration: the slot is
+// free now, on disk, on screen and in the settings. Archives that could not go onto the
+// floppies stay where the user has been told they lie.
+void SaveRun::freeTheSlot()
+{
+    for (const char16_t* suffix : kOldArchives) {
+        const QString archive = archivePath(QString::fromUtf16(suffix));
+        if (!keptArchives_.contains(archive))
+            vb::ResumeNext([&] { deleteFile(archive); });
+    }
+    for (const QString& file : {s.ConfigIniPath, catalogue::UserFileListPath(s.ConfigIniPath)})
+        vb::ResumeNext([&] { deleteFile(file); });
     if (!s.AutomaticSave) {
         s.ConfigDescription[s.SelectedConfig] = text(1010);
         s.ConfigDate[s.SelectedConfig] = QStringLiteral("00/00/0000");
         s.ConfigTime[s.SelectedConfig] = QStringLiteral("00:00");
         vb::ResumeNext(core::SaveSettings);
     }
-    s.SplitTargetPath.clear();
-    core::ButtonOf(kForm1, QStringLiteral("Command2")).setEnabled(true);
 }
 
-// The end message: success, or what is missing and where things lie; in both, the user
-// files that were taken off the list.
-void SaveRun::tellTheEnd()
+// Whether any part of the selection went where the description says it is.
+bool SaveRun::anythingSaved() const
+{
+    return std::find(saved_.begin(), saved_.end(), true) != saved_.end() || (userFilesArchived_ && !userFilesLost_);
+}
+
+// Nothing of the selection was saved, or the description that finds it could not be
+// written: the slot holds no configuration, and the user is told what failed and why.
+void SaveRun::giveUp()
+{
+    stopShowingProgress();
+    if (!s.SplitTargetPath.isEmpty())
+        s.SaveFolder = s.SplitTargetPath;
+    if (s.AutomaticSave && !s.PrevSaveFolder.isEmpty())
+        s.SaveFolder = s.PrevSaveFolder;
+    freeTheSlot();
+    s.SaveComplete = false;
+    tellTheEnd(true);
+    vb::StatusBar& bar = core::StatusBarOf(kForm1, QStringLiteral("StatusBar1"));
+    bar.setText(text(2200));
+    bar.Refresh();
+    readyForTheNext();
+}
+
+// The end message: success, a part saved, or nothing saved at all; then what is missing
+// (with the reason) and where things lie, and the user files that were taken off the list.
+void SaveRun::tellTheEnd(bool nothingSaved)
 {
     const auto part = [](int heading, const QStringList& lines) { return QStringLiteral("\r\r") + text(heading) + u'\r' + lines.join(u'\r'); };
-    QString message = s.SaveComplete ? QStringLiteral("Configuration saved successfull!") : text(2170);
-    if (!notSaved_.isEmpty())
-        message += part(2171, notSaved_);
+    QString message = s.SaveComplete ? QStringLiteral("Configuration saved successfull!") : text(nothingSaved ? 2200 : 2170);
+    QStringList missing;
+    for (const auto& [what, why] : notSaved_)
+        missing << (why.isEmpty() ? what : what + QStringLiteral(": ") + why);
+    if (!missing.isEmpty())
+        message += part(2171, missing);
     if (!keptArchives_.isEmpty())
         message += part(2172, keptArchives_);
     if (descriptionKept_)
         message += part(2173, {s.ConfigIniPath, catalogue::UserFileListPath(s.ConfigIniPath)});
+    if (s.AutomaticSave) {
+        // Nobody reads a box: the log keeps what it would have said (each file taken off the
+        // list has its own line), once the save has given back the room its staging took.
+        if (!s.SaveComplete || nothingSaved)
+            core::ErrorLog(0, u' ' + QString(message).replace(u'\r', u' ').simplified() + QStringLiteral(" Save"));
+        return;
+    }
     if (!removedFromList_.isEmpty())
         message += part(2174, removedFromList_);
-    if (s.SaveComplete)
+    if (s.SaveComplete && !nothingSaved)
         vb::MsgBox(message, vb::vbInformation | vb::vbOKOnly, text(1011));
     else
         vb::MsgBox(message, vb::vbExclamation | vb::vbOKOnly, text(1005));
@@ -890,10 +1018,12 @@ void SaveRun::finish()
     if (!s.SplitTargetPath.isEmpty())
         spreadOverFloppies();
     writeDescription();
+    if (descriptionFailed_ || !anythingSaved()) {
+        giveUp();
+        return;
+    }
 
-    vb::Screen::setMousePointer(0);
-    core::ProgressBarOf(kForm1, QStringLiteral("ProgressBar1")).setValue(0);
-    core::ProgressBarOf(kForm1, QStringLiteral("ProgressBar2")).setValue(0);
+    stopShowingProgress();
     if (s.AutomaticSave && !s.PrevSaveFolder.isEmpty())
         s.SaveFolder = s.PrevSaveFolder;
     vb::ResumeNext(core::SaveSettings);
@@ -901,13 +1031,11 @@ void SaveRun::finish()
     copyDescriptionBesideArchives();
 
     s.SaveComplete = notSaved_.isEmpty() && keptArchives_.isEmpty() && !descriptionKept_;
-    if (!s.AutomaticSave)
-        tellTheEnd();
+    tellTheEnd();
     vb::StatusBar& bar = core::StatusBarOf(kForm1, QStringLiteral("StatusBar1"));
     bar.setText(s.SaveComplete ? QStringLiteral("Saving finished") : text(2175));
     bar.Refresh();
-    s.SplitTargetPath.clear();
-    core::ButtonOf(kForm1, QStringLiteral("Command2")).setEnabled(true);
+    readyForTheNext();
     s.SaveDone = true;
 }
 
@@ -930,7 +1058,7 @@ void SaveRun::run()
                                QStringLiteral("Saving Start Menu."));
         markSaved(catalogue::StartMenuItem, ok);
         if (!ok)
-            notSaved(QStringLiteral("Start Menu"));
+            notSaved(QStringLiteral("Start Menu"), zipFailure_);
     }
 
     stageSystemFiles();
@@ -940,7 +1068,7 @@ void SaveRun::run()
         const int item = itemIndex(kForm1, QString::fromUtf16(f.box));
         if (saved_[item] && !systemFilesSaved) {
             saved_[item] = false;
-            notSaved(QString::fromUtf16(f.name));
+            notSaved(QString::fromUtf16(f.name), zipFailure_);
         }
     }
 
@@ -953,9 +1081,10 @@ void SaveRun::run()
         const bool userFilesSaved = zipRun(3, QStringLiteral("us.tva"), QStringLiteral("gqorumS "),
                                  quoted(stagingFolder() + QStringLiteral("\\User\\*.*")), QStringLiteral("Saving user-defined Files."));
         if (userFilesWanted_ && !userFilesSaved) {
-            notSaved(QStringLiteral("user-defined Files"));
+            notSaved(QStringLiteral("user-defined Files"), zipFailure_);
             userFilesLost_ = true;
         }
+        userFilesArchived_ = userFilesSaved;
     }
 
     runBrowserAndMailArchives();

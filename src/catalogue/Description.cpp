@@ -26,8 +26,11 @@ void SaveCINI()
 {
     core::ProgramState& s = core::state();
     const QString file = s.ConfigIniPath;
+    // A description that misses a key is no description: the first write that fails raises
+    // its error (61 on a full disk).
     const auto write = [&](const QString& section, const QString& key, const QString& value) {
-        core::WriteIni(section, key, value, file);
+        if (core::WriteIni(section, key, value, file) == 0)
+            throw vb::Error(core::WriteIniError());
     };
     const QString system = QStringLiteral("SystemFiles");
     const QString user = QStringLiteral("UserFiles");

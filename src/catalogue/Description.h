@@ -13,7 +13,8 @@ namespace catalogue {
 // menu folders, the save-side boxes and UserFiles.List1. Deletes nothing, so a [SplitLog]
 // written before stays first. An automatic-save slot (a description in the AutoKeep folder)
 // is named "AutoKeep #<n>" instead of taking the text of the main slot of the same index.
-// Raises the error of the list file, which stays closed.
+// Raises the error of the first key that could not be written, or of the list file, which
+// stays closed.
 void SaveCINI();
 
 // Loads the description of slot SelectedConfig + 1 for a restore (the AutoKeep folder's

@@ -18,6 +18,12 @@ int WriteIni(const QString& section, const QString& key, const QString& value, c
     return platform::profile::writeString(section, key, value, file) ? 1 : 0;
 }
 
+int WriteIniError()
+{
+    const int error = platform::profile::lastWriteError();
+    return error != 0 ? error : 75;
+}
+
 void ErrorLog(int errorNumber, const QString& tag)
 {
     // Every step may fail on its own; the next one still runs.

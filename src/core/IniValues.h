@@ -11,6 +11,10 @@ QString ReadIni(const QString& section, const QString& key, const QString& file)
 // Writes one value; the result is nonzero on success (no caller looks at it).
 int WriteIni(const QString& section, const QString& key, const QString& value, const QString& file);
 
+// The run-time error of the last WriteIni that failed (61 on a full disk; 75 when the file
+// layer names none).
+int WriteIniError();
+
 // Appends one line to Error.log in the program folder: the error's text, the date as
 // mm-dd-yyyy and the tag, with nothing between them. A log over 5000 bytes is deleted
 // first. Leaves the program folder current; never raises and never shows anything.

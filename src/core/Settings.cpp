@@ -113,7 +113,7 @@ private:
     void noteFailure()
     {
         if (error_ == 0)
-            error_ = platform::profile::lastWriteError() ? platform::profile::lastWriteError() : 75;
+            error_ = WriteIniError();
     }
 
     QString file_;

@@ -11,6 +11,7 @@ namespace core {
 namespace {
 
 std::optional<int> g_lastExitCode;
+QString g_lastOutput;
 
 // The first word of a command line, when it names a program without a folder, becomes the
 // program folder's file of that name, quoted (the folder holds blanks).
@@ -42,10 +43,13 @@ void ShellAndWait(const QString& commandLine)
     const qint64 pid = start(commandLine, platform::proc::Hide);
     platform::proc::WaitForProcess(pid);
     g_lastExitCode = platform::proc::ExitCodeOf(pid);
+    g_lastOutput = platform::proc::OutputOf(pid);
     vb::DoEvents();
 }
 
 std::optional<int> LastExitCode() { return g_lastExitCode; }
+
+QString LastOutput() { return g_lastOutput; }
 
 void ShellProgram(const QString& commandLine)
 {

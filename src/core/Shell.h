@@ -16,6 +16,9 @@ void ShellAndWait(const QString& commandLine);
 // The exit code of the last child ShellAndWait waited for; nullopt before the first one.
 std::optional<int> LastExitCode();
 
+// What that child wrote to its console (the zip programs' messages); "" before the first.
+QString LastOutput();
+
 // Starts the command line with a normal window and returns at once. A missing program is
 // reported with "File not found! skyfetch.exe"; other failures are ignored.
 void ShellProgram(const QString& commandLine);

@@ -61,6 +61,9 @@ std::optional<QString> addedAppString(int number)
         // "Formatting..." chosen for a disk that already holds a part of the save under way.
         {2180, QStringLiteral(u"This disk holds a part of the configuration being saved and must not be formatted!")},
         {2181, QStringLiteral(u"Please insert another disk.")},
+        // The end of a save of which nothing could be saved (or whose description could not be
+        // written): the slot is free; what failed and why follows. Also its status line.
+        {2200, QStringLiteral(u"The configuration could not be saved!")},
         // A save with nothing selected.
         {2185, QStringLiteral(u"There is nothing to save: no file is selected!")},
         {2186, QStringLiteral(u"Please select the files to save on the 'Options' page or in the 'Other Files' window.")},

@@ -539,6 +539,7 @@ TEST_F(SaveTest, ASecondSaveIsRefusedWhileOneRuns)
 TEST_F(SaveTest, QuitIsRefusedWhileTheSaveRuns)
 {
     tick(QStringLiteral("Form1"), QStringLiteral("Check2"));
+    tick(QStringLiteral("Form1"), QStringLiteral("Check8"));   // Autoexec.bat, which is saved
     bool quitReturned = false;
     fs::removeFile(state().SystemPath + QStringLiteral("\\WIN.INI"));
     ui->expect(QStringLiteral("Win.ini File not found!"), QStringLiteral("OK"), [&] {
@@ -603,4 +604,27 @@ TEST_F(SaveTest, ANetworkDestinationIsOnlyWarnedAbout)
     EXPECT_EQ(ui->shown()[0].title, QStringLiteral("Trelvo"));
     EXPECT_TRUE(fs::exists(QStringLiteral("N:\\Saves\\Conf1.tva")));
     EXPECT_TRUE(fs::exists(QStringLiteral("N:\\Saves\\Config1.ini")));
+}
+
+TEST_F(SaveTest, ASaveWhoseDescriptionCannotBeWrittenIsNoConfigurationAndFreesItsSlot)
+{
+    tick(QStringLiteral("Form1"), QStringLiteral("Check2"));
+    writeUserList({kLetter});
+    // A folder where the description goes: the archives can be made, the description not.
+    fs::createDirectory(kProgramFolder + QStringLiteral("Config2.ini"));
+    ui->expect(QStringLiteral("The configuration could not be saved!  Not saved: C:\\Program Files\\Trelvo\\Config2.ini: "),
+               QStringLiteral("OK"));
+    saveInto(kBackups, 1, QStringLiteral("Monday"));
+
+    const core::ProgramState& s = state();
+    EXPECT_FALSE(s.SaveDone);
+    EXPECT_EQ(statusText(), QStringLiteral("The configuration could not be saved!"));
+    EXPECT_TRUE(helpEnabled());
+    // Archives that no description finds are not kept, and the slot is free on screen and on disk.
+    for (const char* suffix : {".tva", "us.tva"})
+        EXPECT_FALSE(fs::exists(kBackups + QStringLiteral("Conf2") + suffix)) << suffix;
+    EXPECT_FALSE(fs::exists(kProgramFolder + QStringLiteral("Config2.usr")));
+    EXPECT_EQ(s.ConfigDescription[1], QStringLiteral("available"));
+    EXPECT_EQ(item(iniFile(kProgramFolder + QStringLiteral("trelvo.ini")), "Settings", "Config2"), QStringLiteral("available"));
+    EXPECT_EQ(errorLog(tm).filter(QStringLiteral("C:\\Program Files\\Trelvo\\Config2.ini Save")).size(), 1);
 }
