@@ -13,6 +13,8 @@
 #include "platform/Boot.h"
 #include "platform/FileSystem.h"
 #include "platform/SysError.h"
+#include "platform/Volume.h"
+#include "platform/ZipArchive.h"
 #include "restore/Reboot.h"
 #include "restore/RestoreReq.h"
 #include "restore/WininitRename.h"
@@ -238,6 +240,7 @@ private:
     QString archivePath(int position) const { return StripEnds(quotedName[position]); }
     bool askIfMissing(int position, int sentence);
     std::optional<Failure> unzip(const QString& commandLine, int position, bool eachFileOnItsOwn);
+    std::optional<Failure> unzipInPlace(const QString& options, int position, const QString& pattern, const QString& root);
     void removeStaged(const QString& path);
     std::optional<int> copyOver(const QString& staged, const QString& live, bool* moved = nullptr);
 
@@ -345,6 +348,62 @@ std::optional<Failure> RestoreRun::unzip(const QString& commandLine, int positio
     if (code == 50)
         return FileFailure(61, archive);
     return Failure{res(2122) + archive, 57, archive};
+}
+
+namespace {
+
+// Whether unzip's wildcard `pattern` ("*" and "?", "*" across folders too) takes `name`,
+// without regard to case. Both are "/"-separated.
+bool patternTakes(const QString& pattern, const QString& name)
+{
+    QString rx;
+    for (const QChar c : pattern)
+        rx += c == u'*' ? QStringLiteral(".*") : c == u'?' ? QStringLiteral(".") : QRegularExpression::escape(QString(c));
+    return QRegularExpression(QRegularExpression::anchoredPattern(rx), QRegularExpression::CaseInsensitiveOption).match(name).hasMatch();
+}
+
+} // namespace
+
+// Unpacks the archive at `position` (the entries `pattern` takes, all when it is empty)
+// straight into place below the drive root `root`. A read-only file it replaces is made
+// writable first, as a chosen file is, and gets the attributes it was saved with from the
+// archive; when the unzip fails, the files made writable that it did not replace are given
+// their read-only attribute back.
+std::optional<Failure> RestoreRun::unzipInPlace(const QString& options, int position, const QString& pattern, const QString& root)
+{
+    QList<QPair<QString, platform::fs::Entry>> unlocked;   // each with what it was before
+    try {
+        QString filter = pattern.startsWith(u'"') ? StripEnds(pattern) : pattern;
+        filter.replace(u'\\', u'/');
+        const std::optional<QStringList> names = platform::zip::entryNames(platform::fs::resolveReady(archivePath(position)).host());
+        for (const QString& name : names.value_or(QStringList())) {
+            if (name.endsWith(u'/') || (!filter.isEmpty() && !patternTakes(filter, name)))
+                continue;
+            const QString live = root + QString(name).replace(u'/', u'\\');
+            const std::optional<platform::fs::Entry> e = platform::fs::tryStat(live);
+            if (e && !e->isDir() && (e->attrs & platform::AttrReadOnly)) {
+                platform::fs::setAttributes(live, e->attrs & ~quint32(platform::AttrReadOnly));
+                unlocked.append({live, *e});
+            }
+        }
+    } catch (const platform::SysError&) {
+        // What could not be looked at is left as it is; the unzip says what it could not write.
+    }
+    const std::optional<Failure> failure =
+        unzip(QStringLiteral("Unzip32.exe ") + options + u' ' + quotedName[position] + (pattern.isEmpty() ? QString() : u' ' + pattern) +
+                  QStringLiteral(" -d ") + root,
+              position, false);
+    if (failure) {
+        // A file the unzip did not replace still has its size and time, and the attributes it was given here.
+        for (const auto& [live, before] : unlocked)
+            attempt([&] {
+                const std::optional<platform::fs::Entry> now = platform::fs::tryStat(live);
+                if (now && now->size == before.size && now->modified == before.modified &&
+                    now->attrs == (before.attrs & ~quint32(platform::AttrReadOnly)))
+                    platform::fs::setAttributes(live, before.attrs);
+            });
+    }
+    return failure;
 }
 
 void RestoreRun::removeStaged(const QString& path)
@@ -716,9 +775,7 @@ void RestoreRun::startMenuAndUserData()
             notRestored(what, missingArchive(item.position));
             continue;
         }
-        if (const std::optional<Failure> failure = unzip(QStringLiteral("Unzip32.exe -o ") + quotedName[item.position] +
-                                                             QStringLiteral(" -d ") + (s.*item.folder).left(3),
-                                                         item.position, false))
+        if (const std::optional<Failure> failure = unzipInPlace(QStringLiteral("-o"), item.position, {}, (s.*item.folder).left(3)))
             notRestored(what, *failure);
         else
             restored(what);
@@ -765,11 +822,9 @@ void RestoreRun::netscape()
             notRestored(item.what, missingArchive(8));
             continue;
         }
-        s.ZipCommand = QStringLiteral("Unzip32.exe -Cqo ") + quotedName[8] + u' ' + item.pattern + QStringLiteral(" -d ") +
-                       folder.left(3);
         SetStatus(res(1235));
         StatusBar().Refresh();
-        if (const std::optional<Failure> failure = unzip(s.ZipCommand, 8, false))
+        if (const std::optional<Failure> failure = unzipInPlace(QStringLiteral("-Cqo"), 8, item.pattern, folder.left(3)))
             notRestored(item.what, *failure);
         else
             restored(item.what);

@@ -105,11 +105,15 @@ TEST_F(RestoreOutcomeTest, AFileThatCannotBeWrittenIsNamedWithItsReasonAndItsSta
 {
     save({.userFiles = {kLetter, kBudget}, .startMenu = true});
     const QByteArray budget = read(kBudget);
-    // Where the letter was, a folder now stands; a Start-menu shortcut is read-only.
+    // Where the letter was, a folder now stands, and so it does where a Start-menu shortcut was;
+    // another shortcut was changed and made read-only.
     fs::removeFile(kLetter);
     vb::MkDir(kLetter);
     const QString shortcut = QStringLiteral("C:\\WINDOWS\\Start Menu\\Windows Update.url");
-    changeReadOnly(shortcut, "[InternetShortcut]\r\nURL=http://elsewhere.example/\r\n");
+    fs::removeFile(shortcut);
+    vb::MkDir(shortcut);
+    const QString notepad = QStringLiteral("C:\\WINDOWS\\Start Menu\\Programs\\Accessories\\Notepad.lnk");
+    changeReadOnly(notepad, "changed");
     write(kBudget, "0;0;0");
 
     choose({QStringLiteral("Check20")});
@@ -121,12 +125,47 @@ TEST_F(RestoreOutcomeTest, AFileThatCannotBeWrittenIsNamedWithItsReasonAndItsSta
                                                                                         "\rStart Menu: some of its files could not be written"));
     EXPECT_EQ(read(kBudget), budget);
     EXPECT_TRUE(fs::isDirectory(kLetter));
-    EXPECT_EQ(read(shortcut), QByteArray("[InternetShortcut]\r\nURL=http://elsewhere.example/\r\n"));
+    EXPECT_TRUE(fs::isDirectory(shortcut));
+    // Whether the unzip got to the read-only shortcut or not, it is whole and no less read-only
+    // than before: unchanged, or the saved one with the attributes it was saved with.
+    const platform::fs::Entry after = fs::stat(notepad);
+    if (read(notepad) == QByteArray("changed"))
+        EXPECT_TRUE(after.attrs & platform::AttrReadOnly);
+    else
+        EXPECT_FALSE(after.attrs & platform::AttrReadOnly);
     EXPECT_TRUE(filesBelow(kWork.chopped(1)).isEmpty()) << filesBelow(kWork.chopped(1)).join(u' ').toStdString();
     const QStringList log = errorLog();
     ASSERT_EQ(log.size(), 2) << log.join(u'\n').toStdString();
     EXPECT_TRUE(log[0].endsWith(kLetter + QStringLiteral(" Restore")));
     EXPECT_TRUE(log[1].endsWith(kProgram + QStringLiteral("Conf1s.tva Restore")));
+}
+
+// What an unzip puts straight into place (the Start menu, the Netscape bookmarks) replaces a
+// read-only file like a chosen file is replaced: made writable, then given what it was saved with.
+TEST_F(RestoreOutcomeTest, ReadOnlyFilesOfTheStartMenuAndTheNetscapeDataAreRestoredToo)
+{
+    save({.startMenu = true, .netscapeBookmark = true, .netscapeCookies = true});
+    const QString notepad = QStringLiteral("C:\\WINDOWS\\Start Menu\\Programs\\Accessories\\Notepad.lnk");
+    const QString bookmarks = kNetscape + QStringLiteral("\\Bookmark.htm");
+    const QString cookies = kNetscape + QStringLiteral("\\Cookies.txt");
+    const auto saved = driveC();
+    changeReadOnly(notepad, "changed");
+    changeReadOnly(bookmarks, "changed bookmarks");
+    changeReadOnly(cookies, "changed cookies");   // not chosen: left as it is
+
+    choose({QStringLiteral("Check20"), QStringLiteral("Check10")});
+    ui->expect(kRestored, QStringLiteral("OK"));
+    runRestore();
+
+    const auto restored = driveC();
+    for (const char* rel : {"WINDOWS/Start Menu/Programs/Accessories/Notepad.lnk", "Program Files/Netscape/Users/owner/Bookmark.htm"}) {
+        const QString key = QString::fromLatin1(rel);
+        EXPECT_EQ(restored.value(key), saved.value(key)) << rel;
+        EXPECT_FALSE(restored.value(key).attrs & platform::AttrReadOnly) << rel;
+    }
+    EXPECT_EQ(read(cookies), QByteArray("changed cookies"));
+    EXPECT_TRUE(fs::attributes(cookies) & platform::AttrReadOnly);
+    EXPECT_TRUE(errorLog().isEmpty()) << errorLog().join(u'\n').toStdString();
 }
 
 TEST_F(RestoreOutcomeTest, TheFinalBoxComesAfterTheRestartNoticeAndNeverCoversIt)
