@@ -5,6 +5,7 @@
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -100,6 +101,11 @@ FormatDialog::FormatDialog(QWidget* parent) : QDialog(parent)
     connect(start, &QPushButton::clicked, this, &FormatDialog::start);
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
     layout->addWidget(buttons);
+
+    // Wide enough for the caption in the title bar, beside the window system's icon and buttons.
+    QFont title = font();
+    title.setBold(true);
+    setMinimumWidth(QFontMetrics(title).horizontalAdvance(windowTitle()) + 110);
 }
 
 void FormatDialog::start()
@@ -107,6 +113,10 @@ void FormatDialog::start()
     const FormatOutcome outcome = formatDiskInDriveA(quick_->isChecked(), noLabel_->isChecked() ? QString() : label_->text());
     result_->setText(outcome.message);
     capacity_->setText(floppyCapacityText());
+    // The answer takes lines of its own: the dialog grows rather than squeeze the fields.
+    const int needed = layout()->hasHeightForWidth() ? layout()->totalHeightForWidth(width()) : sizeHint().height();
+    if (needed > height())
+        resize(width(), needed);
 }
 
 } // namespace vb

@@ -1,5 +1,6 @@
 #include "platform/DemoMachine.h"
 #include "platform/FileSystem.h"
+#include "support/QtPrinters.h"
 #include "support/ScriptedUi.h"
 #include "support/TempMachine.h"
 #include "vb/Form.h"
@@ -722,11 +723,19 @@ TEST_F(QtUiTest, TheFormatDialogSaysWhatCannotBeFormatted)
     m.ejectDisk();
     QStringList results;
     QString capacity;
+    QStringList squeezed;
     whenShown<QDialog>(
         [&](QDialog* d) {
             auto start = [&] {
                 child<QPushButton>(d, "start")->click();
                 results << child<QLabel>(d, "result")->text();
+                // The answer makes room for itself: no field is squeezed, no line cut off.
+                QCoreApplication::processEvents();
+                for (QWidget* w : d->findChildren<QWidget*>()) {
+                    const int needed = w->hasHeightForWidth() ? w->heightForWidth(w->width()) : w->minimumSizeHint().height();
+                    if (w->isVisible() && needed > w->height())
+                        squeezed << QStringLiteral("%1 after '%2'").arg(w->objectName(), results.last());
+                }
             };
             start();   // no disk
             m.insertDisk(QStringLiteral("raw"));
@@ -744,6 +753,7 @@ TEST_F(QtUiTest, TheFormatDialogSaysWhatCannotBeFormatted)
         },
         formatDialogCaption());
     ui().FormatFloppy();
+    EXPECT_EQ(squeezed, QStringList());
     ASSERT_EQ(results.size(), 4);
     EXPECT_EQ(results[0], QStringLiteral("There is no disk in drive A:. Insert a disk, and then click Start."));
     EXPECT_TRUE(results[1].startsWith(QStringLiteral("The disk in drive A: is not formatted"))) << results[1].toStdString();
