@@ -228,9 +228,11 @@ int main(int argc, char** argv)
     backup::FrmAutoKeepForm& autoKeep = backup::FrmAutoKeep();
     autoKeep.Show();
     shoot(autoKeep, QStringLiteral("FrmAutoKeep"));
-    autoKeep.Label3.setCaption(core::LoadResString(1172) + QStringLiteral(" 3") + core::LoadResString(1173));
+    autoKeep.Timer1.setEnabled(false);
+    autoKeep.Timer1_Timer();   // the first tick of the countdown: the button becomes Skip
     shoot(autoKeep, QStringLiteral("FrmAutoKeep-counting"));
     autoKeep.Label2.setCaption(core::LoadResString(1169) + QStringLiteral("\r\r") + core::LoadResString(1019));
+    autoKeep.Command1.setCaption(u'&' + core::LoadResString(1092));
     autoKeep.Label3.setCaption(QString());
     shoot(autoKeep, QStringLiteral("FrmAutoKeep-saving"));
     autoKeep.Label3.setCaption(core::LoadResString(1138));
