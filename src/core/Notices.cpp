@@ -1,4 +1,5 @@
 #include "core/Notices.h"
+#include "core/Exit.h"
 #include "core/IniValues.h"
 #include "core/ProgramState.h"
 #include "vb/UiServices.h"
@@ -14,6 +15,7 @@ struct HeldNotice {
     QString prompt;
     int buttons;
     QString title;
+    bool thenQuit = false;
 };
 
 QList<HeldNotice> g_held;
@@ -37,6 +39,16 @@ void Notice(const QString& prompt, int buttons, const QString& title)
         vb::MsgBox(prompt, buttons, title);
 }
 
+void NoticeThenQuit(const QString& prompt, int buttons, const QString& title)
+{
+    if (state().NoticesHeld && !state().NobodyThere) {
+        g_held.append({prompt, buttons, title, true});
+        return;
+    }
+    Notice(prompt, buttons, title);
+    QuitProgram();
+}
+
 void HoldNotices()
 {
     g_held.clear();
@@ -46,8 +58,12 @@ void HoldNotices()
 void ReleaseNotices()
 {
     state().NoticesHeld = false;
-    for (const HeldNotice& n : std::exchange(g_held, {}))
-        Notice(n.prompt, n.buttons, n.title);
+    for (const HeldNotice& n : std::exchange(g_held, {})) {
+        if (n.thenQuit)
+            NoticeThenQuit(n.prompt, n.buttons, n.title);
+        else
+            Notice(n.prompt, n.buttons, n.title);
+    }
 }
 
 } // namespace core

@@ -10,6 +10,11 @@ namespace core {
 // Shows the box, holds it, or (in an automatic run) logs its text.
 void Notice(const QString& prompt, int buttons, const QString& title = {});
 
+// The same for a fault the program cannot go on with: after the box (or its log line) the
+// program ends through QuitProgram, which does nothing while an operation runs. Held, the
+// program ends once the boxes are released, so an automatic run never waits at it.
+void NoticeThenQuit(const QString& prompt, int buttons, const QString& title = {});
+
 // From here on boxes are held, until ReleaseNotices.
 void HoldNotices();
 

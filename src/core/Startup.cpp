@@ -1,6 +1,6 @@
 #include "core/Startup.h"
-#include "core/Exit.h"
 #include "core/Messages.h"
+#include "core/Notices.h"
 #include "core/PathUtils.h"
 #include "core/ProgramState.h"
 #include "core/Settings.h"
@@ -25,8 +25,7 @@ void RequireComponent(const QString& program)
 {
     if (!vb::Dir(program).isEmpty())
         return;
-    vb::MsgBox(LoadResString(1028) + u'\r' + LoadResString(1029), vb::vbCritical | vb::vbOKOnly, LoadResString(1005));
-    QuitProgram();
+    NoticeThenQuit(LoadResString(1028) + u'\r' + LoadResString(1029), vb::vbCritical | vb::vbOKOnly, LoadResString(1005));
 }
 
 // Removes what lies in `folder` but the files that `keep` (keys of FolderKey) names, and the

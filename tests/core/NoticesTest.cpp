@@ -5,6 +5,8 @@
 #include "core/Notices.h"
 #include "core/ProgramState.h"
 #include "core/Settings.h"
+#include "core/Startup.h"
+#include "vb/FileIO.h"
 #include "core/SystemPaths.h"
 #include "support/ScriptedUi.h"
 #include "support/TempMachine.h"
@@ -13,6 +15,7 @@
 #include <QRegularExpression>
 
 using core::state;
+using testsupport::ProcessEnded;
 using testsupport::ScriptedUi;
 
 namespace {
@@ -77,4 +80,31 @@ TEST_F(NoticesTest, AnAutomaticRunLogsWhatWasHeldAndEveryLaterNoticeWithoutABox)
         << log.join(u'\n').toStdString();
     EXPECT_EQ(log.filter(kFolderGone).size(), 1);
     EXPECT_EQ(log.filter(QStringLiteral("trelvo.ini SaveSettings")).size(), 2);
+}
+
+// A zip program missing: the start cannot go on. The box comes once the start-up has decided,
+// and the program ends after it; an automatic run logs it and ends without waiting at a box.
+const QString kMissing = QStringLiteral("Program Components are missing!");
+
+TEST_F(NoticesTest, AMissingComponentIsToldOnceTheStartUpHasDecidedAndThenTheProgramEnds)
+{
+    vb::Kill(QStringLiteral("C:\\Program Files\\Trelvo\\Unzip32.exe"));
+    core::HoldNotices();
+    core::StartupChecks();   // goes on: nothing is told yet
+    EXPECT_TRUE(ui->shown().isEmpty());
+    ui->expect(kCannotSave, QStringLiteral("OK"));
+    ui->expect(kMissing, QStringLiteral("OK"));
+    EXPECT_THROW(core::ReleaseNotices(), ProcessEnded);
+    EXPECT_EQ(ui->shown().size(), 2);
+}
+
+TEST_F(NoticesTest, AnAutomaticRunWithAComponentMissingLogsItAndEndsWithoutABox)
+{
+    vb::Kill(QStringLiteral("C:\\Program Files\\Trelvo\\Unzip32.exe"));
+    core::HoldNotices();
+    core::StartupChecks();
+    state().NobodyThere = true;
+    EXPECT_THROW(core::ReleaseNotices(), ProcessEnded);
+    EXPECT_TRUE(ui->shown().isEmpty());
+    EXPECT_EQ(logLines().filter(kMissing).size(), 1) << logLines().join(u'\n').toStdString();
 }
