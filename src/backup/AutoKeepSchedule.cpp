@@ -114,6 +114,17 @@ void ReadSchedule()
 QString AutoKeepScheduleFile() { return core::ProgramFolder() + QStringLiteral("\\AutoKp.ini"); }
 QString AutoKeepMarkerFile() { return core::ProgramFolder() + QStringLiteral("\\Keep.go"); }
 
+bool AutomaticRunWanted()
+{
+    if (!Exists(AutoKeepMarkerFile()))
+        return false;
+    const QStringList lines = ReadScheduleLines();
+    int mode = 0;
+    if (!lines.isEmpty())
+        vb::ResumeNext([&] { mode = vb::CInt(vb::Val(vb::Trim(lines[0]))); });
+    return mode >= 1 && mode <= 4;
+}
+
 QString AutoKeepSlotRow(int k, const QString& text) { return u'#' + QString::number(k) + QStringLiteral(" : ") + text; }
 
 void WriteAutoKeepSchedule(int mode, const QString& lastDate, int nextSlot, const QString& interval)

@@ -16,6 +16,10 @@ namespace backup {
 QString AutoKeepScheduleFile();
 QString AutoKeepMarkerFile();
 
+// Whether this start is an automatic run: Keep.go is there and the mode in AutoKp.ini is
+// not "Disabled". Read from the files alone, before any window has loaded them.
+bool AutomaticRunWanted();
+
 // The row of automatic-save slot k (1..4) in Form1.List1: "#k : " & text.
 QString AutoKeepSlotRow(int k, const QString& text);
 

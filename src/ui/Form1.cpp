@@ -372,7 +372,11 @@ void Form1Form::Form_Load()
 {
     const bool starting = g_starting;
     if (starting && !HoldInstanceLock()) {
-        vb::MsgBox(LoadResString(1263), vb::vbOKOnly);
+        // An automatic run started while the program is open has nobody to press OK.
+        if (backup::AutomaticRunWanted())
+            core::ErrorLog(0, u' ' + LoadResString(1263));
+        else
+            vb::MsgBox(LoadResString(1263), vb::vbOKOnly);
         vb::End(0);
     }
     setLeft(vb::Screen::Width() / 2 - Width() / 2);

@@ -93,6 +93,28 @@ TEST_F(SingleInstanceTest, ASecondProgramOnTheSameMachineSaysSoAndEnds)
     EXPECT_FALSE(first.readAllStandardError().contains("Trelvo is already running."));
 }
 
+// Left open by the user, the program holds the lock when a scheduler starts an automatic run:
+// that run has nobody to answer it, so it logs why it did not save and ends at once; the
+// marker stays for the next run.
+TEST_F(SingleInstanceTest, AnAutomaticRunWhileTheProgramIsOpenLogsItAndEndsWithoutABox)
+{
+    QProcess& first = launch("# nothing is expected to ask\n");
+    ASSERT_TRUE(holdsLock(first));
+    tm.writeC(QStringLiteral("Program Files/Trelvo/AutoKp.ini"),
+              " 1 \r\n1/12/2026\r\n 0 \r\n1\r\n#1 : Not Saved\r\n#2 : Not Saved\r\n#3 : Not Saved\r\n#4 : Not Saved\r\n");
+    tm.writeC(QStringLiteral("Program Files/Trelvo/Keep.go"), "");
+
+    QProcess& automatic = launch("");
+    ASSERT_TRUE(automatic.waitForFinished(20000));
+    EXPECT_EQ(automatic.exitCode(), 0);
+    const QByteArray report = automatic.readAllStandardError();
+    EXPECT_FALSE(report.contains("unexpected:")) << report.constData();
+    EXPECT_TRUE(tm.readC(QStringLiteral("Program Files/Trelvo/Error.log")).contains("Trelvo is already running."));
+    EXPECT_TRUE(tm.existsC(QStringLiteral("Program Files/Trelvo/Keep.go")));
+    EXPECT_EQ(first.state(), QProcess::Running);
+    EXPECT_TRUE(holdsLock(first));
+}
+
 TEST_F(SingleInstanceTest, TheLockOfAProgramThatDiedHoldsNobodyBack)
 {
     QProcess& first = launch("");
