@@ -774,6 +774,7 @@ void File::write(const QByteArray& bytes)
     auto v = machine().volume(d_->where.drive);
     if (!v || v != d_->where.volume)
         fail(ErrDiskNotReady, win_);
+    const Volume::OneLook look(*v);
     v->requireWritable();
     requireRoomToWrite(*v, cur, end);
     if (d_->whole) {

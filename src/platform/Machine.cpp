@@ -118,7 +118,13 @@ const IniDocument& Machine::ini() const
     if (iniKnown_ && stamp == iniStamp_)
         return ini_;
     QFile f(path);
-    ini_ = f.open(QIODevice::ReadOnly) ? IniDocument::parse(f.readAll()) : IniDocument();
+    const QByteArray bytes = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    // Within the clock tick of the last change the stamp proves nothing, the bytes do.
+    if (!iniParsed_ || bytes != iniBytes_ || stamp.exists != iniStamp_.exists) {
+        ini_ = IniDocument::parse(bytes);
+        iniBytes_ = bytes;
+        iniParsed_ = true;
+    }
     iniStamp_ = stamp;
     iniKnown_ = !stamp.racy();   // read again next time
     return ini_;

@@ -139,7 +139,9 @@ private:
     QString dir_;
     mutable IniDocument ini_;
     mutable HostStamp iniStamp_;
-    mutable bool iniKnown_ = false;
+    mutable bool iniKnown_ = false;    // iniStamp_ vouches for ini_
+    mutable bool iniParsed_ = false;   // ini_ is the parse of iniBytes_
+    mutable QByteArray iniBytes_;
     mutable int readingDepth_ = 0;
     mutable bool iniChecked_ = false;
     mutable QHash<QString, std::shared_ptr<Volume>> volumes_;

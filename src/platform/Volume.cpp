@@ -52,6 +52,9 @@ Volume::Volume(QString folder, QString meta) : folder_(std::move(folder)), meta_
 
 const Volume::Meta& Volume::meta() const
 {
+    if (lookDepth_ > 0 && metaLooked_ && metaCache_)
+        return *metaCache_;
+    metaLooked_ = lookDepth_ > 0;
     const HostStamp stamp = HostStamp::of(meta_);
     if (metaCache_ && stamp == metaStamp_)
         return *metaCache_;

@@ -43,6 +43,22 @@ public:
     const QString& metaFile() const { return meta_; }
 
     // Metadata (re-read when the file changed).
+    // While one is alive, the metadata file is looked at once: one write of a file checks
+    // the disk's state once, however many of its values it needs.
+    class OneLook {
+    public:
+        explicit OneLook(const Volume& v) : v_(v) { ++v_.lookDepth_; }
+        ~OneLook()
+        {
+            if (--v_.lookDepth_ == 0)
+                v_.metaLooked_ = false;
+        }
+        OneLook(const OneLook&) = delete;
+        OneLook& operator=(const OneLook&) = delete;
+
+    private:
+        const Volume& v_;
+    };
     bool formatted() const;
     bool writeProtected() const;
     QString label() const;              // as stored, may be empty
@@ -96,6 +112,8 @@ private:
     QString attrFile_;
     mutable std::shared_ptr<Meta> metaCache_;
     mutable HostStamp metaStamp_;
+    mutable int lookDepth_ = 0;
+    mutable bool metaLooked_ = false;
     mutable QHash<QString, std::pair<quint32, QString>> attrs_;  // folded rel -> (attrs, rel)
     mutable HostStamp attrStamp_;
     mutable bool attrsKnown_ = false;

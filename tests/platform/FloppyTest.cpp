@@ -191,3 +191,25 @@ TEST_F(MachineTest, ChangesMadeFromOutsideAreSeenAtTheNextAccess)
     rewrite("04\tNOTE.TXT\n");
     EXPECT_EQ(fs::attributes(QStringLiteral("C:\\NOTE.TXT")), quint32(AttrSystem));
 }
+
+// A file written chunk by chunk looks at the disk's state at every chunk: a disk protected
+// or changed from outside between two chunks stops the next one, and what was written stays.
+TEST_F(MachineTest, AFileWrittenInChunksSeesTheDiskProtectedOrChangedBetweenChunks)
+{
+    newDisk(QStringLiteral("one"), QStringLiteral("1.44M"));
+    newDisk(QStringLiteral("two"), QStringLiteral("1.44M"));
+    Machine::current().insertDisk(QStringLiteral("one"));
+    {
+        fs::File f;
+        f.open(QStringLiteral("A:\\PIECE.001"), fs::File::Append);
+        f.write(QByteArray(64512, 'a'));
+        machineTool(tm.dir(), {QStringLiteral("floppy"), QStringLiteral("protect"), QStringLiteral("one"), QStringLiteral("on")});
+        EXPECT_EQ(errorOf([&] { f.write(QByteArray(64512, 'b')); }), ErrPathFileAccess);
+        machineTool(tm.dir(), {QStringLiteral("floppy"), QStringLiteral("protect"), QStringLiteral("one"), QStringLiteral("off")});
+        f.write(QByteArray(10, 'c'));
+        machineTool(tm.dir(), {QStringLiteral("floppy"), QStringLiteral("insert"), QStringLiteral("two")});
+        EXPECT_EQ(errorOf([&] { f.write(QByteArray(10, 'd')); }), ErrDiskNotReady);
+    }
+    machineTool(tm.dir(), {QStringLiteral("floppy"), QStringLiteral("insert"), QStringLiteral("one")});
+    EXPECT_EQ(fs::readAll(QStringLiteral("A:\\PIECE.001")), QByteArray(64512, 'a') + QByteArray(10, 'c'));
+}
