@@ -44,6 +44,14 @@ WidgetControl::WidgetControl(Place place, const QString& name, QWidget* widget)
 void WidgetControl::setEnabled(bool enabled)
 {
     enabled_ = enabled;
+    // A control disabled while it has the focus leaves the focus with its window, as Windows
+    // does: Qt would hand it on to the next control, where Enter and Space then press a button
+    // the user never chose (Help, after a wizard's Next has done its work).
+    // The window may not be the active one just then (a box has only just closed): what counts
+    // is the control the window gives the focus to when it is active again.
+    const QWidget* focus = widget_->window()->focusWidget();
+    if (!enabled && focus && (focus == widget_ || widget_->isAncestorOf(focus)))
+        widget_->window()->setFocus(Qt::OtherFocusReason);
     widget_->setEnabled(enabled);
 }
 

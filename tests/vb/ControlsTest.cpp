@@ -1,5 +1,6 @@
 // The controls of the forms runtime on real widgets: their value rules, their events for
 // code and for the user's clicks and keys, and their placement in twips.
+#include "support/QtPrinters.h"
 #include "support/ScriptedUi.h"
 #include "vb/Forms.h"
 #include "vb/Screen.h"
@@ -258,6 +259,47 @@ TEST_F(ControlsTest, CommandButtonsAnswerValueEnterEscAndAccessKeys)
     form.clicks.clear();
     QTest::keyClick(form.Text1.widget(), Qt::Key_Return);
     EXPECT_TRUE(form.clicks.isEmpty()) << "a disabled default button was pressed";
+}
+
+TEST_F(ControlsTest, AButtonDisabledWhileItHasTheFocusLeavesTheFocusWithItsWindow)
+{
+    // A wizard's Next: pressed, disabled with Cancel while the work runs, enabled again
+    // after it. The focus is not handed on to the one button left enabled, so Enter still
+    // means the default button and Space presses nothing the user did not choose.
+    PanelForm& form = shown<PanelForm>("Panel");
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.window()));
+    form.Command1.SetFocus();
+    form.Command1.setEnabled(false);
+    form.Command2.setEnabled(false);
+    EXPECT_FALSE(form.Command3.widget()->hasFocus());
+    form.Command1.setEnabled(true);
+    form.Command2.setEnabled(true);
+    form.clicks.clear();
+    QWidget* focus = QApplication::focusWidget() ? QApplication::focusWidget() : form.window();
+    QTest::keyClick(focus, Qt::Key_Space);
+    EXPECT_TRUE(form.clicks.isEmpty()) << form.clicks.join(u' ').toStdString();
+    QTest::keyClick(focus, Qt::Key_Return);
+    EXPECT_EQ(form.clicks, QStringList{"Command1"});
+
+    // The same while another window is the active one, as when a box has just closed and
+    // the window system has not yet made the form active again.
+    form.Command1.SetFocus();
+    QWidget box;
+    box.show();
+    box.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&box));
+    form.Command1.setEnabled(false);
+    form.Command2.setEnabled(false);
+    box.hide();
+    form.window()->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.window()));
+    form.Command1.setEnabled(true);
+    form.Command2.setEnabled(true);
+    form.clicks.clear();
+    focus = QApplication::focusWidget() ? QApplication::focusWidget() : form.window();
+    QTest::keyClick(focus, Qt::Key_Space);
+    QTest::keyClick(focus, Qt::Key_Return);
+    EXPECT_EQ(form.clicks, QStringList{"Command1"});
 }
 
 // --- Label and TextBox ------------------------------------------------------------------
