@@ -2,6 +2,7 @@
 #include "core/Exit.h"
 #include "core/IniValues.h"
 #include "core/ProgramState.h"
+#include "vb/Form.h"
 #include "vb/UiServices.h"
 
 #include <QList>
@@ -58,6 +59,13 @@ void HoldNotices()
 void ReleaseNotices()
 {
     state().NoticesHeld = false;
+    // A fault nobody foresaw ends an automatic run with a log line, not at a box.
+    vb::SetUntrappedErrorReport([](int number, const QString& description) {
+        if (!state().NobodyThere)
+            return false;
+        ErrorLog(0, QStringLiteral(" Run-time error '%1': %2").arg(number).arg(description));
+        return true;
+    });
     for (const HeldNotice& n : std::exchange(g_held, {})) {
         if (n.thenQuit)
             NoticeThenQuit(n.prompt, n.buttons, n.title);

@@ -18,7 +18,8 @@ void NoticeThenQuit(const QString& prompt, int buttons, const QString& title = {
 // From here on boxes are held, until ReleaseNotices.
 void HoldNotices();
 
-// Ends the holding: the held boxes are shown, or logged when NobodyThere is set.
+// Ends the holding: the held boxes are shown, or logged when NobodyThere is set. From then on
+// a run-time error that nothing traps is logged too, while NobodyThere is set.
 void ReleaseNotices();
 
 } // namespace core

@@ -14,6 +14,7 @@
 #include <QPointer>
 #include <QScopedValueRollback>
 #include <QWidget>
+#include <utility>
 
 namespace vb {
 
@@ -398,6 +399,15 @@ static int g_runningHandlers = 0;
 
 int RunningEventHandlers() { return g_runningHandlers; }
 
+namespace {
+std::function<bool(int, const QString&)> g_untrappedReport;
+} // namespace
+
+void SetUntrappedErrorReport(std::function<bool(int number, const QString& description)> report)
+{
+    g_untrappedReport = std::move(report);
+}
+
 void runEventHandler(const std::function<void()>& handler)
 {
     int number = 0;
@@ -413,7 +423,8 @@ void runEventHandler(const std::function<void()>& handler)
         number = 51;
         description = QString::fromLocal8Bit(e.what());
     }
-    MsgBox(QStringLiteral("Run-time error '%1':\r\r%2").arg(number).arg(description), vbCritical);
+    if (!g_untrappedReport || !g_untrappedReport(number, description))
+        MsgBox(QStringLiteral("Run-time error '%1':\r\r%2").arg(number).arg(description), vbCritical);
     End(1);
 }
 

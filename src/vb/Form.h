@@ -153,6 +153,10 @@ private:
 // error in an event procedure always has.
 void runEventHandler(const std::function<void()>& handler);
 
+// Tells such an error some other way than the box (an automatic run has nobody to read it):
+// `report` answers true when it has. Without one, or when it answers false, the box comes.
+void SetUntrappedErrorReport(std::function<bool(int number, const QString& description)> report);
+
 // How many event handlers are running now (nested ones each count); 0 while the program
 // waits in its main event loop for the next event.
 int RunningEventHandlers();

@@ -6,7 +6,9 @@
 #include "core/ProgramState.h"
 #include "core/Settings.h"
 #include "core/Startup.h"
+#include "vb/Error.h"
 #include "vb/FileIO.h"
+#include "vb/Form.h"
 #include "core/SystemPaths.h"
 #include "support/ScriptedUi.h"
 #include "support/TempMachine.h"
@@ -107,4 +109,22 @@ TEST_F(NoticesTest, AnAutomaticRunWithAComponentMissingLogsItAndEndsWithoutABox)
     EXPECT_THROW(core::ReleaseNotices(), ProcessEnded);
     EXPECT_TRUE(ui->shown().isEmpty());
     EXPECT_EQ(logLines().filter(kMissing).size(), 1) << logLines().join(u'\n').toStdString();
+}
+
+// A fault nobody foresaw, in an event handler of an automatic run: logged, and the run ends
+// as it would after the box; with a user the box comes as always.
+TEST_F(NoticesTest, AnUntrappedErrorOfAnAutomaticRunIsLoggedInsteadOfShown)
+{
+    const auto fault = [] { throw vb::Error(5); };
+    core::HoldNotices();
+    core::ReleaseNotices();
+    ui->expect(QStringLiteral("Run-time error '5':"), QStringLiteral("OK"));
+    EXPECT_THROW(vb::runEventHandler(fault), ProcessEnded);
+    EXPECT_EQ(ui->shown().size(), 1);
+
+    state().NobodyThere = true;
+    EXPECT_THROW(vb::runEventHandler(fault), ProcessEnded);
+    EXPECT_EQ(ui->shown().size(), 1);
+    EXPECT_EQ(logLines().filter(QStringLiteral(" Run-time error '5': Invalid procedure call or argument")).size(), 1)
+        << logLines().join(u'\n').toStdString();
 }
