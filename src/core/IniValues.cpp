@@ -6,6 +6,8 @@
 #include "vb/Error.h"
 #include "vb/FileIO.h"
 
+#include <cstdio>
+
 namespace core {
 
 QString ReadIni(const QString& section, const QString& key, const QString& file)
@@ -35,11 +37,16 @@ void ErrorLog(int errorNumber, const QString& tag)
         if (!vb::Dir(log).isEmpty() && vb::FileLen(log) > 5000)
             vb::Kill(log);
     });
+    const QString line = text + vb::Format(vb::Now(), QStringLiteral("mm-dd-yyyy")) + tag;
     const int n = vb::FreeFile();
+    bool written = false;
     if (vb::ResumeNext([&] { vb::Open(log, vb::OpenMode::Append, n); }) == 0) {
-        vb::ResumeNext([&] { vb::Print(n, text + vb::Format(vb::Now(), QStringLiteral("mm-dd-yyyy")) + tag); });
-        vb::ResumeNext([&] { vb::Close(n); });
+        written = vb::ResumeNext([&] { vb::Print(n, line); }) == 0;
+        written = vb::ResumeNext([&] { vb::Close(n); }) == 0 && written;
     }
+    // A log that cannot take the line (a full disk) leaves it on standard error instead.
+    if (!written)
+        std::fprintf(stderr, "Error.log: %s\n", line.toLocal8Bit().constData());
 }
 
 } // namespace core

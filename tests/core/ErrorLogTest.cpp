@@ -5,6 +5,7 @@
 #include "vb/Conversions.h"
 #include "vb/DateTime.h"
 #include "vb/FileIO.h"
+#include "support/SmallDisk.h"
 #include "support/TempMachine.h"
 
 using namespace core;
@@ -53,6 +54,26 @@ TEST_F(MachineTest, ErrorLogLeavesTheProgramFolderCurrentAndNeverRaises)
     // A log that cannot be written costs nothing but the line.
     vb::SetAttr(QStringLiteral("C:\\Program Files\\Trelvo\\Error.log"), vb::vbReadOnly);
     EXPECT_NO_THROW(ErrorLog(75, QStringLiteral(" Save")));
+}
+
+TEST_F(MachineTest, ALineTheFullDiskCannotTakeGoesToStandardError)
+{
+    testsupport::SmallDriveC disk(tm, 2 << 20);
+    SKIP_UNLESS_MOUNTED(disk);
+    FixedClock clock;
+    disk.fill();
+    testing::internal::CaptureStderr();
+    ErrorLog(61, QStringLiteral("C:\\WINDOWS\\WIN.INI Save"));
+    const std::string report = testing::internal::GetCapturedStderr();
+    disk.release();
+    EXPECT_FALSE(tm.existsC(kLog) && !tm.readC(kLog).isEmpty());
+    EXPECT_NE(report.find("Error.log: Disk full05-17-1999C:\\WINDOWS\\WIN.INI Save\n"), std::string::npos) << report;
+
+    // With room again the log takes its lines, and nothing goes to standard error.
+    testing::internal::CaptureStderr();
+    ErrorLog(53, QStringLiteral(" x"));
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_TRUE(tm.readC(kLog).endsWith("File not found05-17-1999 x\r\n"));
 }
 
 TEST_F(MachineTest, ReadIniAndWriteIniGoThroughTheProfileRules)
