@@ -393,7 +393,8 @@ proc::Outcome runUnzip(const proc::Invocation& inv)
 
     Merger merger(req->overwrite, &out);
     QStringList refused;
-    if (const auto entries = zip::readEntries(archive.host())) {
+    const std::optional<QList<zip::ZipEntry>> entries = zip::readEntries(archive.host());
+    if (entries) {
         for (const zip::ZipEntry& e : *entries) {
             if (unsafe(e.name))
                 refused << e.name;
@@ -427,6 +428,17 @@ proc::Outcome runUnzip(const proc::Invocation& inv)
     const int rc = proc::runHost(kUnzip, args, scratch.path(), &unzipOut);
     out += QString(unzipOut).replace(scratch.path() + u'/', QString());
 
+    // An error of unzip's own (a damaged entry, a checksum that does not hold) may leave what
+    // it could not unpack whole in the scratch folder: that never goes over a file in place.
+    if (rc >= UnzipError && entries) {
+        for (const zip::ZipEntry& e : *entries) {
+            const QString host = scratch.path() + u'/' + e.name;
+            if (e.isDir() || !QFileInfo(host).isFile() || zip::holdsEntry(host, e))
+                continue;
+            QFile::remove(host);
+            out += QStringLiteral("error:  %1 is damaged in the archive: not extracted\n").arg(e.name);
+        }
+    }
     for (const QString& name : repairNames(QFile::encodeName(scratch.path()))) {
         out += QStringLiteral("error:  cannot extract %1: its name clashes with another entry\n").arg(name);
         merger.code = UnzipWarning;

@@ -3,6 +3,8 @@
 #include "platform/Volume.h"
 #include <QFile>
 #include <QtEndian>
+#include <array>
+#include <utility>
 
 namespace platform::zip {
 namespace {
@@ -154,6 +156,29 @@ quint8 ZipEntry::dosAttributes() const
 {
     const quint8 attrs = quint8(externalAttrs);
     return isDir() ? attrs | AttrDirectory : attrs & ~AttrDirectory;
+}
+
+bool holdsEntry(const QString& hostPath, const ZipEntry& entry)
+{
+    static const std::array<quint32, 256> table = [] {
+        std::array<quint32, 256> t{};
+        for (quint32 i = 0; i < 256; ++i) {
+            quint32 c = i;
+            for (int k = 0; k < 8; ++k)
+                c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+            t[i] = c;
+        }
+        return t;
+    }();
+    QFile file(hostPath);
+    if (!file.open(QIODevice::ReadOnly) || quint64(file.size()) != entry.size)
+        return false;
+    quint32 crc = 0xFFFFFFFFu;
+    QByteArray chunk;
+    while (!(chunk = file.read(1 << 20)).isEmpty())
+        for (const char byte : std::as_const(chunk))
+            crc = table[(crc ^ quint8(byte)) & 0xFF] ^ (crc >> 8);
+    return file.error() == QFileDevice::NoError && (crc ^ 0xFFFFFFFFu) == entry.crc;
 }
 
 std::optional<QList<ZipEntry>> readEntries(const QString& hostPath, QString* error)

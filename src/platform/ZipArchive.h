@@ -42,6 +42,10 @@ std::optional<QList<ZipEntry>> readEntries(const QString& hostPath, QString* err
 // The entry names in central-directory order (nullopt as for readEntries).
 std::optional<QStringList> entryNames(const QString& hostPath, QString* error = nullptr);
 
+// Whether the host file holds exactly what `entry` stores: its size and its CRC-32. False
+// also when the file cannot be read.
+bool holdsEntry(const QString& hostPath, const ZipEntry& entry);
+
 // For every entry that `attrsFor` answers, records the MS-DOS host (format version 2.0)
 // and the answered attribute byte as the entry's external attributes; folders always keep
 // the directory bit, files never get it. Only those two fields of the central directory

@@ -3,7 +3,11 @@
 // nothing of what it holds, a file that cannot be written is named with its reason, and the
 // final box comes after the restart notice without covering it.
 #include "RestoreTesting.h"
+#include "platform/ZipArchive.h"
 #include "restore/Reboot.h"
+
+#include <QFile>
+#include <algorithm>
 
 using namespace restoretest;
 
@@ -166,6 +170,38 @@ TEST_F(RestoreOutcomeTest, ReadOnlyFilesOfTheStartMenuAndTheNetscapeDataAreResto
     EXPECT_EQ(read(cookies), QByteArray("changed cookies"));
     EXPECT_TRUE(fs::attributes(cookies) & platform::AttrReadOnly);
     EXPECT_TRUE(errorLog().isEmpty()) << errorLog().join(u'\n').toStdString();
+}
+
+TEST_F(RestoreOutcomeTest, AReadOnlyFileADamagedArchiveCannotReplaceStaysReadOnly)
+{
+    save({.startMenu = true});
+    const QString notepad = QStringLiteral("C:\\WINDOWS\\Start Menu\\Programs\\Accessories\\Notepad.lnk");
+    changeReadOnly(notepad, "changed");
+    // The shortcut's bytes in the archive are damaged: its checksum no longer holds. What unzip
+    // makes of them must not go over the live shortcut, which stays as it was, read-only too.
+    const QString archive = tm.hostC(QStringLiteral("Program Files/Trelvo/Conf1s.tva"));
+    const auto entries = platform::zip::readEntries(archive);
+    ASSERT_TRUE(entries.has_value());
+    const auto entry = std::find_if(entries->begin(), entries->end(), [](const platform::zip::ZipEntry& e) { return e.name.endsWith(u"Notepad.lnk"); });
+    ASSERT_NE(entry, entries->end());
+    QFile file(archive);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    QByteArray bytes = file.readAll();
+    const qsizetype local = qsizetype(entry->localHeaderOffset);
+    const qsizetype data = local + 30 + quint8(bytes[local + 26]) + 256 * quint8(bytes[local + 27]) + quint8(bytes[local + 28]) +
+                           256 * quint8(bytes[local + 29]);
+    for (qsizetype i = 0; i < qsizetype(entry->compressedSize); ++i)
+        bytes[data + i] = char(bytes[data + i] ^ 0x5a);
+    file.seek(0);
+    file.write(bytes);
+    file.close();
+
+    choose({QStringLiteral("Check20")});
+    ui->expect(kNothing, QStringLiteral("OK"));
+    runRestore();
+
+    EXPECT_EQ(read(notepad), QByteArray("changed"));
+    EXPECT_EQ(fs::attributes(notepad), quint32(platform::AttrReadOnly | platform::AttrArchive));
 }
 
 TEST_F(RestoreOutcomeTest, TheFinalBoxComesAfterTheRestartNoticeAndNeverCoversIt)
