@@ -173,6 +173,7 @@ static void requireParent(const Resolved& r, const QString& winPath)
 
 void createDirectory(const QString& winPath)
 {
+    const Machine::OneReading reading(machine());   // one look at the drives for the whole step
     const Resolved r = resolveReady(winPath);
     if (r.isRoot() || r.exists())
         fail(ErrPathFileAccess, winPath);
@@ -238,6 +239,7 @@ void removeTree(const QString& winPath)
 
 void removeFile(const QString& winPath)
 {
+    const Machine::OneReading reading(machine());   // one look at the drives for the whole step
     const Resolved r = resolveReady(winPath);
     if (!r.exists() || r.isRoot() || r.lastIsDir)
         fail(r.parentExists() ? ErrFileNotFound : ErrPathNotFound, winPath);
@@ -252,6 +254,7 @@ void removeFile(const QString& winPath)
 
 QStringList removeFilesIn(const QString& winFolder, const QStringList& names)
 {
+    const Machine::OneReading reading(machine());   // one look at the drives for the whole step
     QStringList removed;
     Resolved folder;
     try {
@@ -404,6 +407,7 @@ static void copyResolved(const Resolved& a, const Resolved& b, const QString& fr
 
 void copyFile(const QString& from, const QString& to)
 {
+    const Machine::OneReading reading(machine());   // one look at the drives for the whole step
     Resolved a, b;
     if (resolveCopy(from, to, a, b))
         copyResolved(a, b, from, to);
@@ -411,6 +415,7 @@ void copyFile(const QString& from, const QString& to)
 
 bool linkOrCopyFile(const QString& from, const QString& to)
 {
+    const Machine::OneReading reading(machine());   // one look at the drives for the whole step
     Resolved a, b;
     if (!resolveCopy(from, to, a, b))
         return false;
@@ -440,6 +445,7 @@ bool linkOrCopyFile(const QString& from, const QString& to)
 
 bool moveOrCopyFile(const QString& from, const QString& to)
 {
+    const Machine::OneReading reading(machine());   // one look at the drives for the whole step
     Resolved a, b;
     if (!resolveCopy(from, to, a, b))
         return false;
@@ -770,11 +776,11 @@ void File::write(const QByteArray& bytes)
         fail(ErrBadFileMode, win_);
     const qint64 cur = size();
     const qint64 end = qMax(cur, pos() + bytes.size());
-    // The disk may have been changed or protected behind our back.
+    // The disk may have been changed or protected behind our back: looked at once per write.
+    const Machine::OneReading reading(machine());
     auto v = machine().volume(d_->where.drive);
     if (!v || v != d_->where.volume)
         fail(ErrDiskNotReady, win_);
-    const Volume::OneLook look(*v);
     v->requireWritable();
     requireRoomToWrite(*v, cur, end);
     if (d_->whole) {

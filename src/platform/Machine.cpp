@@ -137,6 +137,7 @@ QString Machine::setting(const QString& section, const QString& key, const QStri
 
 void Machine::setSetting(const QString& section, const QString& key, const QString& value)
 {
+    readingVolumes_.clear();
     IniDocument doc = ini();
     doc.setValue(section, key, value);
     writeFileAtomically(hostFile(QStringLiteral("machine.ini")), doc.serialize());
@@ -208,8 +209,21 @@ QString Machine::insertedDisk(QChar letter) const
 
 std::shared_ptr<Volume> Machine::volume(QChar letter) const
 {
-    const OneReading reading(*this);
     letter = letter.toUpper();
+    // Within one reading of machine.ini a drive holds what it held at the first look.
+    if (readingDepth_ > 0) {
+        if (const auto it = readingVolumes_.constFind(letter); it != readingVolumes_.constEnd())
+            return *it;
+    }
+    const OneReading reading(*this);
+    std::shared_ptr<Volume> v = volumeNow(letter);
+    if (readingDepth_ > 1)
+        readingVolumes_.insert(letter, v);
+    return v;
+}
+
+std::shared_ptr<Volume> Machine::volumeNow(QChar letter) const
+{
     const DriveKind kind = driveKind(letter);
     if (kind == DriveKind::None)
         return nullptr;
@@ -270,6 +284,7 @@ void Machine::createDisk(const QString& name, const DiskFormat& format, bool for
     set("Serial", QString::number(serial, 16).toUpper().rightJustified(8, u'0'));
     writeFileAtomically(folder + QStringLiteral(".vol"), doc.serialize());
     volumes_.remove(folder);
+    readingVolumes_.clear();
 }
 
 void Machine::formatDisk(const QString& name, bool quick, const QString& label)
@@ -288,6 +303,7 @@ void Machine::formatDisk(const QString& name, bool quick, const QString& label)
     v->setMeta(QStringLiteral("Serial"), QString::number(serial, 16).toUpper().rightJustified(8, u'0'));
     volumes_.remove(v->hostRoot());
     dirs_.clear();
+    readingVolumes_.clear();
 }
 
 void Machine::insertDisk(const QString& name, QChar letter)
@@ -346,9 +362,9 @@ void Machine::setCurrentDir(const QString& winPath)
 
 // ---- host folder listings --------------------------------------------------
 
-const Machine::DirListing* Machine::listing(const QString& hostDir) const
+const Machine::DirListing* Machine::listing(const QString& hostDir, const HostStamp* dirStamp) const
 {
-    const HostStamp stamp = HostStamp::of(hostDir);
+    const HostStamp stamp = dirStamp ? *dirStamp : HostStamp::of(hostDir);
     if (!stamp.isDir)
         return nullptr;
     auto it = dirs_.find(hostDir);
@@ -407,16 +423,18 @@ QString Machine::findInDir(const QString& hostDir, const QString& name) const
     return lookup(hostDir, name, &isDir);
 }
 
-QString Machine::lookup(const QString& hostDir, const QString& name, bool* isDir) const
+QString Machine::lookup(const QString& hostDir, const QString& name, bool* isDir, const HostStamp* dirStamp) const
 {
     if (name.isEmpty())
         return {};
-    const HostStamp exact = HostStamp::of(hostDir + u'/' + name);
-    if (exact.exists) {
-        *isDir = exact.isDir;
-        return name;
+    if (!dirStamp) {
+        const HostStamp exact = HostStamp::of(hostDir + u'/' + name);
+        if (exact.exists) {
+            *isDir = exact.isDir;
+            return name;
+        }
     }
-    const DirListing* l = listing(hostDir);
+    const DirListing* l = listing(hostDir, dirStamp);
     if (!l)
         return {};
     const auto stored = [&](const QString& n) {
@@ -498,12 +516,20 @@ Resolved Machine::resolve(const QString& winPath) const
             r.components = comps;
             return r;
         }
-        if (comps.size() > 1) {
-            const QString folder = full.left(full.size() - comps.last().size() - 1);
-            if (const HostStamp f = HostStamp::of(folder); f.exists && f.isDir) {
-                host = folder;
-                i = r.existing = int(comps.size()) - 1;
+        // The folder is there: only the last name is left to look for, in its other cases.
+        const QString folder = full.left(full.size() - comps.last().size() - 1);
+        const HostStamp f = comps.size() > 1 ? HostStamp::of(folder) : HostStamp();
+        if (f.exists && f.isDir) {
+            r.existing = int(comps.size()) - 1;
+            bool isDir = false;
+            const QString found = lookup(folder, comps.last(), &isDir, &f);
+            if (!found.isEmpty()) {
+                comps.last() = found;
+                ++r.existing;
+                r.lastIsDir = isDir;
             }
+            r.components = comps;
+            return r;
         }
     }
     for (; i < comps.size(); ++i) {

@@ -99,6 +99,27 @@ public:
     QString currentDir(QChar letter = QChar()) const;      // "C:\WINDOWS"
     void setCurrentDir(const QString& winPath);            // 76 when the folder does not exist
 
+    // While one is alive, machine.ini is looked at once, and so are each volume's metadata
+    // and attribute records: a path resolves against one reading of the drive table, and one
+    // file operation against one look at each disk, however many of their values it needs.
+    class OneReading {
+    public:
+        explicit OneReading(const Machine& m) : m_(m) { ++m_.readingDepth_; }
+        ~OneReading()
+        {
+            if (--m_.readingDepth_ == 0) {
+                m_.iniChecked_ = false;
+                m_.readingVolumes_.clear();
+            }
+        }
+        OneReading(const OneReading&) = delete;
+        OneReading& operator=(const OneReading&) = delete;
+
+    private:
+        const Machine& m_;
+        Volume::OneLook look_;
+    };
+
     // Paths
     Resolved resolve(const QString& winPath) const;
     QString shortNameOf(const QString& hostDir, const QString& longName) const;   // "" when already 8.3
@@ -110,29 +131,18 @@ public:
     QStringList listDir(const QString& hostDir) const;                             // stored names, sorted
 
 private:
-    // While one is alive, machine.ini is looked at once: a path resolves against one
-    // reading of the drive table, however many of its settings it needs.
-    class OneReading {
-    public:
-        explicit OneReading(const Machine& m) : m_(m) { ++m_.readingDepth_; }
-        ~OneReading()
-        {
-            if (--m_.readingDepth_ == 0)
-                m_.iniChecked_ = false;
-        }
-
-    private:
-        const Machine& m_;
-    };
+    std::shared_ptr<Volume> volumeNow(QChar letter) const;
     // The stored name of `name` in `hostDir` ("" when there is none), and whether it is a folder.
-    QString lookup(const QString& hostDir, const QString& name, bool* isDir) const;
+    // With `dirStamp` (a look at hostDir just taken) the caller has seen that hostDir/name is
+    // not there as it stands: only other cases of it, and short names, are looked for.
+    QString lookup(const QString& hostDir, const QString& name, bool* isDir, const HostStamp* dirStamp = nullptr) const;
 
     struct DirListing {
         HostStamp stamp;                         // of the folder when it was listed
         QStringList names;                       // sorted without regard to case
         QHash<QString, QString> byFolded;        // folded name -> stored name
     };
-    const DirListing* listing(const QString& hostDir) const;
+    const DirListing* listing(const QString& hostDir, const HostStamp* dirStamp = nullptr) const;
     const IniDocument& ini() const;
     std::shared_ptr<Volume> volumeFor(const QString& folder, const QString& meta) const;
 
@@ -144,6 +154,7 @@ private:
     mutable QByteArray iniBytes_;
     mutable int readingDepth_ = 0;
     mutable bool iniChecked_ = false;
+    mutable QHash<QChar, std::shared_ptr<Volume>> readingVolumes_;   // volume() within one reading
     mutable QHash<QString, std::shared_ptr<Volume>> volumes_;
     mutable QHash<QString, DirListing> dirs_;
     QChar currentDrive_ = u'C';

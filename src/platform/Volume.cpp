@@ -50,11 +50,33 @@ Volume::Volume(QString folder, QString meta) : folder_(std::move(folder)), meta_
     attrFile_ += u".attr";
 }
 
+namespace {
+int g_lookDepth = 0;
+quint64 g_look = 0;   // the look under way while g_lookDepth > 0
+
+// True when the file whose last check `last` names was checked in the look under way;
+// otherwise it is taken as checked now.
+bool lookedAt(quint64& last)
+{
+    if (g_lookDepth > 0 && last == g_look)
+        return true;
+    last = g_lookDepth > 0 ? g_look : 0;
+    return false;
+}
+} // namespace
+
+Volume::OneLook::OneLook()
+{
+    if (g_lookDepth++ == 0)
+        ++g_look;
+}
+
+Volume::OneLook::~OneLook() { --g_lookDepth; }
+
 const Volume::Meta& Volume::meta() const
 {
-    if (lookDepth_ > 0 && metaLooked_ && metaCache_)
+    if (lookedAt(metaLook_) && metaCache_)
         return *metaCache_;
-    metaLooked_ = lookDepth_ > 0;
     const HostStamp stamp = HostStamp::of(meta_);
     if (metaCache_ && stamp == metaStamp_)
         return *metaCache_;
@@ -196,6 +218,8 @@ void Volume::requireRootEntry(const QString& name) const
 
 void Volume::loadAttributes() const
 {
+    if (lookedAt(attrsLook_) && attrsRead_)
+        return;
     const HostStamp stamp = HostStamp::of(attrFile_);
     if (attrsKnown_ && stamp == attrStamp_)
         return;
@@ -216,6 +240,7 @@ void Volume::loadAttributes() const
     }
     attrStamp_ = stamp;
     attrsKnown_ = !stamp.racy();
+    attrsRead_ = true;
 }
 
 void Volume::saveAttributes() const

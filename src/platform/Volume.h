@@ -43,21 +43,15 @@ public:
     const QString& metaFile() const { return meta_; }
 
     // Metadata (re-read when the file changed).
-    // While one is alive, the metadata file is looked at once: one write of a file checks
-    // the disk's state once, however many of its values it needs.
+    // While one is alive, the metadata file and the attribute records of each volume are
+    // looked at once: one file operation checks the state of a disk once, however many of
+    // its values it needs. A change the process makes itself is seen at once all the same.
     class OneLook {
     public:
-        explicit OneLook(const Volume& v) : v_(v) { ++v_.lookDepth_; }
-        ~OneLook()
-        {
-            if (--v_.lookDepth_ == 0)
-                v_.metaLooked_ = false;
-        }
+        OneLook();
+        ~OneLook();
         OneLook(const OneLook&) = delete;
         OneLook& operator=(const OneLook&) = delete;
-
-    private:
-        const Volume& v_;
     };
     bool formatted() const;
     bool writeProtected() const;
@@ -112,11 +106,12 @@ private:
     QString attrFile_;
     mutable std::shared_ptr<Meta> metaCache_;
     mutable HostStamp metaStamp_;
-    mutable int lookDepth_ = 0;
-    mutable bool metaLooked_ = false;
+    mutable quint64 metaLook_ = 0;    // the look in which the metadata file was last checked
+    mutable quint64 attrsLook_ = 0;   // the same for the attribute records
     mutable QHash<QString, std::pair<quint32, QString>> attrs_;  // folded rel -> (attrs, rel)
     mutable HostStamp attrStamp_;
     mutable bool attrsKnown_ = false;
+    mutable bool attrsRead_ = false;   // attrs_ holds the records as last read or written
 };
 
 } // namespace platform

@@ -108,6 +108,7 @@ public:
         const qsizetype split = sep >= 0 ? sep + 1 : (source.size() >= 2 && source[1] == u':' ? 2 : 0);
         const QString pattern = source.mid(split);
         const Machine& m = Machine::current();
+        const Machine::OneReading reading(m);   // the attributes of every item from one look
         if (winpath::hasWildcards(pattern)) {
             const Resolved folder = m.resolve(source.left(split));
             if (folder.ok() && folder.isDir()) {

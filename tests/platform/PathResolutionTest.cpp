@@ -31,6 +31,34 @@ TEST_F(MachineTest, ShortNamesAreSynthesisedAndResolve)
     EXPECT_EQ(r.win(), QStringLiteral("C:\\Program Files\\Trelvo\\zip.exe"));
 }
 
+// The last name of a path whose folder is there, as the file operations meet it: in the
+// given case, in another case, by its short name, not there, and put there from outside
+// right after the folder was last listed.
+TEST_F(MachineTest, TheLastNameInAFolderThatIsThereResolvesInEveryFormItHas)
+{
+    const Machine& m = Machine::current();
+    tm.writeC(QStringLiteral("Users Data/Long Report Name.doc"), "r");
+    const auto win = [&](const char* path) { return m.resolve(QString::fromLatin1(path)).win(); };
+    EXPECT_EQ(win("C:\\Users Data\\Long Report Name.doc"), QStringLiteral("C:\\Users Data\\Long Report Name.doc"));
+    EXPECT_EQ(win("C:\\USERS DATA\\long report name.DOC"), QStringLiteral("C:\\Users Data\\Long Report Name.doc"));
+    EXPECT_EQ(win("C:\\Users Data\\LONGRE~1.DOC"), QStringLiteral("C:\\Users Data\\Long Report Name.doc"));
+    EXPECT_TRUE(m.resolve(QStringLiteral("C:\\Users Data\\LONGRE~1.DOC")).isFile());
+
+    const Resolved missing = m.resolve(QStringLiteral("C:\\users data\\New One.txt"));
+    EXPECT_FALSE(missing.exists());
+    EXPECT_TRUE(missing.parentExists());
+    EXPECT_EQ(missing.win(), QStringLiteral("C:\\Users Data\\New One.txt"));
+
+    // The folder's listing is held now; a file written there by another program is found in
+    // another case at the next look.
+    tm.writeC(QStringLiteral("Users Data/Outside.TXT"), "o");
+    const Resolved outside = m.resolve(QStringLiteral("C:\\Users Data\\outside.txt"));
+    EXPECT_TRUE(outside.isFile());
+    EXPECT_EQ(outside.win(), QStringLiteral("C:\\Users Data\\Outside.TXT"));
+    const Resolved folder = m.resolve(QStringLiteral("C:\\users data"));
+    EXPECT_TRUE(folder.isDir());
+}
+
 TEST(WinPath, WildcardsFollowDosRules)
 {
     using winpath::wildcardMatch;
