@@ -267,23 +267,34 @@ QStringList removeFilesIn(const QString& winFolder, const QStringList& names)
     }
     const QString host = folder.host();
     const QString relBase = folder.isRoot() ? QString() : folder.rel() + u'/';
+    // Each name is looked at and removed relative to the folder, opened once: the host
+    // walks the folder's path once, not twice for every name.
+    const int dir = ::open(QFile::encodeName(host).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir < 0)
+        return removed;
+    const auto closeDir = qScopeGuard([dir] { ::close(dir); });
+    const auto plainFile = [dir](const QByteArray& name) {
+        struct stat st;   // followed, as resolve() does: a link to a folder counts as a folder
+        return ::fstatat(dir, name.constData(), &st, 0) == 0 ? (S_ISDIR(st.st_mode) ? 0 : 1) : -1;
+    };
     QStringList gone;
     for (const QString& name : names) {
         // As removeFile() finds and refuses it: by its name in any case, not a folder, not read-only.
         if (name.isEmpty() || name.contains(u'\\') || name.contains(u'/'))
             continue;
         QString stored = name;
-        HostStamp st = HostStamp::of(host + u'/' + name);
-        if (!st.exists) {
+        QByteArray local = QFile::encodeName(name);
+        int kind = plainFile(local);
+        if (kind < 0) {
             stored = machine().findInDir(host, name);
             if (stored.isEmpty())
                 continue;
-            st = HostStamp::of(host + u'/' + stored);
+            local = QFile::encodeName(stored);
+            kind = plainFile(local);
         }
-        const QString path = host + u'/' + stored;
-        if (!st.exists || st.isDir || (folder.volume->attributes(relBase + stored, false) & AttrReadOnly))
+        if (kind != 1 || (folder.volume->attributes(relBase + stored, false) & AttrReadOnly))
             continue;
-        if (!QFile::remove(path))
+        if (::unlinkat(dir, local.constData(), 0) != 0)
             continue;
         gone << relBase + stored;
         removed << stored;

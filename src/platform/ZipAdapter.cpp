@@ -175,6 +175,7 @@ QString winPathOf(QChar drive, const QString& rel) { return winpath::join(drive,
 // cached listings follow. Folders go only when they have become empty.
 void removePacked(const QList<DriveItems>& drives)
 {
+    const Machine::OneReading reading(Machine::current());   // one look at the drives for every folder
     for (const DriveItems& d : drives) {
         // The files folder by folder, in the order they were packed.
         QList<std::pair<QString, QStringList>> byFolder;

@@ -147,7 +147,8 @@ TEST_F(MachineTest, AStagedCopyThatSharesItsFilesBytesLooksLikeACopyAndGoesWitho
 TEST_F(MachineTest, RemovingManyFilesOfAFolderRemovesWhatRemovingThemOneByOneRemoves)
 {
     const QStringList asked = {QStringLiteral("plain.txt"), QStringLiteral("LOCKED.TXT"), QStringLiteral("hidden.txt"),
-                               QStringLiteral("Sub"),       QStringLiteral("missing.txt"), QStringLiteral("Other Case.TXT")};
+                               QStringLiteral("Sub"),       QStringLiteral("missing.txt"), QStringLiteral("Other Case.TXT"),
+                               QStringLiteral("LINKED")};
     for (const char* twin : {"One", "Many"}) {
         const QString t = QString::fromLatin1(twin);
         for (const char* name : {"plain.txt", "locked.txt", "hidden.txt", "other case.txt", "kept.txt", "Sub/inside.txt"})
@@ -155,6 +156,8 @@ TEST_F(MachineTest, RemovingManyFilesOfAFolderRemovesWhatRemovingThemOneByOneRem
         fs::setAttributes(QStringLiteral("C:\\%1\\locked.txt").arg(t), AttrReadOnly);
         fs::setAttributes(QStringLiteral("C:\\%1\\hidden.txt").arg(t), AttrHidden);
         fs::setAttributes(QStringLiteral("C:\\%1\\kept.txt").arg(t), AttrSystem);
+        // A host link to the folder beside it counts as the folder.
+        ASSERT_TRUE(QFile::link(QStringLiteral("Sub"), tm.hostC(t + QStringLiteral("/Linked"))));
     }
     for (const QString& name : asked) {
         try {
@@ -173,7 +176,9 @@ TEST_F(MachineTest, RemovingManyFilesOfAFolderRemovesWhatRemovingThemOneByOneRem
     };
     EXPECT_EQ(left(QStringLiteral("C:\\Many")), left(QStringLiteral("C:\\One")));
     EXPECT_EQ(left(QStringLiteral("C:\\Many\\Sub")), left(QStringLiteral("C:\\One\\Sub")));
-    EXPECT_EQ(left(QStringLiteral("C:\\Many")).size(), 5) << left(QStringLiteral("C:\\Many")).join(u' ').toStdString();
+    EXPECT_EQ(left(QStringLiteral("C:\\Many")).size(), 6) << left(QStringLiteral("C:\\Many")).join(u' ').toStdString();
+    EXPECT_TRUE(QFileInfo(tm.hostC(QStringLiteral("Many/Linked"))).isSymLink());
+    EXPECT_TRUE(QFileInfo(tm.hostC(QStringLiteral("One/Linked"))).isSymLink());
     // A file made again under a removed name has no attributes of the old one.
     fs::writeAll(QStringLiteral("C:\\Many\\hidden.txt"), "new");
     EXPECT_EQ(fs::attributes(QStringLiteral("C:\\Many\\hidden.txt")), quint32(AttrArchive));
