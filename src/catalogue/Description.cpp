@@ -61,14 +61,16 @@ void SaveCINI()
     const int n = vb::FreeFile();
     try {
         vb::Open(UserFileListPath(file), vb::OpenMode::Output, n);
-        vb::Print(n, vb::Str(list.ListCount()));
-        // Past the last entry List gives "": the list ends with one empty line.
+        // The count, then one line per entry. Past the last entry List gives "": the list
+        // ends with one empty line. The lines go out in one checked write, the bytes a Print
+        // per line would leave; a disk without room for them raises its error here (61).
+        QStringList lines{vb::Str(list.ListCount())};
         for (int i = 0;; ++i) {
-            const QString entry = list.List(i);
-            vb::Print(n, entry);
-            if (entry.isEmpty())
+            lines << list.List(i);
+            if (lines.last().isEmpty())
                 break;
         }
+        vb::Print(n, lines.join(QStringLiteral("\r\n")));
     } catch (const vb::Error&) {
         vb::Close(n);
         throw;

@@ -5,6 +5,7 @@
 #include "core/IniValues.h"
 #include "core/ProgramState.h"
 #include "vb/FileIO.h"
+#include "support/SmallDisk.h"
 
 using namespace catalogue;
 using namespace cataloguetest;
@@ -178,6 +179,35 @@ TEST_F(SaveCINITest, AListFileThatCannotBeWrittenEndsTheWriteWithItsErrorAndLeav
     EXPECT_EQ(core::ReadIni("UserFiles", "PathStartmenue", core::state().ConfigIniPath), "NONE");
     EXPECT_EQ(tm.readC(kProgram + "Config2.usr"), QByteArray(" 1\r\nc:\\old.txt\r\n\r\n"));
     EXPECT_EQ(vb::FreeFile(), 1);
+}
+
+TEST_F(SaveCINITest, AListFileTheDiskHasNoRoomForEndsTheWriteWithDiskFull)
+{
+    testsupport::SmallDriveC disk(tm, 4 << 20);
+    SKIP_UNLESS_MOUNTED(disk);
+    auto& list = core::ListBoxOf("UserFiles", "List1");
+    QByteArray expected = " 3000\r\n";
+    for (int i = 0; i < 3000; ++i) {
+        const QString entry = QStringLiteral("c:\\letters\\to the bank, number %1.doc").arg(i);
+        list.AddItem(entry);
+        expected += entry.toLatin1() + "\r\n";
+    }
+    expected += "\r\n";
+    SaveCINI();
+    EXPECT_EQ(tm.readC(kProgram + "Config2.usr"), expected);
+
+    // Room for the description's keys, not for the list.
+    vb::Kill("C:\\Program Files\\Trelvo\\Config2.usr");
+    disk.fill(64 << 10);
+    try {
+        SaveCINI();
+        ADD_FAILURE() << "the full disk's error was expected";
+    } catch (const vb::Error& e) {
+        EXPECT_EQ(e.Number(), 61);
+    }
+    disk.release();
+    EXPECT_EQ(core::ReadIni("UserFiles", "PathStartmenue", core::state().ConfigIniPath), "NONE");
+    EXPECT_EQ(vb::FreeFile(), 1) << "the list file is closed";
 }
 
 // ---- LoadCINI ------------------------------------------------------------------------
