@@ -603,8 +603,14 @@ bool SaveRun::stageUserFiles()
 
     // The windows are painted as often as while the program waits, not once per file.
     vb::ProgressPace pace;
+    // Between two paintings the files are staged against one look at the drives (the drive
+    // table, the volume and its records), as within one file operation; whatever happens
+    // while the windows are painted or a question is asked is seen by the next file.
+    std::optional<platform::Machine::OneReading> reading;
     int i = 0;
     while (i < list.ListCount()) {
+        if (!reading)
+            reading.emplace(platform::fs::machine());
         currentItem_ = list.List(i);
         // A file listed twice (paths compare without regard to case) is staged once.
         if (currentItem_.trimmed().isEmpty() || stagedItems.contains(currentItem_.trimmed().toCaseFolded())) {
@@ -621,6 +627,7 @@ bool SaveRun::stageUserFiles()
             userFilesWanted_ = true;
             ++i;
         } catch (const vb::Error& e) {
+            reading.reset();
             switch (askAboutUserFile(e)) {
             case UserFileAnswer::Remove:
                 // The list file loses it too, or every later save would ask again.
@@ -637,9 +644,12 @@ bool SaveRun::stageUserFiles()
                 return false;
             }
         }
-        if (pace.due())
+        if (pace.due()) {
+            reading.reset();
             vb::DoEvents();
+        }
     }
+    reading.reset();
     vb::DoEvents();
     if (!stagedItems.isEmpty()) {
         try {

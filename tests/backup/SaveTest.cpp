@@ -306,6 +306,32 @@ TEST_F(SaveTest, AUserFileThatCannotBeReadIsPassedOverAndNamedAfterwards)
     EXPECT_TRUE(tm.readC(QStringLiteral("Program Files/Trelvo/Config1.usr")).contains("A:\\Notes.txt"));
 }
 
+TEST_F(SaveTest, ADiskPutInWhileAUserFileIsAskedAboutIsReadForTheNextFile)
+{
+    // The second disk, with a file, made on this machine and taken out again.
+    tm.machine().createDisk(QStringLiteral("notes"), platform::DiskFormat::byName(QStringLiteral("1.44M")), true);
+    tm.machine().insertDisk(QStringLiteral("notes"));
+    fs::writeAll(QStringLiteral("A:\\Later.txt"), "later");
+    tm.machine().ejectDisk();
+    writeUserList({kLetter, QStringLiteral("A:\\Notes.txt"), QStringLiteral("A:\\Later.txt")});
+    // While the box is open the disk goes in, from outside this process (as the machine's
+    // tool writes it into machine.ini): the next file is looked for on it.
+    ui->expect(QStringLiteral("A:\\Notes.txt Disk not ready"), QStringLiteral("OK"), [&] {
+        QFile file(tm.dir() + QStringLiteral("/machine.ini"));
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        platform::IniDocument ini = iniOf(file.readAll());
+        ini.setValue(QStringLiteral("Drive A"), QStringLiteral("Disk"), QStringLiteral("notes"));
+        file.resize(0);
+        file.write(ini.serialize());
+    });
+    ui->expect(QStringLiteral("Not saved: A:\\Notes.txt"), QStringLiteral("OK"));
+    saveInto(kBackups);
+
+    const QByteArray userIniBytes = entryBytes(archive(QStringLiteral("us.tva")), QStringLiteral("WINDOWS/TEMP/trelvo/User/User.ini"));
+    EXPECT_EQ(iniOf(userIniBytes).keys(QStringLiteral("UserFilesSaved")), (QStringList{kLetter, QStringLiteral("A:\\Later.txt")}));
+    EXPECT_EQ(entryBytes(archive(QStringLiteral("us.tva")), QStringLiteral("WINDOWS/TEMP/trelvo/User/Later.txt")), QByteArray("later"));
+}
+
 TEST_F(SaveTest, CancelWhileStagingUserFilesFreesTheSlotAndCleansUp)
 {
     tick(QStringLiteral("Form1"), QStringLiteral("Check2"));
