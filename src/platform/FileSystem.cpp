@@ -431,11 +431,15 @@ bool linkOrCopyFile(const QString& from, const QString& to)
     if (!resolveCopy(from, to, a, b))
         return false;
     const QByteArray source = QFile::encodeName(a.host());
-    struct stat st, folder;
+    if (b.exists() || a.volume->isFloppy() || b.volume->isFloppy()) {
+        copyResolved(a, b, from, to);
+        return false;
+    }
+    // What resolving has just seen of the source and of the target's folder is not looked at again.
+    const HostStamp st = a.stamp.exists ? a.stamp : HostStamp::of(a.host());
+    const HostStamp folder = b.folderStamp.exists ? b.folderStamp : HostStamp::of(b.parentHost());
     // A copy is a new file with the rights rw-r--r--; only a source that has them can stand in for it.
-    if (b.exists() || a.volume->isFloppy() || b.volume->isFloppy() || ::stat(source.constData(), &st) != 0 ||
-        !S_ISREG(st.st_mode) || (st.st_mode & 07777) != 0644 ||
-        ::stat(QFile::encodeName(b.parentHost()).constData(), &folder) != 0 || folder.st_dev != st.st_dev) {
+    if (!st.exists || !S_ISREG(st.mode) || (st.mode & 07777) != 0644 || !folder.exists || folder.device != st.device) {
         copyResolved(a, b, from, to);
         return false;
     }
@@ -444,7 +448,7 @@ bool linkOrCopyFile(const QString& from, const QString& to)
     checkCopyTarget(b, to);
     if (::access(source.constData(), R_OK) != 0)
         fail(ErrPathFileAccess, from);
-    b.volume->requireRoom(0, st.st_size);
+    b.volume->requireRoom(0, st.size);
     if (::link(source.constData(), QFile::encodeName(b.host()).constData()) != 0) {
         copyResolved(a, b, from, to);
         return false;

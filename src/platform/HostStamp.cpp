@@ -17,6 +17,8 @@ HostStamp HostStamp::of(const QString& hostPath)
     s.mtimeNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
     s.size = st.st_size;
     s.inode = st.st_ino;
+    s.device = st.st_dev;
+    s.mode = st.st_mode;
     return s;
 }
 

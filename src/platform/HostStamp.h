@@ -12,6 +12,8 @@ struct HostStamp {
     qint64 mtimeNs = 0;     // nanoseconds since the epoch
     qint64 size = -1;
     quint64 inode = 0;
+    quint64 device = 0;
+    quint32 mode = 0;       // type and rights, as stat gives them
 
     static HostStamp of(const QString& hostPath);   // follows links, as a stat does
     bool operator==(const HostStamp&) const = default;

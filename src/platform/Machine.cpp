@@ -513,6 +513,7 @@ Resolved Machine::resolve(const QString& winPath) const
         if (whole.exists) {
             r.existing = int(comps.size());
             r.lastIsDir = whole.isDir;
+            r.stamp = whole;
             r.components = comps;
             return r;
         }
@@ -521,6 +522,7 @@ Resolved Machine::resolve(const QString& winPath) const
         const HostStamp f = comps.size() > 1 ? HostStamp::of(folder) : HostStamp();
         if (f.exists && f.isDir) {
             r.existing = int(comps.size()) - 1;
+            r.folderStamp = f;
             bool isDir = false;
             const QString found = lookup(folder, comps.last(), &isDir, &f);
             if (!found.isEmpty()) {

@@ -28,6 +28,9 @@ struct Resolved {
     QStringList components;     // found ones in their stored case, the rest as given
     int existing = 0;           // how many leading components exist
     bool lastIsDir = true;      // of the deepest existing component (the root is a folder)
+    // What resolving saw of the item and of its folder, when it looked at them (else absent).
+    HostStamp stamp;
+    HostStamp folderStamp;
 
     bool ok() const { return status == Ok; }
     bool isRoot() const { return components.isEmpty(); }

@@ -125,6 +125,11 @@ TEST_F(MachineTest, AStagedCopyThatSharesItsFilesBytesLooksLikeACopyAndGoesWitho
     EXPECT_EQ(fs::readAll(QStringLiteral("C:\\Stage\\plain.doc")), QByteArray("plain"));
     EXPECT_EQ(fs::attributes(QStringLiteral("C:\\Stage\\plain.doc")), quint32(AttrHidden)) << "the copy's attributes";
     EXPECT_EQ(fs::find(QStringLiteral("C:\\Stage\\*.doc"), AttrHidden).size(), 2);
+    // Named in other cases than stored, both ends are still found and the bytes shared.
+    tm.writeC(QStringLiteral("Users/second.doc"), "second");
+    hostMode(tm, QStringLiteral("Users/second.doc"), 0644);
+    EXPECT_TRUE(fs::linkOrCopyFile(QStringLiteral("C:\\USERS\\SECOND.DOC"), QStringLiteral("C:\\STAGE\\Second.doc")));
+    EXPECT_EQ(inodeOf(tm, QStringLiteral("Stage/Second.doc")), inodeOf(tm, QStringLiteral("Users/second.doc")));
     // Other rights than a copy gets, or a file in the way: a real copy.
     EXPECT_FALSE(fs::linkOrCopyFile(QStringLiteral("C:\\Users\\private.doc"), QStringLiteral("C:\\Stage\\private.doc")));
     EXPECT_NE(inodeOf(tm, QStringLiteral("Stage/private.doc")), inodeOf(tm, QStringLiteral("Users/private.doc")));
