@@ -15,20 +15,27 @@ namespace platform {
 static std::unique_ptr<Machine> g_machine;
 static bool nameLess(const QString& a, const QString& b);
 
-QString Resolved::host() const
+// The host path of a drive's folder and the first `count` names below it, built in one buffer.
+static QString hostPathOf(const QString& root, const QStringList& names, qsizetype count)
 {
-    QString h = volume ? volume->hostRoot() : QString();
-    for (const QString& c : components)
-        h += u'/' + c;
+    qsizetype length = root.size();
+    for (qsizetype i = 0; i < count; ++i)
+        length += 1 + names[i].size();
+    QString h;
+    h.reserve(length);
+    h += root;
+    for (qsizetype i = 0; i < count; ++i) {
+        h += u'/';
+        h += names[i];
+    }
     return h;
 }
 
+QString Resolved::host() const { return hostPathOf(volume ? volume->hostRoot() : QString(), components, components.size()); }
+
 QString Resolved::parentHost() const
 {
-    QString h = volume ? volume->hostRoot() : QString();
-    for (int i = 0; i + 1 < components.size(); ++i)
-        h += u'/' + components[i];
-    return h;
+    return hostPathOf(volume ? volume->hostRoot() : QString(), components, qMax<qsizetype>(0, components.size() - 1));
 }
 
 QString Resolved::win() const { return winpath::join(drive, components); }
@@ -506,9 +513,7 @@ Resolved Machine::resolve(const QString& winPath) const
     // look at the whole path, or at its folder, stands for a look at each of its levels.
     int i = 0;
     if (!comps.isEmpty()) {
-        QString full = host;
-        for (const QString& c : comps)
-            full += u'/' + c;
+        const QString full = hostPathOf(host, comps, comps.size());
         const HostStamp whole = HostStamp::of(full);
         if (whole.exists) {
             r.existing = int(comps.size());
