@@ -46,6 +46,13 @@ void DimCopyBuffer()
     }
 }
 
+qint64 CopyAtOnce()
+{
+    const qint64 moved = vb::CopyBinary(g_copy.InFileNo, g_copy.OutFileNo, g_copy.BytesLeft);
+    g_copy.BytesLeft -= moved;
+    return moved;
+}
+
 void CloseCopyFiles()
 {
     vb::ResumeNext([] { vb::Close(g_copy.InFileNo); });

@@ -30,6 +30,11 @@ void DimCopyBuffer();
 using BufferSource = std::function<QByteArray(qint32 size)>;
 void setBufferSource(BufferSource source);
 
+// Moves BytesLeft bytes from InFileNo to OutFileNo in one copy where the target takes them,
+// and counts off BytesLeft what moved (the count it returns). What did not move is left to
+// the caller's loop of Get and Put, which meets the failure that stopped the copy.
+qint64 CopyAtOnce();
+
 // Closes the files of the copy in progress, if any.
 void CloseCopyFiles();
 

@@ -268,6 +268,12 @@ bool SplitFileToDisks(const QString& source, const QString& target, qint64& free
 
             c.ChunkSize = kChunk;
             step(source, DimCopyBuffer);
+            // The piece in one copy where the disk takes it whole; the chunks below carry
+            // what did not move and meet the fault that stopped it.
+            if (const qint64 moved = CopyAtOnce(); moved > 0) {
+                c.FileBytesLeft -= moved;
+                vb::DoEvents();
+            }
             while (c.BytesLeft != 0) {
                 if (c.ChunkSize > c.BytesLeft) {
                     c.ChunkSize = qint32(c.BytesLeft);

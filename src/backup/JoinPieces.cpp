@@ -67,6 +67,8 @@ void copyChunks(bool eventsPerChunk)
     FloppyCopyState& c = copyState();
     c.ChunkSize = kChunk;
     DimCopyBuffer();
+    if (CopyAtOnce() > 0 && eventsPerChunk)
+        vb::DoEvents();
     while (c.BytesLeft != 0) {
         if (c.ChunkSize > c.BytesLeft) {
             c.ChunkSize = qint32(c.BytesLeft);

@@ -809,4 +809,83 @@ void File::write(const QByteArray& bytes)
     whileWaiting();   // a long copy written piece by piece
 }
 
+// The bytes of `in` from `inPos` to `out` at `outPos` within the kernel where it can, else
+// read and written here; -1 with errno on a failure, after *moved bytes.
+static int hostCopy(int in, qint64 inPos, int out, qint64 outPos, qint64 count, qint64* moved)
+{
+    *moved = 0;
+    bool inKernel = true;
+    QByteArray buffer;
+    while (*moved < count) {
+        const size_t want = size_t(qMin<qint64>(count - *moved, qint64(1) << 30));
+        ssize_t n;
+        if (inKernel) {
+            loff_t from = inPos + *moved, to = outPos + *moved;
+            n = ::copy_file_range(in, &from, out, &to, want, 0);
+            if (n < 0 && (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP || errno == EBADF)) {
+                inKernel = false;
+                continue;
+            }
+        } else {
+            if (buffer.isEmpty())
+                buffer.resize(1 << 20);
+            n = ::pread(in, buffer.data(), qMin<size_t>(want, size_t(buffer.size())), inPos + *moved);
+            if (n > 0) {
+                for (ssize_t done = 0; done < n;) {
+                    const ssize_t w = ::pwrite(out, buffer.constData() + done, size_t(n - done), outPos + *moved + done);
+                    if (w <= 0) {
+                        *moved += done;
+                        if (w == 0)
+                            errno = ENOSPC;
+                        return -1;
+                    }
+                    done += w;
+                }
+            }
+        }
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return -1;
+        }
+        if (n == 0)
+            break;   // the end of the source
+        *moved += n;
+    }
+    return 0;
+}
+
+qint64 File::writeFrom(File& from, qint64 count)
+{
+    if (!d_ || !from.d_)
+        fail(ErrBadFileName);
+    if (mode_ == Read || d_->whole)
+        fail(ErrBadFileMode, win_);
+    if (from.mode_ == Write)
+        fail(ErrBadFileMode, from.win_);
+    const qint64 inPos = from.pos();
+    count = qMax<qint64>(0, qMin(count, from.size() - inPos));
+    const qint64 cur = size();
+    const qint64 outPos = pos();
+    const qint64 end = qMax(cur, outPos + count);
+    const Machine::OneReading reading(machine());
+    auto v = machine().volume(d_->where.drive);
+    if (!v || v != d_->where.volume)
+        fail(ErrDiskNotReady, win_);
+    v->requireWritable();
+    requireRoomToWrite(*v, cur, end);
+    qint64 moved = 0;
+    errno = 0;
+    const int result = hostCopy(from.d_->file.handle(), inPos, d_->file.handle(), outPos, count, &moved);
+    const int err = errno;
+    from.d_->file.seek(inPos + moved);
+    d_->file.seek(outPos + moved);
+    if (moved > 0)
+        d_->dirty = true;
+    if (result != 0)
+        fail(hostFailureCode(err, nullptr, ErrDeviceIO), win_);
+    whileWaiting();
+    return moved;
+}
+
 } // namespace platform::fs

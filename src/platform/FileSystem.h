@@ -117,6 +117,12 @@ public:
     void seek(qint64 pos);
     QByteArray read(qint64 n);
     void write(const QByteArray& bytes);
+    // Writes the next `count` bytes of `from` (from its position) at this file's position, as
+    // one copy within the host. The checks of write() hold for the whole range first, so a
+    // SysError from them comes before any byte moved. A host failure part of the way throws
+    // too; what moved by then is written and both positions stand after it. Stops early at
+    // the end of `from`. The count moved.
+    qint64 writeFrom(File& from, qint64 count);
     Mode mode() const { return mode_; }
     const QString& winPath() const { return win_; }
 

@@ -412,4 +412,20 @@ void Put(int fileNumber, const QByteArray& bytes, qint64 position)
     });
 }
 
+qint64 CopyBinary(int from, int to, qint64 length)
+{
+    if (from < 1 || from > 255 || to < 1 || to > 255 || !files()[from] || !files()[to])
+        return 0;
+    OpenFile& in = *files()[from];
+    OpenFile& out = *files()[to];
+    if (in.mode != OpenMode::Binary || out.mode != OpenMode::Binary || out.readOnly || length <= 0)
+        return 0;
+    const qint64 start = out.file.pos();
+    try {
+        return out.file.writeFrom(in.file, length);
+    } catch (const platform::SysError&) {
+        return out.file.pos() - start;
+    }
+}
+
 } // namespace vb

@@ -62,5 +62,11 @@ qint64 Seek(int fileNumber);                        // 1-based position of the n
 void SeekTo(int fileNumber, qint64 position);       // 1-based
 QByteArray Get(int fileNumber, qint64 length, qint64 position = -1);   // position 1-based, -1 = current
 void Put(int fileNumber, const QByteArray& bytes, qint64 position = -1);
+// Up to `length` bytes from Binary file `from` to Binary file `to`, each at its position, as
+// one copy within the host: what a loop of Get and Put would write. Moves nothing where a
+// Put of them all would fail (disk changed, protected or full) and stops early at a failure
+// of the host or the end of `from`; the caller goes on with Get and Put from the positions
+// reached, which meet such a failure again and raise it. The count moved.
+qint64 CopyBinary(int from, int to, qint64 length);
 
 } // namespace vb

@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 
 using namespace platform;
@@ -106,6 +107,59 @@ TEST_F(MachineTest, AFileWrittenInChunksFillsTheDiskToItsLastCluster)
     EXPECT_EQ(errorOf([&] { piece.write(QByteArray(1, 'z')); }), ErrDiskFull);
     piece.close();
     EXPECT_EQ(Machine::current().volume(u'A')->freeBytes(), 0);
+}
+
+// A piece copied within the host in one go, as the floppy split copies it: the whole range
+// must fit first, else nothing moves; what fits fills the disk to its last cluster, and a
+// disk protected or changed since the file was opened takes nothing.
+TEST_F(MachineTest, ACopyWithinTheHostMovesAllOrNothingAndFillsTheDiskToItsLastCluster)
+{
+    const QByteArray archive = [] {
+        QByteArray b(900000, Qt::Uninitialized);
+        for (qsizetype i = 0; i < b.size(); ++i)
+            b[i] = char((i * 7919) >> 5);
+        return b;
+    }();
+    fs::writeAll(QStringLiteral("C:\\CONF1.TVA"), archive);
+    newDisk(QStringLiteral("d1"), QStringLiteral("720K"));
+    const qint64 free = Machine::current().volume(u'A')->freeBytes();
+    fs::File source, piece;
+    source.open(QStringLiteral("C:\\CONF1.TVA"), fs::File::Read);
+    piece.open(QStringLiteral("A:\\CONF1.TV1"), fs::File::ReadWrite);
+    source.seek(1000);
+    EXPECT_EQ(errorOf([&] { piece.writeFrom(source, free + 1); }), ErrDiskFull);
+    EXPECT_EQ(source.pos(), 1000);
+    EXPECT_EQ(piece.size(), 0);
+
+    EXPECT_EQ(piece.writeFrom(source, free - 1000), free - 1000);
+    EXPECT_EQ(source.pos(), free);
+    // The rest of the last cluster takes the next bytes; a byte past it does not fit.
+    EXPECT_EQ(piece.writeFrom(source, 1000), 1000);
+    EXPECT_EQ(errorOf([&] { piece.writeFrom(source, 1); }), ErrDiskFull);
+    piece.close();
+    EXPECT_EQ(Machine::current().volume(u'A')->freeBytes(), 0);
+    EXPECT_EQ(fs::readAll(QStringLiteral("A:\\CONF1.TV1")), archive.mid(1000, free));
+
+    // The end of the source ends the copy.
+    newDisk(QStringLiteral("d2"), QStringLiteral("1.44M"));
+    piece.open(QStringLiteral("A:\\CONF1.TV2"), fs::File::ReadWrite);
+    source.seek(archive.size() - 10);
+    EXPECT_EQ(piece.writeFrom(source, 5000), 10);
+    EXPECT_EQ(piece.pos(), 10);
+    piece.close();
+    EXPECT_EQ(fs::readAll(QStringLiteral("A:\\CONF1.TV2")), archive.right(10));
+
+    piece.open(QStringLiteral("A:\\CONF1.TV3"), fs::File::ReadWrite);
+    Machine::current().protectDisk(QStringLiteral("d2"), true);
+    source.seek(0);
+    // The faults are those of a write.
+    EXPECT_EQ(errorOf([&] { piece.writeFrom(source, 100); }), ErrPathFileAccess);
+    EXPECT_EQ(errorOf([&] { piece.write("x"); }), ErrPathFileAccess);
+    newDisk(QStringLiteral("d3"), QStringLiteral("1.44M"));
+    EXPECT_EQ(errorOf([&] { piece.writeFrom(source, 100); }), ErrDiskNotReady);
+    EXPECT_EQ(errorOf([&] { piece.write("x"); }), ErrDiskNotReady);
+    EXPECT_EQ(source.pos(), 0);
+    EXPECT_EQ(QFileInfo(tm.hostDisk(QStringLiteral("d2")) + QStringLiteral("/CONF1.TV3")).size(), 0);
 }
 
 TEST_F(MachineTest, TheRootFolderHoldsALimitedNumberOfEntries)

@@ -105,6 +105,29 @@ TEST_F(FullDriveCTest, AWriteThatRunsOutOfRoomHalfwayKeepsTheFileItWasToReplace)
     EXPECT_FALSE(f.isOpen());
 }
 
+// A copy within the host that the disk stops part of the way: disk full, and both files
+// stand after the bytes that did land, which are the source's.
+TEST_F(FullDriveCTest, ACopyWithinTheHostThatRunsOutOfRoomStopsAfterWhatLanded)
+{
+    SKIP_UNLESS_MOUNTED(disk);
+    QByteArray archive(1 << 20, Qt::Uninitialized);
+    for (qsizetype i = 0; i < archive.size(); ++i)
+        archive[i] = char(i * 31 + (i >> 9));
+    fs::writeAll("C:\\WINDOWS\\TEMP\\Conf1.tva", archive);
+    fs::File source, target;
+    source.open("C:\\WINDOWS\\TEMP\\Conf1.tva", fs::File::Read);
+    target.open("C:\\WINDOWS\\TEMP\\Conf1.tv1", fs::File::ReadWrite);
+    disk.fill(256 * 1024);
+    EXPECT_EQ(errorOf([&] { target.writeFrom(source, archive.size()); }), ErrDiskFull);
+    const qint64 landed = target.pos();
+    EXPECT_GT(landed, 0);
+    EXPECT_LT(landed, archive.size());
+    EXPECT_EQ(source.pos(), landed);
+    EXPECT_EQ(target.size(), landed);
+    target.close();
+    EXPECT_EQ(fs::readAll("C:\\WINDOWS\\TEMP\\Conf1.tv1"), archive.left(landed));
+}
+
 TEST_F(MachineTest, AFileBeingWrittenOverKeepsItsOldContentUntilItIsClosed)
 {
     fs::writeAll("C:\\NOTES.TXT", "old notes");
