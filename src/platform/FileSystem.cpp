@@ -783,6 +783,17 @@ void File::requireRoomToWrite(const Volume& v, qint64 cur, qint64 end)
         fail(ErrDiskFull);
 }
 
+// The disk may have been changed or protected behind our back: looked at once per write.
+void File::requireWriteTo(qint64 cur, qint64 end)
+{
+    const Machine::OneReading reading(machine());
+    auto v = machine().volume(d_->where.drive);
+    if (!v || v != d_->where.volume)
+        fail(ErrDiskNotReady, win_);
+    v->requireWritable();
+    requireRoomToWrite(*v, cur, end);
+}
+
 void File::write(const QByteArray& bytes)
 {
     if (!d_)
@@ -790,14 +801,7 @@ void File::write(const QByteArray& bytes)
     if (mode_ == Read)
         fail(ErrBadFileMode, win_);
     const qint64 cur = size();
-    const qint64 end = qMax(cur, pos() + bytes.size());
-    // The disk may have been changed or protected behind our back: looked at once per write.
-    const Machine::OneReading reading(machine());
-    auto v = machine().volume(d_->where.drive);
-    if (!v || v != d_->where.volume)
-        fail(ErrDiskNotReady, win_);
-    v->requireWritable();
-    requireRoomToWrite(*v, cur, end);
+    requireWriteTo(cur, qMax(cur, pos() + bytes.size()));
     if (d_->whole) {
         d_->whole->write(bytes);
     } else {
@@ -867,13 +871,7 @@ qint64 File::writeFrom(File& from, qint64 count)
     count = qMax<qint64>(0, qMin(count, from.size() - inPos));
     const qint64 cur = size();
     const qint64 outPos = pos();
-    const qint64 end = qMax(cur, outPos + count);
-    const Machine::OneReading reading(machine());
-    auto v = machine().volume(d_->where.drive);
-    if (!v || v != d_->where.volume)
-        fail(ErrDiskNotReady, win_);
-    v->requireWritable();
-    requireRoomToWrite(*v, cur, end);
+    requireWriteTo(cur, qMax(cur, outPos + count));
     qint64 moved = 0;
     errno = 0;
     const int result = hostCopy(from.d_->file.handle(), inPos, d_->file.handle(), outPos, count, &moved);

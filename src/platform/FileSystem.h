@@ -128,6 +128,7 @@ public:
 
 private:
     void requireRoomToWrite(const Volume& v, qint64 cur, qint64 end);   // 61 when it does not fit
+    void requireWriteTo(qint64 cur, qint64 end);   // the disk still there, writable, with room
     struct Impl;
     Impl* d_ = nullptr;
     Mode mode_ = Read;
