@@ -296,14 +296,15 @@ protected:
     int failures = 0;
 };
 
-TEST_F(CopyTest, CopiesInChunksOf64512Bytes)
+TEST_F(CopyTest, TakesABufferOf64512BytesAndMovesTheBytesInOneCopy)
 {
     const QByteArray source = randomBytes(150000, 11);
     fs::writeAll(QStringLiteral("C:\\Conf1.tva"), source);
     EXPECT_TRUE(CopyWholeFile(QStringLiteral("C:\\Conf1.tva"), kArchive));
     EXPECT_EQ(fs::readAll(kArchive), source);
-    // 64,512 + 64,512 + 20,976: the buffer is taken again for the last chunk only.
-    EXPECT_EQ(asked, (QList<qint32>{64512, 20976}));
+    // The buffer for chunks of 64,512 bytes is taken as ever (a machine short of memory
+    // halves it, below); the bytes themselves move within the host, so no last chunk.
+    EXPECT_EQ(asked, (QList<qint32>{64512}));
     EXPECT_EQ(copyState().BytesLeft, 0);
     vb::Kill(QStringLiteral("C:\\Conf1.tva"));   // nothing left open
 }
