@@ -7,6 +7,8 @@
 #include <QTemporaryFile>
 #include <cerrno>
 #include <cstring>
+#include <cstdlib>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace platform {
@@ -119,6 +121,40 @@ void writeFileAtomically(const QString& hostPath, const QByteArray& bytes)
     file.open();
     file.write(bytes);
     file.commit();
+}
+
+void writeFileUnflushed(const QString& hostPath, const QByteArray& bytes)
+{
+    const QByteArray path = QFile::encodeName(hostPath);
+    QByteArray temporary = path + ".~XXXXXX";
+    const int fd = ::mkstemp(temporary.data());
+    if (fd < 0)
+        fail(hostFailureCode(errno, nullptr, ErrPathFileAccess), hostPath);
+    const auto failed = [&](int err, int otherwise) {
+        ::close(fd);
+        ::unlink(temporary.constData());
+        fail(hostFailureCode(err, nullptr, otherwise), hostPath);
+    };
+    struct stat st;
+    ::fchmod(fd, ::stat(path.constData(), &st) == 0 ? st.st_mode & 07777 : 0644);
+    for (qsizetype done = 0; done < bytes.size();) {
+        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            failed(n == 0 ? ENOSPC : errno, ErrDeviceIO);
+        done += n;
+    }
+    if (::close(fd) != 0) {
+        const int err = errno;
+        ::unlink(temporary.constData());
+        fail(hostFailureCode(err, nullptr, ErrDeviceIO), hostPath);
+    }
+    if (::rename(temporary.constData(), path.constData()) != 0) {
+        const int err = errno;
+        ::unlink(temporary.constData());
+        fail(hostFailureCode(err, nullptr, ErrPathFileAccess), hostPath);
+    }
 }
 
 bool isRacy(const QDateTime& modified)

@@ -56,6 +56,13 @@ private:
 // Throws SysError 61, 57 or 75 as WholeFile does.
 void writeFileAtomically(const QString& hostPath, const QByteArray& bytes);
 
+// Replaces `hostPath` by `bytes` written beside it and renamed over it, without waiting for
+// the disk: a process killed at any moment leaves the old file or the new one whole (and at
+// worst the "NAME.~XXXXXX" it was writing beside it). For a small record rewritten often,
+// where a crash of the whole host may cost its last change.
+// The rights stay those of the file replaced. Throws SysError 61, 57 or 75 as WholeFile does.
+void writeFileUnflushed(const QString& hostPath, const QByteArray& bytes);
+
 // A file time that lies so close to now that a later change within the same tick of
 // the host's clock would not move it; caches must not trust such a time.
 bool isRacy(const QDateTime& modified);

@@ -110,9 +110,12 @@ const Volume::Meta& Volume::meta() const
     return *metaCache_;
 }
 
-void Volume::writeMeta() const
+void Volume::writeMeta(bool flush) const
 {
-    writeFileAtomically(meta_, metaCache_->doc.serialize());
+    if (flush)
+        writeFileAtomically(meta_, metaCache_->doc.serialize());
+    else
+        writeFileUnflushed(meta_, metaCache_->doc.serialize());
     metaCache_.reset();
 }
 
@@ -125,17 +128,19 @@ qint64 Volume::clusterSize() const { return meta().clusterSize; }
 qint64 Volume::capacity() const { return meta().capacity; }
 int Volume::rootEntryLimit() const { return meta().rootEntries; }
 
-void Volume::setMeta(const QString& key, const QString& value)
+void Volume::setMeta(const QString& key, const QString& value, bool flush)
 {
     meta();
     metaCache_->doc.setValue(QStringLiteral("Volume"), key, value);
-    writeMeta();
+    writeMeta(flush);
 }
 
+// A label comes with every disk of a floppy copy; its record is renamed into place without
+// waiting for the disk (whole after a kill, at worst the older label after a host crash).
 void Volume::setLabel(const QString& label)
 {
     requireWritable();
-    setMeta(QStringLiteral("Label"), label);
+    setMeta(QStringLiteral("Label"), label, false);
 }
 
 static qint64 folderClusters(const QString& path, qint64 cluster, int* entries)

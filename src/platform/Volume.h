@@ -63,7 +63,7 @@ public:
     int rootEntryLimit() const;         // 0 = none
 
     void setLabel(const QString& label);
-    void setMeta(const QString& key, const QString& value);
+    void setMeta(const QString& key, const QString& value, bool flush = true);   // unflushed: writeFileUnflushed()
 
     // Space. Fixed media report the host's free space; floppies count clusters as FAT12 does.
     qint64 freeBytes() const;
@@ -95,7 +95,7 @@ public:
 private:
     struct Meta;
     const Meta& meta() const;
-    void writeMeta() const;
+    void writeMeta(bool flush = true) const;
     void loadAttributes() const;
     bool recordAttributes(const QString& rel, bool isDir, quint32 attrs);
     void saveAttributes() const;

@@ -2,6 +2,7 @@
 // every way of writing fails with "disk full" and leaves the file it was to replace as it
 // was, with nothing left beside it; on a floppy a replacement is counted as the overwrite it
 // stands for, so it fits wherever the overwrite would.
+#include "platform/AtomicFile.h"
 #include "platform/FileSystem.h"
 #include "platform/HostTransfer.h"
 #include "platform/SysError.h"
@@ -126,6 +127,30 @@ TEST_F(FullDriveCTest, ACopyWithinTheHostThatRunsOutOfRoomStopsAfterWhatLanded)
     EXPECT_EQ(target.size(), landed);
     target.close();
     EXPECT_EQ(fs::readAll("C:\\WINDOWS\\TEMP\\Conf1.tv1"), archive.left(landed));
+}
+
+// A record renamed into place without a flush (a floppy's label): the new content whole,
+// the rights of the old file, nothing left beside it; on a full host disk the old record
+// stays as it was and nothing is left beside it either.
+TEST_F(FullDriveCTest, ARecordReplacedWithoutFlushIsWholeOrAsItWas)
+{
+    SKIP_UNLESS_MOUNTED(disk);
+    const QString record = tm.hostC("disk1.vol");
+    const QByteArray old = "[Volume]\r\nLabel=SAVE#1\r\n";
+    tm.writeC("disk1.vol", old);
+    QFile::setPermissions(record, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    const QStringList before = namesIn(tm.hostC(""));
+
+    const QByteArray next = "[Volume]\r\nLabel=SAVE#2\r\n" + QByteArray(3000, ';');
+    writeFileUnflushed(record, next);
+    EXPECT_EQ(tm.readC("disk1.vol"), next);
+    EXPECT_EQ(QFile::permissions(record), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser | QFileDevice::WriteUser);
+    EXPECT_EQ(namesIn(tm.hostC("")), before);
+
+    disk.fill();
+    EXPECT_EQ(errorOf([&] { writeFileUnflushed(record, QByteArray(64 * 1024, 'x')); }), ErrDiskFull);
+    EXPECT_EQ(tm.readC("disk1.vol"), next);
+    EXPECT_EQ(namesIn(tm.hostC("")), before);
 }
 
 TEST_F(MachineTest, AFileBeingWrittenOverKeepsItsOldContentUntilItIsClosed)
