@@ -26,6 +26,7 @@
 #include <cstdio>
 #include <functional>
 #include <map>
+#include <utility>
 
 namespace bench {
 
@@ -233,6 +234,9 @@ public:
         return *this;
     }
     int unexpectedBoxes() const { return unexpected_; }
+    // Seconds spent in the actions taken before answering (a disk changed by hand) since
+    // the last call: the user's part, not the program's.
+    double takeActionSeconds() { return std::exchange(actionSeconds_, 0.0); }
 
 protected:
     void unexpected(const QString& report) override
@@ -243,11 +247,12 @@ protected:
     void answering(int line) override
     {
         if (const auto it = actions_.constFind(line); it != actions_.constEnd())
-            (*it)();
+            actionSeconds_ += timed(*it);
     }
 
 private:
     QHash<int, std::function<void()>> actions_;
+    double actionSeconds_ = 0;
     int unexpected_ = 0;
 };
 

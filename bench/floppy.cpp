@@ -3,6 +3,8 @@
 // over empty floppies (CopyArchiveToDisk, the disks changed as each is asked for) and `cp`
 // copies the same file; then the program joins the pieces again (ConcatSplitFile, as the
 // restore does) and `cat` joins the same piece files. Both joins must give the archive back.
+// The program's times leave out the disk changes themselves (the bench's hand putting the
+// next disk in while the prompt is up), which the copies by hand do not have to make.
 // Prints every pair, the medians, the ratios and the throughputs.
 //
 //   floppy [--megabytes 13.4] [--runs 5] [--seed 1999]
@@ -72,7 +74,8 @@ int main(int argc, char** argv)
             ui.expect(QStringLiteral("Please insert Disk No. %1 now!").arg(n), QStringLiteral("OK"),
                       [n] { platform::Machine::current().insertDisk(diskName(n)); });
         QString prompt;
-        split.program << bench::timed([&] { backup::CopyArchiveToDisk(kArchive, s.SplitTargetPath, prompt); });
+        ui.takeActionSeconds();
+        split.program << bench::timed([&] { backup::CopyArchiveToDisk(kArchive, s.SplitTargetPath, prompt); }) - ui.takeActionSeconds();
         const int pieces = backup::copyState().SplitPieceCount;
         tm.writeC(QStringLiteral("Program Files/Trelvo/Conf1us.tva"), archive);
         split.byHand << bench::timed([&] { bench::host(QStringLiteral("cp"), {source, scratch}); });
@@ -87,7 +90,8 @@ int main(int argc, char** argv)
         for (int n = 2; n <= pieces; ++n)
             ui.expect(QStringLiteral("Please insert Disk No. %1 now!").arg(n), QStringLiteral("OK"),
                       [n] { platform::Machine::current().insertDisk(diskName(n)); });
-        join.program << bench::timed([&] { backup::ConcatSplitFile(QStringLiteral("A:\\Conf1us.tva"), kRejoin + QStringLiteral("Conf1us.tva"), pieces); });
+        ui.takeActionSeconds();
+        join.program << bench::timed([&] { backup::ConcatSplitFile(QStringLiteral("A:\\Conf1us.tva"), kRejoin + QStringLiteral("Conf1us.tva"), pieces); }) - ui.takeActionSeconds();
         QStringList pieceFiles;
         for (int n = 1; n <= pieces; ++n)
             pieceFiles << tm.hostDisk(diskName(n)) + QStringLiteral("/Conf1us.tv%1").arg(n);
