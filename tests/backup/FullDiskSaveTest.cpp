@@ -35,7 +35,7 @@ TEST_F(FullDiskSaveTest, AnArchiveThatDoesNotFitIsAbsentAndTheSavedSlotStaysWhol
     saveInto(kProgramFolder, 0, QStringLiteral("Weekly"));
     ASSERT_TRUE(state().SaveComplete);
     QMap<QString, QByteArray> slot1;
-    for (const QString& name : {"Conf1.tva", "Conf1us.tva", "Config1.ini", "Config1.usr"})
+    for (const char* name : {"Conf1.tva", "Conf1us.tva", "Config1.ini", "Config1.usr"})
         slot1.insert(name, tm.readC(kTrelvo + name));
 
     // Slot 2: System.dat, larger than the room its archive would need once it is staged,

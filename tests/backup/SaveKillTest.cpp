@@ -23,8 +23,9 @@ void expectEveryListedSlotDescribed(const testsupport::TempMachine& tm)
     const auto ini = platform::IniDocument::parse(tm.readC(kProgram + "trelvo.ini"));
     for (int n = 1; n <= 5; ++n) {
         const QString description = ini.value("Settings", "Config" + QString::number(n)).value_or("available");
-        if (description != u"available")
+        if (description != u"available") {
             EXPECT_TRUE(tm.existsC(kProgram + "Config" + QString::number(n) + ".ini")) << "slot " << n << ": " << description.toStdString();
+        }
     }
 }
 

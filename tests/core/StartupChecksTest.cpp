@@ -120,8 +120,9 @@ TEST_F(StartupChecksTest, TheLeftoversOfARunCutShortGoAtTheStart)
     EXPECT_FALSE(tm.existsC("WINDOWS/TEMP/trelvo/system.ini"));
     EXPECT_FALSE(tm.existsC("Program Files/Trelvo/DiskRestore"));
     EXPECT_TRUE(QFileInfo::exists(mine));
-    if (!stale.isEmpty())
+    if (!stale.isEmpty()) {
         EXPECT_FALSE(QFileInfo::exists(stale));
+    }
 
     tm.writeC("WINDOWS/Wininit.ini", "[rename]\r\nNUL=C:\\WINDOWS\\TEMP\\TRELVO\\WIN.INI\r\n");
     core::RemoveLeftovers();
