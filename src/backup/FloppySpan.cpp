@@ -121,8 +121,15 @@ bool changeDisk(QString& prompt)
 
 void openPiece(const QString& piece)
 {
-    // A piece holds exactly its own bytes, whatever an older file of the name held.
+    // A piece holds exactly its own bytes, whatever an older file of the name held: one
+    // that holds any is emptied first. A new piece comes into being with the first open.
     FloppyCopyState& c = copyState();
+    c.OutFileNo = vb::FreeFile();
+    vb::Open(piece, vb::OpenMode::Binary, c.OutFileNo);
+    if (vb::Lof(c.OutFileNo) == 0)
+        return;
+    vb::Close(c.OutFileNo);
+    c.OutFileNo = 0;
     const int number = vb::FreeFile();
     vb::Open(piece, vb::OpenMode::Output, number);
     vb::Close(number);
@@ -153,10 +160,14 @@ QStringList ArchiveParts(const QString& target)
     const qsizetype sep = qMax(target.lastIndexOf(u'\\'), target.lastIndexOf(u':'));
     const QString folder = target.left(sep + 1);
     const QString name = target.mid(sep + 1);
-    const QRegularExpression part(u'^' + QRegularExpression::escape(name.chopped(1)) + u'(' +
-                                      QRegularExpression::escape(name.right(1)) + QStringLiteral("|[0-9]+)$"),
-                                  QRegularExpression::CaseInsensitiveOption);
+    // A split asks for the parts of one name on every disk: its pattern is compiled once.
+    static QRegularExpression part;
+    const QString pattern = u'^' + QRegularExpression::escape(name.chopped(1)) + u'(' +
+                            QRegularExpression::escape(name.right(1)) + QStringLiteral("|[0-9]+)$");
+    if (part.pattern() != pattern)
+        part = QRegularExpression(pattern, QRegularExpression::CaseInsensitiveOption);
     QStringList names;
+    const platform::Machine::OneReading reading(platform::fs::machine());   // one look at the drives for the listing
     vb::ResumeNext([&] {
         for (QString found = vb::Dir(folder + name.chopped(1) + u'*'); !found.isEmpty(); found = vb::Dir())
             if (part.match(found).hasMatch())
@@ -169,6 +180,7 @@ void RemoveArchiveParts(const QString& target, const QString& keep)
 {
     const QString folder = target.left(qMax(target.lastIndexOf(u'\\'), target.lastIndexOf(u':')) + 1);
     const QString kept = keep.mid(qMax(keep.lastIndexOf(u'\\'), keep.lastIndexOf(u':')) + 1);
+    const platform::Machine::OneReading reading(platform::fs::machine());   // one look at the drives for the step
     for (const QString& found : ArchiveParts(target))
         if (found.compare(kept, Qt::CaseInsensitive) != 0)
             vb::ResumeNext([&] { vb::Kill(folder + found); });
@@ -195,6 +207,7 @@ qint64 GetAllocUnit(const QString& root)
     qint64 unit = -1;
     QString reason;
     try {
+        const platform::Machine::OneReading reading(platform::fs::machine());   // one look at the drives for the step
         vb::ChDrive(drive);
         if (vb::CurDir().left(2).compare(drive, Qt::CaseInsensitive) == 0)
             unit = platform::sys::AllocUnit().value_or(-1);

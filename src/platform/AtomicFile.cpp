@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstring>
 #include <cstdlib>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -155,6 +156,37 @@ void writeFileUnflushed(const QString& hostPath, const QByteArray& bytes)
         ::unlink(temporary.constData());
         fail(hostFailureCode(err, nullptr, ErrPathFileAccess), hostPath);
     }
+}
+
+QByteArray rewriteRecordInPlace(const QString& hostPath, const QByteArray& bytes)
+{
+    constexpr qint64 kBlock = 4096;   // the page and block every host file system writes whole
+    const QByteArray path = QFile::encodeName(hostPath);
+    const int fd = bytes.size() <= kBlock ? ::open(path.constData(), O_WRONLY | O_CLOEXEC) : -1;
+    struct stat st;
+    if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_nlink != 1 || st.st_size > kBlock) {
+        if (fd >= 0)
+            ::close(fd);
+        writeFileUnflushed(hostPath, bytes);
+        return bytes;
+    }
+    QByteArray record = bytes;
+    if (record.size() < st.st_size)
+        record.append(QByteArray(st.st_size - record.size(), ' '));
+    ssize_t n;
+    do
+        n = ::pwrite(fd, record.constData(), size_t(record.size()), 0);
+    while (n < 0 && errno == EINTR);
+    const int err = errno;
+    ::close(fd);
+    if (n == record.size())
+        return record;
+    if (n < 0)
+        fail(hostFailureCode(err, nullptr, ErrDeviceIO), hostPath);   // the old record stays
+    // A part of it, which a write within one block does not leave: the record is put in
+    // place whole the other way.
+    writeFileUnflushed(hostPath, bytes);
+    return bytes;
 }
 
 bool isRacy(const QDateTime& modified)

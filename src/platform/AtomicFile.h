@@ -63,6 +63,14 @@ void writeFileAtomically(const QString& hostPath, const QByteArray& bytes);
 // The rights stay those of the file replaced. Throws SysError 61, 57 or 75 as WholeFile does.
 void writeFileUnflushed(const QString& hostPath, const QByteArray& bytes);
 
+// Rewrites a small record (at most one block, before and after) in place with one write of
+// the whole: a process killed at any moment leaves the old record or the new one, and no
+// new file is made, which on a journalling host costs far more than the write. A record
+// that shrinks keeps its size, the rest filled with spaces; returns the bytes the file now
+// holds. A larger record, a missing one or one with a second name is replaced as
+// writeFileUnflushed() replaces it. Throws SysError 61, 57 or 75 as that does.
+QByteArray rewriteRecordInPlace(const QString& hostPath, const QByteArray& bytes);
+
 // A file time that lies so close to now that a later change within the same tick of
 // the host's clock would not move it; caches must not trust such a time.
 bool isRacy(const QDateTime& modified);

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTimeZone>
 #include <QScopeGuard>
 #include <cerrno>
 #include <memory>
@@ -52,6 +53,7 @@ static Entry entryFor(const Resolved& r)
 
 std::optional<Entry> tryStat(const QString& winPath)
 {
+    const Machine::OneReading reading(machine());   // one look at the drives for the whole step
     const Resolved r = machine().resolve(winPath);
     if (!r.ok() || !r.exists())
         return std::nullopt;
@@ -60,6 +62,7 @@ std::optional<Entry> tryStat(const QString& winPath)
 
 Entry stat(const QString& winPath)
 {
+    const Machine::OneReading reading(machine());   // one look at the drives for the whole step
     const Resolved r = resolveReady(winPath);
     if (!r.exists())
         fail(r.parentExists() ? ErrFileNotFound : ErrPathNotFound, winPath);
@@ -76,6 +79,7 @@ bool isDirectory(const QString& winPath)
 
 QString shortName(const QString& winPath)
 {
+    const Machine::OneReading reading(machine());   // one look at the drives for the whole step
     const Resolved r = resolveReady(winPath);
     if (!r.exists())
         fail(ErrFileNotFound, winPath);
@@ -86,6 +90,7 @@ QString shortName(const QString& winPath)
 
 QList<Entry> find(const QString& spec, quint32 mask)
 {
+    const Machine::OneReading reading(machine());   // one look at the drives for the whole step
     const Resolved probe = machine().resolve(spec);
     if (probe.status != Resolved::Ok)
         fail(ErrBadFileName, spec);
@@ -151,12 +156,13 @@ QList<Entry> find(const QString& spec, quint32 mask)
             if (sn.isEmpty() || !winpath::wildcardMatch(pattern, sn))
                 continue;
         }
-        const QFileInfo fi(host + u'/' + name);
+        const HostStamp st = HostStamp::of(host + u'/' + name);
         Entry e;
         e.name = name;
-        e.attrs = folder.volume->attributes(relBase + name, fi.isDir());
-        e.size = fi.isDir() ? 0 : fi.size();
-        e.modified = fi.lastModified();
+        e.attrs = folder.volume->attributes(relBase + name, st.isDir);
+        e.size = st.isDir ? 0 : qMax<qint64>(0, st.size);
+        // A listing costs no conversion to local time (a look at the host's zone each).
+        e.modified = QDateTime::fromMSecsSinceEpoch(st.mtimeNs / 1000000, QTimeZone::utc());
         if (wanted(e.attrs))
             out << e;
     }
@@ -191,6 +197,7 @@ void createDirectory(const QString& winPath)
 
 void removeDirectory(const QString& winPath)
 {
+    const Machine::OneReading reading(machine());   // one look at the drives for the whole step
     const Resolved r = resolveReady(winPath);
     if (r.isRoot())
         fail(ErrPathFileAccess, winPath);
@@ -208,6 +215,7 @@ void removeDirectory(const QString& winPath)
 
 void removeTree(const QString& winPath)
 {
+    const Machine::OneReading reading(machine());   // one look at the drives for the whole step
     QList<Entry> entries;
     try {
         if (!isDirectory(winPath))
@@ -308,6 +316,7 @@ QStringList removeFilesIn(const QString& winFolder, const QStringList& names)
 
 void rename(const QString& from, const QString& to)
 {
+    const Machine::OneReading reading(machine());   // one look at the drives for the whole step
     const Resolved a = resolveReady(from);
     if (!a.exists() || a.isRoot())
         fail(a.parentExists() ? ErrFileNotFound : ErrPathNotFound, from);
@@ -333,6 +342,7 @@ void rename(const QString& from, const QString& to)
 
 void moveOver(const QString& from, const QString& to)
 {
+    const Machine::OneReading reading(machine());   // one look at the drives for the whole step
     const Resolved a = resolveReady(from);
     if (!a.exists() || a.isRoot() || a.lastIsDir)
         fail(a.parentExists() ? ErrFileNotFound : ErrPathNotFound, from);
@@ -356,6 +366,7 @@ void moveOver(const QString& from, const QString& to)
 
 void setModified(const QString& winPath, const QDateTime& t)
 {
+    const Machine::OneReading reading(machine());   // one look at the drives for the whole step
     const Resolved r = resolveReady(winPath);
     if (!r.exists())
         fail(ErrFileNotFound, winPath);
@@ -510,6 +521,7 @@ quint32 attributes(const QString& winPath) { return stat(winPath).attrs; }
 
 void setAttributes(const QString& winPath, quint32 attrs)
 {
+    const Machine::OneReading reading(machine());   // one look at the drives for the whole step
     const Resolved r = resolveReady(winPath);
     if (!r.exists() || r.isRoot())
         fail(r.parentExists() ? ErrFileNotFound : ErrPathNotFound, winPath);
@@ -519,6 +531,7 @@ void setAttributes(const QString& winPath, quint32 attrs)
 
 QByteArray readAll(const QString& winPath)
 {
+    const Machine::OneReading reading(machine());   // one look at the drives for the whole step
     File f;
     f.open(winPath, File::Read);
     return f.read(f.size());
@@ -526,6 +539,7 @@ QByteArray readAll(const QString& winPath)
 
 void writeAll(const QString& winPath, const QByteArray& bytes)
 {
+    const Machine::OneReading reading(machine());   // one look at the drives for the whole step
     const Resolved r = resolveReady(winPath);
     requireParent(r, winPath);
     if (r.isRoot() || (r.exists() && r.lastIsDir))
@@ -573,6 +587,7 @@ DriveKind driveKind(const QString& root)
 
 std::optional<DiskSpace> diskSpace(const QString& root)
 {
+    const Machine::OneReading reading(machine());   // one look at the drives for the whole step
     auto v = machine().volume(driveOf(root));
     if (!v || !v->formatted())
         return std::nullopt;
@@ -586,6 +601,7 @@ std::optional<DiskSpace> diskSpace(const QString& root)
 
 std::optional<QString> volumeLabel(const QString& root)
 {
+    const Machine::OneReading reading(machine());   // one look at the drives for the whole step
     auto v = machine().volume(driveOf(root));
     if (!v || !v->formatted())
         return std::nullopt;
@@ -594,6 +610,7 @@ std::optional<QString> volumeLabel(const QString& root)
 
 std::optional<quint32> volumeSerial(const QString& root)
 {
+    const Machine::OneReading reading(machine());   // one look at the drives for the whole step
     auto v = machine().volume(driveOf(root));
     if (!v || !v->formatted())
         return std::nullopt;
@@ -602,6 +619,7 @@ std::optional<quint32> volumeSerial(const QString& root)
 
 void setVolumeLabel(const QString& root, const QString& label)
 {
+    const Machine::OneReading reading(machine());   // one look at the drives for the whole step
     auto v = machine().volume(driveOf(root));
     if (!v || !v->formatted())
         fail(ErrDiskNotReady, root);
@@ -663,6 +681,7 @@ static void ownBytes(const Resolved& r, const QString& winPath)
 
 void File::open(const QString& winPath, Mode mode)
 {
+    const Machine::OneReading reading(machine());   // one look at the drives for the whole step
     close();
     const Resolved r = resolveReady(winPath);
     if (r.isRoot() || (r.exists() && r.lastIsDir))

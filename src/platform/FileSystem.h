@@ -18,7 +18,7 @@ struct Entry {
     QString name;
     quint32 attrs = 0;
     qint64 size = 0;
-    QDateTime modified;
+    QDateTime modified;     // local time from stat(); the same instant in UTC from find()
     bool isDir() const { return attrs & AttrDirectory; }
 };
 

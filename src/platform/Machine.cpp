@@ -147,8 +147,16 @@ void Machine::setSetting(const QString& section, const QString& key, const QStri
     readingVolumes_.clear();
     IniDocument doc = ini();
     doc.setValue(section, key, value);
-    writeFileAtomically(hostFile(QStringLiteral("machine.ini")), doc.serialize());
-    iniKnown_ = false;
+    const QString path = hostFile(QStringLiteral("machine.ini"));
+    const QByteArray bytes = doc.serialize();
+    writeFileAtomically(path, bytes);
+    // What this process wrote is what it holds, within the same tick of the clock too: a
+    // later change by another writer replaces the file and shows in its stamp.
+    ini_ = IniDocument::parse(bytes);
+    iniBytes_ = bytes;
+    iniParsed_ = true;
+    iniStamp_ = HostStamp::of(path);
+    iniKnown_ = iniStamp_.exists;
     iniChecked_ = false;
 }
 
@@ -236,9 +244,10 @@ std::shared_ptr<Volume> Machine::volumeNow(QChar letter) const
         return nullptr;
     if (kind == DriveKind::Removable) {
         const QString disk = insertedDisk(letter);
-        if (disk.isEmpty() || !diskExists(disk))
+        if (disk.isEmpty())
             return nullptr;
-        return diskVolume(disk);
+        std::shared_ptr<Volume> v = diskVolume(disk);
+        return v->recorded() ? v : nullptr;   // the disk's record, looked at once for the step
     }
     QString folder = setting(QStringLiteral("Drive ") + letter, QStringLiteral("Folder"));
     if (folder.isEmpty())

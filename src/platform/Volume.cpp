@@ -73,6 +73,25 @@ Volume::OneLook::OneLook()
 
 Volume::OneLook::~OneLook() { --g_lookDepth; }
 
+std::shared_ptr<Volume::Meta> Volume::parseMeta(const QByteArray& bytes)
+{
+    auto m = std::make_shared<Meta>();
+    m->bytes = bytes;
+    m->doc = IniDocument::parse(bytes);
+    auto get = [&](const char* key, const QString& def = {}) {
+        return m->doc.value(QStringLiteral("Volume"), QString::fromLatin1(key)).value_or(def);
+    };
+    m->formatted = get("Formatted", QStringLiteral("1")) != u"0";
+    m->writeProtected = get("WriteProtected", QStringLiteral("0")) == u"1";
+    m->floppy = get("Kind") == u"floppy";
+    m->label = get("Label");
+    m->serial = get("Serial", QStringLiteral("0")).toUInt(nullptr, 16);
+    m->clusterSize = qMax<qint64>(512, get("ClusterSize", QStringLiteral("4096")).toLongLong());
+    m->capacity = get("Capacity", QStringLiteral("0")).toLongLong();
+    m->rootEntries = get("RootEntries", QStringLiteral("0")).toInt();
+    return m;
+}
+
 const Volume::Meta& Volume::meta() const
 {
     if (lookedAt(metaLook_) && metaCache_)
@@ -89,20 +108,7 @@ const Volume::Meta& Volume::meta() const
             metaStamp_.mtimeNs = -1;
         return *metaCache_;
     }
-    auto m = std::make_shared<Meta>();
-    m->bytes = bytes;
-    m->doc = IniDocument::parse(bytes);
-    auto get = [&](const char* key, const QString& def = {}) {
-        return m->doc.value(QStringLiteral("Volume"), QString::fromLatin1(key)).value_or(def);
-    };
-    m->formatted = get("Formatted", QStringLiteral("1")) != u"0";
-    m->writeProtected = get("WriteProtected", QStringLiteral("0")) == u"1";
-    m->floppy = get("Kind") == u"floppy";
-    m->label = get("Label");
-    m->serial = get("Serial", QStringLiteral("0")).toUInt(nullptr, 16);
-    m->clusterSize = qMax<qint64>(512, get("ClusterSize", QStringLiteral("4096")).toLongLong());
-    m->capacity = get("Capacity", QStringLiteral("0")).toLongLong();
-    m->rootEntries = get("RootEntries", QStringLiteral("0")).toInt();
+    auto m = parseMeta(bytes);
     metaCache_ = m;
     metaStamp_ = stamp;
     if (stamp.racy())
@@ -112,14 +118,31 @@ const Volume::Meta& Volume::meta() const
 
 void Volume::writeMeta(bool flush) const
 {
+    QByteArray bytes = metaCache_->doc.serialize();
+    // The spaces an earlier rewrite in place left at the end are no part of the record.
+    qsizetype end = bytes.size();
+    while (end > 0 && (bytes[end - 1] == ' ' || bytes[end - 1] == '\r' || bytes[end - 1] == '\n'))
+        --end;
+    if (end < bytes.size() && end > 0) {
+        bytes.truncate(end);
+        bytes += "\r\n";
+    }
     if (flush)
-        writeFileAtomically(meta_, metaCache_->doc.serialize());
+        writeFileAtomically(meta_, bytes);
     else
-        writeFileUnflushed(meta_, metaCache_->doc.serialize());
-    metaCache_.reset();
+        bytes = rewriteRecordInPlace(meta_, bytes);
+    // What this process wrote is what it holds, within the same tick of the clock too: a
+    // later change by another writer replaces the file and shows in its stamp.
+    metaCache_ = parseMeta(bytes);
+    metaStamp_ = HostStamp::of(meta_);
 }
 
 bool Volume::formatted() const { return meta().formatted; }
+bool Volume::recorded() const
+{
+    meta();
+    return metaStamp_.exists;
+}
 bool Volume::writeProtected() const { return meta().writeProtected; }
 QString Volume::label() const { return meta().label; }
 quint32 Volume::serial() const { return meta().serial; }
@@ -135,7 +158,7 @@ void Volume::setMeta(const QString& key, const QString& value, bool flush)
     writeMeta(flush);
 }
 
-// A label comes with every disk of a floppy copy; its record is renamed into place without
+// A label comes with every disk of a floppy copy; its record is rewritten in place without
 // waiting for the disk (whole after a kill, at worst the older label after a host crash).
 void Volume::setLabel(const QString& label)
 {

@@ -54,6 +54,7 @@ public:
         OneLook& operator=(const OneLook&) = delete;
     };
     bool formatted() const;
+    bool recorded() const;   // the metadata file exists
     bool writeProtected() const;
     QString label() const;              // as stored, may be empty
     quint32 serial() const;
@@ -63,7 +64,7 @@ public:
     int rootEntryLimit() const;         // 0 = none
 
     void setLabel(const QString& label);
-    void setMeta(const QString& key, const QString& value, bool flush = true);   // unflushed: writeFileUnflushed()
+    void setMeta(const QString& key, const QString& value, bool flush = true);   // unflushed: rewriteRecordInPlace()
 
     // Space. Fixed media report the host's free space; floppies count clusters as FAT12 does.
     qint64 freeBytes() const;
@@ -94,6 +95,7 @@ public:
 
 private:
     struct Meta;
+    static std::shared_ptr<Meta> parseMeta(const QByteArray& bytes);
     const Meta& meta() const;
     void writeMeta(bool flush = true) const;
     void loadAttributes() const;

@@ -237,6 +237,21 @@ TEST_F(FloppySpanTest, ADiskKeepsOnlyThePartOfTheArchiveWrittenToIt)
     EXPECT_EQ(onDisk(QStringLiteral("d3"), QStringLiteral("Conf1.tva")), small);
 }
 
+// The next disk, kept as it is, holds an older piece of the same name, longer than the new
+// one: the new piece is its own bytes alone.
+TEST_F(FloppySpanTest, APieceWrittenOverAnOlderLongerOneHoldsItsOwnBytesAlone)
+{
+    firstDisk();
+    makeDisk(QStringLiteral("d2"), {{QStringLiteral("Conf1.tv2"), QByteArray(1200000, 'o')}});
+    insert(QStringLiteral("d1"));
+    const QByteArray bytes = source(2000000, 13);
+    ui->expect(prompt(2), QStringLiteral("OK"), [] { insert(QStringLiteral("d2")); });
+    ui->expect(QStringLiteral("This disk already contains files!"), QStringLiteral("Continue?"));
+    QString noPrompt;
+    ASSERT_TRUE(CopyArchiveToDisk(kSource, QStringLiteral("A:\\"), noPrompt));
+    EXPECT_EQ(onDisk(QStringLiteral("d1"), QStringLiteral("Conf1.tv1")) + onDisk(QStringLiteral("d2"), QStringLiteral("Conf1.tv2")), bytes);
+}
+
 TEST_F(FloppySpanTest, AbortAfterAFailedPieceKeepsTheArchive)
 {
     firstDisk();

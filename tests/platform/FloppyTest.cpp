@@ -2,6 +2,7 @@
 // states a disk can be in.
 #include "support/Errors.h"
 #include "platform/FileSystem.h"
+#include "platform/IniDocument.h"
 #include "platform/SysError.h"
 #include "support/TempMachine.h"
 
@@ -244,6 +245,50 @@ TEST_F(MachineTest, ChangesMadeFromOutsideAreSeenAtTheNextAccess)
     EXPECT_EQ(fs::attributes(QStringLiteral("C:\\NOTE.TXT")), quint32(AttrHidden));
     rewrite("04\tNOTE.TXT\n");
     EXPECT_EQ(fs::attributes(QStringLiteral("C:\\NOTE.TXT")), quint32(AttrSystem));
+}
+
+// What the program writes itself (the disk put in, the label) it holds without reading it
+// back; a change from another process right after, of the same size too, is still seen at
+// the next access. A label rewritten shorter leaves the record whole: a fresh reader finds
+// every value, and the record grows no longer than the longest label it held.
+TEST_F(MachineTest, OwnWritesAreHeldAndOutsideChangesAfterThemAreSeen)
+{
+    newDisk(QStringLiteral("one"), QStringLiteral("1.44M"));
+    const QString record = tm.dir() + QStringLiteral("/floppies/one.vol");
+    const auto stored = [&](const char* key) {
+        QFile f(record);
+        EXPECT_TRUE(f.open(QIODevice::ReadOnly));
+        return IniDocument::parse(f.readAll()).value(QStringLiteral("Volume"), QString::fromLatin1(key)).value_or(QString());
+    };
+    const qint64 free = fs::diskSpace(QStringLiteral("A:\\"))->freeClusters;
+
+    fs::setVolumeLabel(QStringLiteral("A:\\"), QStringLiteral("Save#1"));
+    machineTool(tm.dir(), {QStringLiteral("floppy"), QStringLiteral("label"), QStringLiteral("one"), QStringLiteral("SAVE#2")});
+    EXPECT_EQ(fs::volumeLabel(QStringLiteral("A:")).value(), QStringLiteral("SAVE#2"));
+
+    fs::setVolumeLabel(QStringLiteral("A:\\"), QStringLiteral("A-very-long"));
+    const qint64 longest = QFileInfo(record).size();
+    fs::setVolumeLabel(QStringLiteral("A:\\"), QStringLiteral("S3"));
+    EXPECT_EQ(fs::volumeLabel(QStringLiteral("A:")).value(), QStringLiteral("S3"));
+    EXPECT_EQ(stored("Label"), QStringLiteral("S3"));
+    EXPECT_EQ(stored("Kind"), QStringLiteral("floppy"));
+    EXPECT_EQ(stored("Capacity"), QStringLiteral("1457664"));
+    fs::setVolumeLabel(QStringLiteral("A:\\"), QStringLiteral("Save#4"));
+    fs::setVolumeLabel(QStringLiteral("A:\\"), QStringLiteral("S5"));
+    EXPECT_LE(QFileInfo(record).size(), longest);
+    EXPECT_EQ(stored("Label"), QStringLiteral("S5"));
+    EXPECT_EQ(fs::diskSpace(QStringLiteral("A:\\"))->freeClusters, free);
+
+    machineTool(tm.dir(), {QStringLiteral("floppy"), QStringLiteral("protect"), QStringLiteral("one"), QStringLiteral("on")});
+    EXPECT_EQ(errorOf([] { fs::setVolumeLabel(QStringLiteral("A:\\"), QStringLiteral("S6")); }), ErrPathFileAccess);
+    EXPECT_EQ(stored("Label"), QStringLiteral("S5"));
+
+    // The drive table: a disk this process put in, then another put in from outside.
+    Machine::current().createDisk(QStringLiteral("two"), DiskFormat::byName(QStringLiteral("720K")), true);
+    Machine::current().insertDisk(QStringLiteral("two"));
+    EXPECT_EQ(fs::diskSpace(QStringLiteral("A:\\"))->totalClusters, 730112 / 1024);
+    machineTool(tm.dir(), {QStringLiteral("floppy"), QStringLiteral("insert"), QStringLiteral("one")});
+    EXPECT_EQ(fs::volumeLabel(QStringLiteral("A:")).value(), QStringLiteral("S5"));
 }
 
 // A file written chunk by chunk looks at the disk's state at every chunk: a disk protected

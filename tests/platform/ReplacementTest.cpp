@@ -4,6 +4,7 @@
 // stands for, so it fits wherever the overwrite would.
 #include "platform/AtomicFile.h"
 #include "platform/FileSystem.h"
+#include "platform/HostStamp.h"
 #include "platform/HostTransfer.h"
 #include "platform/SysError.h"
 #include "support/Errors.h"
@@ -14,6 +15,7 @@
 #include <QFileInfo>
 #include <QStorageInfo>
 #include <QTemporaryDir>
+#include <unistd.h>
 
 using namespace platform;
 using testsupport::errorOf;
@@ -151,6 +153,34 @@ TEST_F(FullDriveCTest, ARecordReplacedWithoutFlushIsWholeOrAsItWas)
     EXPECT_EQ(errorOf([&] { writeFileUnflushed(record, QByteArray(64 * 1024, 'x')); }), ErrDiskFull);
     EXPECT_EQ(tm.readC("disk1.vol"), next);
     EXPECT_EQ(namesIn(tm.hostC("")), before);
+}
+
+// A small record rewritten in place (a floppy's label) needs no new file: on a host disk
+// with no room left it still takes its new content whole, a shorter one filled out with
+// spaces to the old size; a record that has a second name is replaced instead, so that the
+// other name keeps what it held.
+TEST_F(FullDriveCTest, ASmallRecordRewrittenInPlaceNeedsNoRoomAndSparesASecondName)
+{
+    SKIP_UNLESS_MOUNTED(disk);
+    const QString record = tm.hostC("disk1.vol");
+    tm.writeC("disk1.vol", "[Volume]\r\nLabel=SAVE#10\r\n");
+    const quint64 inode = HostStamp::of(record).inode;
+    const QStringList before = namesIn(tm.hostC(""));
+    disk.fill();
+
+    EXPECT_EQ(rewriteRecordInPlace(record, "[Volume]\r\nLabel=SAVE#11\r\n" + QByteArray(1000, ';')),
+              "[Volume]\r\nLabel=SAVE#11\r\n" + QByteArray(1000, ';'));
+    EXPECT_EQ(rewriteRecordInPlace(record, "[Volume]\r\nLabel=S1\r\n"), "[Volume]\r\nLabel=S1\r\n" + QByteArray(1005, ' '));
+    EXPECT_EQ(tm.readC("disk1.vol"), "[Volume]\r\nLabel=S1\r\n" + QByteArray(1005, ' '));
+    EXPECT_EQ(HostStamp::of(record).inode, inode);
+    EXPECT_EQ(namesIn(tm.hostC("")), before);
+
+    disk.release();
+    const QString second = tm.hostC("disk2.vol");
+    ASSERT_EQ(::link(QFile::encodeName(record).constData(), QFile::encodeName(second).constData()), 0);
+    EXPECT_EQ(rewriteRecordInPlace(record, "[Volume]\r\nLabel=S2\r\n"), "[Volume]\r\nLabel=S2\r\n");
+    EXPECT_EQ(tm.readC("disk1.vol"), "[Volume]\r\nLabel=S2\r\n");
+    EXPECT_EQ(tm.readC("disk2.vol"), "[Volume]\r\nLabel=S1\r\n" + QByteArray(1005, ' '));
 }
 
 TEST_F(MachineTest, AFileBeingWrittenOverKeepsItsOldContentUntilItIsClosed)
