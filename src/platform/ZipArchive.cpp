@@ -117,7 +117,8 @@ std::optional<Directory> readDirectory(QFile& file, QString* error)
         entry.name = le16(h + 8) & kUtf8Names ? QString::fromUtf8(name) : cp1252::decode(name);
         entry.versionMadeBy = le16(h + 4);
         entry.method = le16(h + 10);
-        entry.modified = fromDos(le16(h + 14), le16(h + 12));
+        entry.dosTime = le16(h + 12);
+        entry.dosDate = le16(h + 14);
         entry.crc = le32(h + 16);
         entry.compressedSize = le32(h + 20);
         entry.size = le32(h + 24);
@@ -146,6 +147,8 @@ QString cannotOpen(const QFile& file)
 }
 
 } // namespace
+
+QDateTime ZipEntry::modified() const { return fromDos(dosDate, dosTime); }
 
 bool ZipEntry::isDir() const
 {

@@ -25,10 +25,14 @@ struct ZipEntry {
     quint64 compressedSize = 0;
     quint64 size = 0;
     quint32 externalAttrs = 0;
-    QDateTime modified;             // the DOS date and time, local; invalid when they name no date
+    quint16 dosDate = 0;            // as stored; modified() reads them
+    quint16 dosTime = 0;
     quint64 localHeaderOffset = 0;
 
     quint8 host() const { return quint8(versionMadeBy >> 8); }
+    // The DOS date and time, local; invalid when they name no date. Made when asked for, as
+    // a local time costs a look at the host's time zone.
+    QDateTime modified() const;
     bool isDir() const;
     // The DOS attribute byte (read-only 1, hidden 2, system 4, directory 0x10, archive 0x20).
     // Info-ZIP keeps it in the low byte of the external attributes on every host.

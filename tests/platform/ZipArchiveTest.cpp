@@ -137,7 +137,7 @@ TEST_F(ZipArchiveTest, ReadsEveryEntryAsZipWroteIt)
     EXPECT_EQ(hello.compressedSize, 5u);
     EXPECT_EQ(hello.method, 0);
     EXPECT_EQ(hello.crc, 0x3610a686u);
-    EXPECT_EQ(hello.modified, stamp);
+    EXPECT_EQ(hello.modified(), stamp);
     EXPECT_EQ(hello.host(), HostUnix);
     EXPECT_FALSE(hello.isDir());
     EXPECT_EQ(hello.dosAttributes(), 0);
@@ -241,7 +241,7 @@ TEST_F(ZipArchiveTest, PatchedAttributesAreWhatUnzipAndZipinfoSee)
         EXPECT_EQ(a.crc, b.crc);
         EXPECT_EQ(a.size, b.size);
         EXPECT_EQ(a.compressedSize, b.compressedSize);
-        EXPECT_EQ(a.modified, b.modified);
+        EXPECT_EQ(a.modified(), b.modified());
         EXPECT_EQ(a.localHeaderOffset, b.localHeaderOffset);
         if (expected.contains(a.name)) {
             EXPECT_EQ(a.versionMadeBy, 0x0014) << qPrintable(a.name);
