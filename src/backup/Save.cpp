@@ -222,7 +222,7 @@ private:
     void prepareStaging();
     void stageSystemFiles();
     bool stageUserFiles();
-    QString stagedPathFor(const QString& item);
+    QString stagedPathFor(const QString& item, QString& key);
     void makeStagingFolders(const QString& staged);
     void runBrowserAndMailArchives();
     bool zipRun(int progress, const QString& suffix, const QString& options, const QString& source, const QString& status);
@@ -552,12 +552,13 @@ void stageCopy(const QString& from, const QString& to)
 
 // Where a user file is staged: below trelvo\User\ by its path less the drive. A second
 // file that would land on the same path goes below ~2\, a third below ~3\, and so on.
-QString SaveRun::stagedPathFor(const QString& item)
+// `key` takes the staged path as the staged paths are told apart.
+QString SaveRun::stagedPathFor(const QString& item, QString& key)
 {
     const QString userFolder = stagingFolder() + QStringLiteral("\\User\\");
     const QString rel = item.startsWith(QStringLiteral("\\\\")) ? item.mid(2) : item.mid(3);
     QString staged = userFolder + rel;
-    for (int k = 2; stagedUserPaths_.contains(staged.toCaseFolded()); ++k)
+    for (int k = 2; stagedUserPaths_.contains(key = staged.toCaseFolded()); ++k)
         staged = userFolder + u'~' + QString::number(k) + u'\\' + rel;
     return staged;
 }
@@ -567,6 +568,9 @@ QString SaveRun::stagedPathFor(const QString& item)
 void SaveRun::makeStagingFolders(const QString& staged)
 {
     const QString userFolder = stagingFolder() + QStringLiteral("\\User\\");
+    // Folders are made from the top down, so a file's own folder made means all of them are.
+    if (const qsizetype last = staged.lastIndexOf(u'\\'); last < userFolder.size() || madeFolders_.contains(staged.left(last).toCaseFolded()))
+        return;
     for (qsizetype sep = staged.indexOf(u'\\', userFolder.size()); sep >= 0; sep = staged.indexOf(u'\\', sep + 1)) {
         const QString folder = staged.left(sep);
         if (madeFolders_.contains(folder.toCaseFolded()))
@@ -613,17 +617,19 @@ bool SaveRun::stageUserFiles()
             reading.emplace(platform::fs::machine());
         currentItem_ = list.List(i);
         // A file listed twice (paths compare without regard to case) is staged once.
-        if (currentItem_.trimmed().isEmpty() || stagedItems.contains(currentItem_.trimmed().toCaseFolded())) {
+        const QString itemKey = currentItem_.trimmed().toCaseFolded();
+        if (itemKey.isEmpty() || stagedItems.contains(itemKey)) {
             ++i;
             continue;
         }
-        const QString staged = stagedPathFor(currentItem_);
+        QString stagedKey;
+        const QString staged = stagedPathFor(currentItem_, stagedKey);
         try {
             makeStagingFolders(staged);
             stageCopy(currentItem_, staged);
             userIni += currentItem_.trimmed() + u'=' + staged + QStringLiteral("\r\n");
-            stagedUserPaths_.insert(staged.toCaseFolded());
-            stagedItems.insert(currentItem_.trimmed().toCaseFolded());
+            stagedUserPaths_.insert(stagedKey);
+            stagedItems.insert(itemKey);
             userFilesWanted_ = true;
             ++i;
         } catch (const vb::Error& e) {

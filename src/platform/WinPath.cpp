@@ -58,7 +58,26 @@ QStringList normalise(const QStringList& components)
     return out;
 }
 
-QString foldCase(const QString& s) { return s.toUpper(); }
+QString foldCase(const QString& s)
+{
+    // Most names are plain ASCII: those are folded without the look-ups of the full tables.
+    const char16_t* c = reinterpret_cast<const char16_t*>(s.utf16());
+    const qsizetype n = s.size();
+    qsizetype i = 0;
+    while (i < n && c[i] < 0x80 && !(c[i] >= u'a' && c[i] <= u'z'))
+        ++i;
+    if (i == n)
+        return s;
+    for (qsizetype k = i; k < n; ++k)
+        if (c[k] >= 0x80)
+            return s.toUpper();
+    QString out = s;
+    char16_t* o = reinterpret_cast<char16_t*>(out.data());
+    for (; i < n; ++i)
+        if (o[i] >= u'a' && o[i] <= u'z')
+            o[i] = char16_t(o[i] - 0x20);
+    return out;
+}
 
 bool sameName(const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
 

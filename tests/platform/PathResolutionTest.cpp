@@ -69,3 +69,12 @@ TEST(WinPath, WildcardsFollowDosRules)
     EXPECT_TRUE(wildcardMatch(QStringLiteral("*."), QStringLiteral("README")));
     EXPECT_FALSE(wildcardMatch(QStringLiteral("*."), QStringLiteral("README.TXT")));
 }
+
+// Names fold as the full tables fold them, plain ASCII ones by the short way.
+TEST(WinPath, NamesFoldAsTheFullTablesFoldThem)
+{
+    for (const QString& name : {QStringLiteral("Program Files/Trelvo/conf1.tva"), QStringLiteral("ALREADY UPPER ~1.TXT"),
+                                QStringLiteral(""), QStringLiteral("z{a}`@[Z]"), QStringLiteral("Brief an Jörg.doc"),
+                                QStringLiteral("straße"), QStringLiteral("ÉCOLE é"), QString::fromUtf16(u"\u00ff\u0131x")})
+        EXPECT_EQ(winpath::foldCase(name), name.toUpper()) << name.toStdString();
+}
