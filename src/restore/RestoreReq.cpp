@@ -32,7 +32,7 @@ RestoreReqForm::RestoreReqForm() : vb::Form(QStringLiteral("RestoreReq"))
     Frame2.setCaption(text(1523));
     Frame2.Move(120, 120, 4200, 3720);
     Image1.Move(3480, 3000, 480, 480);
-    Image1.setPicture(icon(QStyle::SP_ComputerIcon));
+    pictures_.push_back({&Image1, QStyle::SP_ComputerIcon});
     struct Box {
         vb::CheckBox& box;
         const char* caption;
@@ -56,7 +56,7 @@ RestoreReqForm::RestoreReqForm() : vb::Form(QStringLiteral("RestoreReq"))
     Frame1.setCaption(text(1086));
     Frame1.Move(4440, 120, 2040, 1080);
     Image2.Move(120, 300, 480, 480);
-    Image2.setPicture(icon(QStyle::SP_DirHomeIcon));
+    pictures_.push_back({&Image2, QStyle::SP_DirHomeIcon});
     Check20.setCaption(text(1088));
     Check20.Move(600, 420, 1400, 255);
     Command5.setCaption(text(1538));
@@ -76,18 +76,18 @@ RestoreReqForm::RestoreReqForm() : vb::Form(QStringLiteral("RestoreReq"))
     Command4.setCaption(text(1539));
     Command4.Move(4920, 3120, 1215, 375);
 
-    const auto pair = [](vb::Frame& frame, const char* caption, int top, vb::Image& image1, vb::CheckBox& box1,
+    const auto pair = [this](vb::Frame& frame, const char* caption, int top, vb::Image& image1, vb::CheckBox& box1,
                          const QString& caption1, QStyle::StandardPixmap icon1, vb::Image* image2, vb::CheckBox* box2,
                          const QString& caption2, QStyle::StandardPixmap icon2) {
         frame.setCaption(QString::fromLatin1(caption));
         frame.Move(120, top, 6360, 1320);
         image1.Move(240, 420, 480, 480);
-        image1.setPicture(icon(icon1));
+        pictures_.push_back({&image1, icon1});
         box1.setCaption(caption1);
         box1.Move(840, 540, 2400, 255);
         if (image2 && box2) {
             image2->Move(3240, 420, 480, 480);
-            image2->setPicture(icon(icon2));
+            pictures_.push_back({image2, icon2});
             box2->setCaption(caption2);
             box2->Move(3840, 540, 2400, 255);
         }
@@ -187,6 +187,11 @@ void RestoreReqForm::List1_MouseDown(int, int, int, int)
 
 void RestoreReqForm::Form_Activate()
 {
+    // The pictures come from the style's image files: they are read when the window is first
+    // shown, not when the start-up makes it.
+    for (const auto& [image, which] : pictures_)
+        image->setPicture(icon(which));
+    pictures_.clear();
     SSTab1.setTab(0);
     setScaleMode(vb::vbPixels);
     setHelpContextID(1030);

@@ -5,6 +5,8 @@
 // hidden by its buttons, never unloaded by them.
 #include "vb/Form.h"
 
+#include <QStyle>
+
 namespace restore {
 
 class RestoreReqForm : public vb::Form {
@@ -86,6 +88,7 @@ public:
     void Form_QueryUnload(int& cancel, int unloadMode) override;
 
 private:
+    QList<QPair<vb::Image*, QStyle::StandardPixmap>> pictures_;   // set at the first activation
     // The fifteen system-file boxes in the order All and None go through them.
     QList<vb::CheckBox*> systemFileBoxes();
 };

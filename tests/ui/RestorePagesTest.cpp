@@ -155,6 +155,9 @@ TEST_F(RestorePagesTest, EverythingSavedComesBackThroughTheRestorePageAndTheRest
             EXPECT_EQ(item.RestoreCheckBox().Value(), 0) << item.DescriptionKey.toString().toStdString();
         }
         EXPECT_EQ(req().List1.ListCount(), 2);
+        // The pictures, read only once the window came up.
+        for (const vb::Image* image : {&req().Image1, &req().Image2, &req().Image5, &req().Image9})
+            EXPECT_FALSE(image->Picture().isNull()) << image->Name().toStdString();
         click(req().Command5);
         click(req().Check20);
         clickTab(req().SSTab1, 1);
