@@ -84,6 +84,7 @@ QString System::PutPoints(qint32 lngNumber)
 
 qint32 System::FastDiskSpace(const QString& root)
 {
+    const platform::Machine::OneReading reading(platform::fs::machine());   // one look at the drives for the step
     const QString folder = vb::CurDir();
     qint32 result = 0;
     try {
