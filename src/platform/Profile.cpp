@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <optional>
 #include <utility>
 
 namespace platform::profile {
@@ -18,6 +19,9 @@ struct Cached {
     IniDocument doc;
     QByteArray bytes;      // the file as parsed or written
     HostStamp stamp;
+    // While the file waits in a batch: what it held when the batch first changed it.
+    std::optional<QByteArray> onDisk;
+    HostStamp onDiskStamp;
 };
 
 int g_lastWriteError = 0;
@@ -97,7 +101,8 @@ bool writeString(const QString& section, const std::optional<QString>& key, cons
     try {
         const Resolved r = fs::resolveReady(path);
         IniDocument doc;
-        if (const IniDocument* cur = load(r))
+        const IniDocument* cur = load(r);
+        if (cur)
             doc = *cur;
         if (!key)
             doc.removeSection(section);
@@ -112,6 +117,15 @@ bool writeString(const QString& section, const std::optional<QString>& key, cons
             if (!r.parentExists() || (r.exists() && r.lastIsDir)) {
                 g_lastWriteError = r.parentExists() ? ErrPathFileAccess : ErrPathNotFound;
                 return false;
+            }
+            if (const auto it = cache().constFind(r.host()); it != cache().constEnd()) {
+                if (pending().contains(r.host())) {
+                    c.onDisk = it->onDisk;
+                    c.onDiskStamp = it->onDiskStamp;
+                } else if (cur) {   // just looked at by load()
+                    c.onDisk = it->bytes;
+                    c.onDiskStamp = it->stamp;
+                }
             }
             pending().insert(r.host(), path);
             cache().insert(r.host(), std::move(c));
@@ -150,6 +164,14 @@ bool WriteBatch::finish()
         Cached& c = cache()[it.key()];
         try {
             c.bytes = c.doc.serialize();
+            // A round of values that leaves the file as it is, and nobody changed it since,
+            // costs no write.
+            if (c.onDisk && *c.onDisk == c.bytes && c.onDiskStamp.exists && HostStamp::of(it.key()) == c.onDiskStamp) {
+                c.stamp = c.onDiskStamp;
+                c.onDisk.reset();
+                continue;
+            }
+            c.onDisk.reset();
             fs::writeAll(it.value(), c.bytes);
             c.stamp = HostStamp::of(it.key());
         } catch (const SysError& e) {

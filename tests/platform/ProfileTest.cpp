@@ -1,5 +1,6 @@
 // The profile functions against INI files written by hand.
 #include "platform/FileSystem.h"
+#include "platform/HostStamp.h"
 #include "platform/Profile.h"
 #include "support/TempMachine.h"
 
@@ -155,4 +156,31 @@ TEST_F(MachineTest, ABatchOfWritesReplacesTheFileOnceWithEveryValue)
     EXPECT_FALSE(refused.finish());
     EXPECT_EQ(get(QStringLiteral("New"), QStringLiteral("C"), file), QStringLiteral("<none>"));
     EXPECT_EQ(tm.readC(QStringLiteral("batch.ini")), QByteArray("[Old]\r\nKept=yes\r\n[New]\r\nA=3\r\nB=2\r\n"));
+}
+
+// A batch that leaves the file as it is costs no write: the file keeps its inode, size and
+// time. Changed from outside or removed while the batch was open, it is written again.
+TEST_F(MachineTest, ABatchThatChangesNothingLeavesTheFileAsItIs)
+{
+    const QByteArray content = "[S]\r\nA=1\r\nB=2\r\n";
+    tm.writeC(QStringLiteral("same.ini"), content);
+    const QString file = QStringLiteral("C:\\same.ini");
+    const QString host = tm.hostC(QStringLiteral("same.ini"));
+    const auto again = [&](const std::function<void()>& meanwhile) {
+        profile::WriteBatch batch;
+        EXPECT_TRUE(profile::writeString(QStringLiteral("S"), QStringLiteral("A"), QStringLiteral("1"), file));
+        meanwhile();
+        EXPECT_TRUE(profile::writeString(QStringLiteral("S"), QStringLiteral("B"), QStringLiteral("2"), file));
+        return batch.finish();
+    };
+    EXPECT_EQ(get(QStringLiteral("S"), QStringLiteral("B"), file), QStringLiteral("2"));
+    const HostStamp before = HostStamp::of(host);
+    EXPECT_TRUE(again([] {}));
+    EXPECT_EQ(HostStamp::of(host), before);
+    EXPECT_EQ(tm.readC(QStringLiteral("same.ini")), content);
+
+    EXPECT_TRUE(again([&] { tm.writeC(QStringLiteral("same.ini"), "[S]\r\nA=9\r\n"); }));
+    EXPECT_EQ(tm.readC(QStringLiteral("same.ini")), content);
+    EXPECT_TRUE(again([&] { QFile::remove(host); }));
+    EXPECT_EQ(tm.readC(QStringLiteral("same.ini")), content);
 }
