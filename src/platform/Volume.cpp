@@ -123,10 +123,9 @@ void Volume::writeMeta(bool flush) const
     qsizetype end = bytes.size();
     while (end > 0 && (bytes[end - 1] == ' ' || bytes[end - 1] == '\r' || bytes[end - 1] == '\n'))
         --end;
-    if (end < bytes.size() && end > 0) {
-        bytes.truncate(end);
+    bytes.truncate(end);
+    if (end > 0)
         bytes += "\r\n";
-    }
     if (flush)
         writeFileAtomically(meta_, bytes);
     else
