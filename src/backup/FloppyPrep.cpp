@@ -158,7 +158,7 @@ bool CheckBlankFloppy(QString& drive)
 void FormatFloppyA()
 {
     const PointerAside pointer;
-    vb::ui().FormatFloppy();
+    vb::FormatFloppy();
 }
 
 } // namespace backup

@@ -253,6 +253,9 @@ bool SplitFileToDisks(const QString& source, const QString& target, qint64& free
                     return false;
                 }
             }
+            // The piece's steps against one look at the drives; a question on a fault, and
+            // the painting after the copy, make the next step look again.
+            const platform::Machine::OneReading pieceReading(platform::fs::machine());
             if (folderMissing(folder)) {
                 if (onFault)
                     step(folder, [&] { MakeFolders(folder); });

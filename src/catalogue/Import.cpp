@@ -212,7 +212,7 @@ void Form1_Command27_Click()
     // No import while a save is under way.
     if (core::state().SaveRunning)
         return;
-    QString folder = vb::ui().BrowseForFolder(core::LoadResString(1214));
+    QString folder = vb::BrowseForFolder(core::LoadResString(1214));
     if (folder.startsWith(QStringLiteral("\\\\")))
         vb::MsgBox(core::LoadResString(1168), vb::vbOKOnly);
     ImportForm& window = Import();

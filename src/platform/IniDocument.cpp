@@ -1,4 +1,5 @@
 #include "platform/IniDocument.h"
+#include "platform/WinPath.h"
 #include "platform/Cp1252.h"
 
 namespace platform {
@@ -58,7 +59,11 @@ QByteArray IniDocument::serialize() const
     return cp1252::encode(out);
 }
 
-QString IniDocument::keyOf(int header, const QString& foldedKey) { return QString::number(header) + u'\n' + foldedKey; }
+QString IniDocument::fold(const QString& name)
+{
+    // Settings are read by the hundred and their names are plain ASCII.
+    return winpath::caseFolded(name);
+}
 
 const IniDocument::Index& IniDocument::index() const
 {
@@ -72,10 +77,10 @@ const IniDocument::Index& IniDocument::index() const
             if (l.kind == 1) {
                 header = i;
                 names = &index->sections;
-                name = l.name.toCaseFolded();
+                name = fold(l.name);
             } else if (l.kind == 2 && header >= 0 && !l.name.isEmpty()) {
-                names = &index->keys;
-                name = keyOf(header, l.name.toCaseFolded());
+                names = &index->keys[header];
+                name = fold(l.name);
             }
             if (names && !names->contains(name))   // the first of equal names counts
                 names->insert(name, i);
@@ -87,7 +92,7 @@ const IniDocument::Index& IniDocument::index() const
 
 int IniDocument::findSection(const QString& section) const
 {
-    return index().sections.value(section.trimmed().toCaseFolded(), -1);
+    return index().sections.value(fold(section.trimmed()), -1);
 }
 
 int IniDocument::sectionEnd(int header) const
@@ -103,7 +108,9 @@ int IniDocument::findKey(int header, const QString& key) const
     const QString k = key.trimmed();
     if (k.isEmpty())
         return -1;
-    return index().keys.value(keyOf(header, k.toCaseFolded()), -1);
+    const Index& in = index();
+    const auto keys = in.keys.constFind(header);
+    return keys == in.keys.constEnd() ? -1 : keys->value(fold(k), -1);
 }
 
 std::optional<QString> IniDocument::value(const QString& section, const QString& key) const

@@ -44,11 +44,11 @@ private:
     // Where each section and key first stands, by folded name; made when first asked for,
     // dropped by every change that moves or renames a line.
     struct Index {
-        QHash<QString, int> sections;              // section -> header line
-        QHash<QString, int> keys;                  // header line, '\n', key -> key line
+        QHash<QString, int> sections;                  // section -> header line
+        QHash<int, QHash<QString, int>> keys;          // header line -> key -> key line
     };
     const Index& index() const;
-    static QString keyOf(int header, const QString& foldedKey);
+    static QString fold(const QString& name);
     void changed() { index_.reset(); }
     std::vector<Line> lines_;
     mutable std::shared_ptr<const Index> index_;

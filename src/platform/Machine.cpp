@@ -115,6 +115,15 @@ Machine::Machine(QString dir) : dir_(std::move(dir))
     currentDrive_ = u'C';
 }
 
+void Machine::lookAgain()
+{
+    Volume::OneLook::lookAgain();
+    if (g_machine) {
+        g_machine->iniChecked_ = false;
+        g_machine->readingVolumes_.clear();
+    }
+}
+
 const IniDocument& Machine::ini() const
 {
     if (readingDepth_ > 0 && iniChecked_)

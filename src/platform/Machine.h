@@ -122,6 +122,11 @@ public:
         const Machine& m_;
         Volume::OneLook look_;
     };
+    // The user may have changed the machine while a question was up or the windows took
+    // their events (a disk put in, write protection set): the reading under way, if any,
+    // looks at machine.ini and the disks again at its next need. Called by every question
+    // and every DoEvents, so a reading may span steps that ask on a fault.
+    static void lookAgain();
 
     // Paths
     Resolved resolve(const QString& winPath) const;

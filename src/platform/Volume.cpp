@@ -4,12 +4,11 @@
 #include "platform/SysError.h"
 #include "platform/WinPath.h"
 
-#include <QDir>
-#include <QDirIterator>
 #include <QFile>
-#include <QFileInfo>
 #include <QSet>
 #include <QStorageInfo>
+#include <dirent.h>
+#include <sys/stat.h>
 
 namespace platform {
 
@@ -72,6 +71,12 @@ Volume::OneLook::OneLook()
 }
 
 Volume::OneLook::~OneLook() { --g_lookDepth; }
+
+void Volume::OneLook::lookAgain()
+{
+    if (g_lookDepth > 0)
+        ++g_look;
+}
 
 std::shared_ptr<Volume::Meta> Volume::parseMeta(const QByteArray& bytes)
 {
@@ -165,22 +170,32 @@ void Volume::setLabel(const QString& label)
     setMeta(QStringLiteral("Label"), label, false);
 }
 
-static qint64 folderClusters(const QString& path, qint64 cluster, int* entries)
+static qint64 folderClusters(const QByteArray& path, qint64 cluster, int* entries)
 {
     // Files take whole clusters; a sub-folder takes the clusters its entry table needs
-    // (".", ".." and one or more entries per name).
+    // (".", ".." and one or more entries per name). A link counts as what it points to,
+    // a link to nothing as an empty file. One pass over the folder's entries, one stat a
+    // file: the free space of a floppy is asked for at every piece of a split.
     qint64 clusters = 0;
     int count = 0;
-    const QFileInfoList items = QDir(path).entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-    for (const QFileInfo& fi : items) {
-        count += winpath::fatEntriesFor(fi.fileName());
-        if (fi.isDir()) {
-            int sub = 0;
-            clusters += folderClusters(fi.filePath(), cluster, &sub);
-            clusters += qMax<qint64>(1, ((sub + 2) * 32 + cluster - 1) / cluster);
-        } else {
-            clusters += (fi.size() + cluster - 1) / cluster;
+    if (DIR* dir = ::opendir(path.constData())) {
+        while (const dirent* e = ::readdir(dir)) {
+            const char* raw = e->d_name;
+            if (raw[0] == '.' && (raw[1] == '\0' || (raw[1] == '.' && raw[2] == '\0')))
+                continue;
+            count += winpath::fatEntriesFor(QFile::decodeName(raw));
+            struct stat st;
+            const bool isDir = e->d_type == DT_DIR ||
+                               ((e->d_type == DT_LNK || e->d_type == DT_UNKNOWN) && ::fstatat(::dirfd(dir), raw, &st, 0) == 0 && S_ISDIR(st.st_mode));
+            if (isDir) {
+                int sub = 0;
+                clusters += folderClusters(path + '/' + raw, cluster, &sub);
+                clusters += qMax<qint64>(1, ((sub + 2) * 32 + cluster - 1) / cluster);
+            } else if (::fstatat(::dirfd(dir), raw, &st, 0) == 0) {
+                clusters += (qint64(st.st_size) + cluster - 1) / cluster;
+            }
         }
+        ::closedir(dir);
     }
     if (entries)
         *entries = count;
@@ -189,13 +204,13 @@ static qint64 folderClusters(const QString& path, qint64 cluster, int* entries)
 
 qint64 Volume::usedBytes() const
 {
-    return folderClusters(folder_, clusterSize(), nullptr) * clusterSize();
+    return folderClusters(QFile::encodeName(folder_), clusterSize(), nullptr) * clusterSize();
 }
 
 int Volume::rootEntriesUsed() const
 {
     int entries = 0;
-    folderClusters(folder_, clusterSize(), &entries);   // walks the tree; floppies are small
+    folderClusters(QFile::encodeName(folder_), clusterSize(), &entries);   // walks the tree; floppies are small
     if (!label().isEmpty())
         ++entries;
     return entries;

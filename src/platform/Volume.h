@@ -52,6 +52,8 @@ public:
         ~OneLook();
         OneLook(const OneLook&) = delete;
         OneLook& operator=(const OneLook&) = delete;
+        // The look under way, if any, ends: what follows looks at the files again.
+        static void lookAgain();
     };
     bool formatted() const;
     bool recorded() const;   // the metadata file exists

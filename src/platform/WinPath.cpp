@@ -58,25 +58,40 @@ QStringList normalise(const QStringList& components)
     return out;
 }
 
-QString foldCase(const QString& s)
+namespace {
+// Most names are plain ASCII: in those the letters `from` to `from` + 25 change their case
+// by hand, without the look-ups of the full tables; other names go to `full`.
+template <char16_t from, class Full>
+QString foldAscii(const QString& s, Full full)
 {
-    // Most names are plain ASCII: those are folded without the look-ups of the full tables.
+    constexpr int shift = from == u'a' ? -0x20 : 0x20;
     const char16_t* c = reinterpret_cast<const char16_t*>(s.utf16());
     const qsizetype n = s.size();
     qsizetype i = 0;
-    while (i < n && c[i] < 0x80 && !(c[i] >= u'a' && c[i] <= u'z'))
+    while (i < n && c[i] < 0x80 && !(c[i] >= from && c[i] <= from + 25))
         ++i;
     if (i == n)
         return s;
     for (qsizetype k = i; k < n; ++k)
         if (c[k] >= 0x80)
-            return s.toUpper();
+            return full(s);
     QString out = s;
     char16_t* o = reinterpret_cast<char16_t*>(out.data());
     for (; i < n; ++i)
-        if (o[i] >= u'a' && o[i] <= u'z')
-            o[i] = char16_t(o[i] - 0x20);
+        if (o[i] >= from && o[i] <= from + 25)
+            o[i] = char16_t(o[i] + shift);
     return out;
+}
+} // namespace
+
+QString foldCase(const QString& s)
+{
+    return foldAscii<u'a'>(s, [](const QString& t) { return t.toUpper(); });
+}
+
+QString caseFolded(const QString& s)
+{
+    return foldAscii<u'A'>(s, [](const QString& t) { return t.toCaseFolded(); });
 }
 
 bool sameName(const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; }

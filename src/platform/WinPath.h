@@ -33,6 +33,8 @@ bool hasWildcards(const QString& s);
 // Case-insensitive equality as the file system compares names.
 bool sameName(const QString& a, const QString& b);
 QString foldCase(const QString& s);
+// As QString::toCaseFolded, plain ASCII without the full tables.
+QString caseFolded(const QString& s);
 
 // The order in which a folder lists its names: without regard to case, names that differ
 // only in case in their stored order.

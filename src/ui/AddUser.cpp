@@ -158,7 +158,7 @@ void AddUserForm::Command1_Click()
 
 void AddUserForm::Command2_Click()
 {
-    QString folder = vb::ui().BrowseForFolder(LoadResString(1224));
+    QString folder = vb::BrowseForFolder(LoadResString(1224));
     if (folder.isEmpty())
         return;
     if (folder.startsWith(QStringLiteral("\\\\")))

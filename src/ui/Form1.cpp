@@ -534,7 +534,7 @@ void Form1Form::setPagesEnabled(bool enabled)
 void Form1Form::Command19_Click()
 {
     core::ProgramState& s = core::state();
-    const QString chosen = vb::ui().BrowseForFolder(LoadResString(1127));
+    const QString chosen = vb::BrowseForFolder(LoadResString(1127));
     if (!chosen.isEmpty()) {
         s.SaveFolder = chosen;
         if (s.SaveFolder.size() < 4) {

@@ -304,7 +304,7 @@ void UserFilesForm::Command11_Click()
     request.filter = LoadResString(1120);
     vb::ResumeNext([&] { request.initialDir = vb::CurDir(); });
     request.multiSelect = true;
-    const QStringList chosen = vb::ui().OpenFiles(request);
+    const QStringList chosen = vb::OpenFiles(request);
     if (chosen.isEmpty())
         return;
     makeCurrentFolderOf(chosen.first());

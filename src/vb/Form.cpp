@@ -1,4 +1,5 @@
 #include "vb/Form.h"
+#include "platform/Machine.h"
 
 #include "vb/Forms.h"
 #include "vb/Screen.h"
@@ -68,12 +69,15 @@ void Form::Show(int modal)
     Forms::activate(*this);
     if (modal != vbModal || !self || !Visible())
         return;
-    if (ui().ModalForm(*this) || !self || !Visible())
+    if (ModalForm(*this) || !self || !Visible())
         return;
+    // The window is a question too: the drives are looked at again when it comes and goes.
+    platform::Machine::lookAgain();
     QEventLoop loop;
     connect(this, &Form::hidden, &loop, &QEventLoop::quit);
     connect(this, &QObject::destroyed, &loop, &QEventLoop::quit);
     loop.exec(QEventLoop::DialogExec);
+    platform::Machine::lookAgain();
 }
 
 bool Form::placeOver(Form* opener)

@@ -1,4 +1,5 @@
 #include "vb/Screen.h"
+#include "platform/Machine.h"
 
 #include "platform/Waiting.h"
 #include "vb/Animation.h"
@@ -20,6 +21,8 @@ void DoEvents()
 {
     QCoreApplication::processEvents(QEventLoop::AllEvents);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    // The user may have acted meanwhile: what follows looks at the drives again.
+    platform::Machine::lookAgain();
 }
 
 bool ProgressPace::due()

@@ -106,14 +106,48 @@ void AtEnd()
         hook();
 }
 
+namespace {
+// While a question is up the user may change the machine: the drives are looked at again
+// when it comes up (for what runs while it waits) and once it is answered.
+template <class F>
+auto asking(F question)
+{
+    platform::Machine::lookAgain();
+    struct After {
+        ~After() { platform::Machine::lookAgain(); }
+    } after;
+    return question();
+}
+} // namespace
+
 int MsgBox(const QString& prompt, int buttons, const QString& title, const QString& helpFile, int context)
 {
-    return ui().MsgBox({prompt, buttons, title, helpFile, context});
+    return asking([&] { return ui().MsgBox({prompt, buttons, title, helpFile, context}); });
 }
 
 QString InputBox(const QString& prompt, const QString& title, const QString& def)
 {
-    return ui().InputBox(prompt, title, def).value_or(QString());
+    return asking([&] { return ui().InputBox(prompt, title, def).value_or(QString()); });
+}
+
+QStringList OpenFiles(const FileDialogRequest& request)
+{
+    return asking([&] { return ui().OpenFiles(request); });
+}
+
+QString BrowseForFolder(const QString& title)
+{
+    return asking([&] { return ui().BrowseForFolder(title); });
+}
+
+void FormatFloppy()
+{
+    asking([] { ui().FormatFloppy(); });
+}
+
+bool ModalForm(Form& form)
+{
+    return asking([&] { return ui().ModalForm(form); });
 }
 
 void Beep() { ui().Beep(); }

@@ -99,6 +99,12 @@ void AtEnd();
 int MsgBox(const QString& prompt, int buttons = vbOKOnly, const QString& title = {}, const QString& helpFile = {},
            int context = 0);
 QString InputBox(const QString& prompt, const QString& title = {}, const QString& def = {});
+// The dialogs, through the services of the process. Every question goes through these (or
+// through MsgBox and InputBox): each makes the drives be looked at again (Machine::lookAgain).
+QStringList OpenFiles(const FileDialogRequest& request);
+QString BrowseForFolder(const QString& title);
+void FormatFloppy();
+bool ModalForm(Form& form);   // the services' answer to a window shown modally
 void Beep();
 [[noreturn]] void End(int code = 0);
 

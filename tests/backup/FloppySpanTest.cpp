@@ -11,6 +11,9 @@
 #include "vb/Form.h"
 #include "FloppyTesting.h"
 
+#include <QCoreApplication>
+#include <QProcess>
+
 using namespace backup;
 using namespace backuptest;
 using core::state;
@@ -200,6 +203,30 @@ TEST_F(FloppySpanTest, AWriteProtectedDiskIsReportedAndRetriedOnceFreed)
     ASSERT_GE(ui->shown().size(), 2);
     EXPECT_EQ(ui->shown()[1].buttons, (QStringList{"Abort", "Retry", "Ignore"}));
     // The disk could not take its label while protected; it has it once freed.
+    EXPECT_EQ(label(QStringLiteral("d2")), QStringLiteral("SAVE#2"));
+}
+
+// The same with the tab moved in another terminal, through the machine's own tool: what the
+// split looked at before it asked counts for nothing once the user has answered.
+TEST_F(FloppySpanTest, AWriteProtectionTakenOffFromAnotherTerminalIsSeenAtTheRetry)
+{
+    firstDisk();
+    blankDisk(QStringLiteral("d2"));
+    platform::Machine::current().protectDisk(QStringLiteral("d2"), true);
+    const QByteArray bytes = source(2000000, 10);
+    ui->expect(prompt(2), QStringLiteral("OK"), [] { insert(QStringLiteral("d2")); });
+    const QString machineDir = tm.dir();
+    ui->expect(QStringLiteral("Path/File access errorresCANTOPEN  ") + kSource, QStringLiteral("Retry"), [machineDir] {
+        QProcess tool;
+        tool.start(qEnvironmentVariable("TRELVO_TEST_BIN", QCoreApplication::applicationDirPath()) + QStringLiteral("/trelvo-machine"),
+                   {QStringLiteral("--machine"), machineDir, QStringLiteral("floppy"), QStringLiteral("protect"), QStringLiteral("d2"), QStringLiteral("off")});
+        ASSERT_TRUE(tool.waitForFinished(10000));
+        ASSERT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
+    });
+    QString noPrompt;
+    EXPECT_TRUE(CopyArchiveToDisk(kSource, QStringLiteral("A:\\"), noPrompt));
+    EXPECT_EQ(onDisk(QStringLiteral("d1"), QStringLiteral("Conf1.tv1")) + onDisk(QStringLiteral("d2"), QStringLiteral("Conf1.tv2")), bytes);
+    EXPECT_EQ(ui->shown().size(), 2u) << "asked once about the protection";
     EXPECT_EQ(label(QStringLiteral("d2")), QStringLiteral("SAVE#2"));
 }
 

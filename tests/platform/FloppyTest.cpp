@@ -59,6 +59,25 @@ TEST_F(MachineTest, FilesTakeWholeClustersFoldersOneAndEmptyFilesNone)
     EXPECT_EQ(Machine::current().volume(u'A')->freeBytes(), 1457664 - 4 * 512);
 }
 
+// What lies deeper counts too: files in sub-folders, a sub-folder whose many long names fill
+// more than one cluster of entries, and links put on the disk from the host, which count as
+// what they point to.
+TEST_F(MachineTest, EveryLevelOfTheTreeAndWhatLinksPointToTakeTheirClusters)
+{
+    newDisk(QStringLiteral("d2"), QStringLiteral("1.44M"));
+    fs::createDirectory(QStringLiteral("A:\\SUB"));                                          // 1 cluster
+    fs::writeAll(QStringLiteral("A:\\SUB\\INNER.BIN"), QByteArray(513, 'x'));                // 2 clusters
+    fs::createDirectory(QStringLiteral("A:\\Long Folder Name"));
+    // "." and ".." and 12 names of four entries each: 50 entries of 32 bytes, 4 clusters.
+    for (int i = 0; i < 12; ++i)
+        fs::writeAll(QStringLiteral("A:\\Long Folder Name\\A rather long file name %1.txt").arg(i, 2, 10, QChar(u'0')), QByteArray());
+    const QString disk = tm.hostDisk(QStringLiteral("d2"));
+    ASSERT_TRUE(QFile::link(disk + QStringLiteral("/SUB/INNER.BIN"), disk + QStringLiteral("/LINK.BIN")));   // 2 clusters
+    ASSERT_TRUE(QFile::link(disk + QStringLiteral("/SUB"), disk + QStringLiteral("/LINKDIR")));   // the folder again: 1 + 2
+    ASSERT_TRUE(QFile::link(QStringLiteral("/nonexistent/target"), disk + QStringLiteral("/DANGLING")));   // none
+    EXPECT_EQ(Machine::current().volume(u'A')->freeBytes(), 1457664 - (1 + 2 + 4 + 2 + 3) * 512);
+}
+
 TEST_F(MachineTest, ARemovableMediumOfAnyByteSizeHas512ByteClustersAndNoRootLimit)
 {
     newDisk(QStringLiteral("big"), QStringLiteral("3000000"));

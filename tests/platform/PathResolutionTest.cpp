@@ -76,5 +76,8 @@ TEST(WinPath, NamesFoldAsTheFullTablesFoldThem)
     for (const QString& name : {QStringLiteral("Program Files/Trelvo/conf1.tva"), QStringLiteral("ALREADY UPPER ~1.TXT"),
                                 QStringLiteral(""), QStringLiteral("z{a}`@[Z]"), QStringLiteral("Brief an Jörg.doc"),
                                 QStringLiteral("straße"), QStringLiteral("ÉCOLE é"), QString::fromUtf16(u"\u00ff\u0131x")})
+    {
         EXPECT_EQ(winpath::foldCase(name), name.toUpper()) << name.toStdString();
+        EXPECT_EQ(winpath::caseFolded(name), name.toCaseFolded()) << name.toStdString();
+    }
 }

@@ -30,7 +30,10 @@ TEST_F(MachineTest, ReadingFollowsTheSystemRules)
               "[settings]\r\n"
               "Other=in the second section of the same name\r\n"
               "[Unix]\n"
-              "Key=lf only\n");
+              "Key=lf only\n"
+              "[Z\xFCrich]\r\n"
+              "\xC4rger=umlaut\r\n"
+              "Mixed\xE9=accent\r\n");
     EXPECT_EQ(get(QStringLiteral("SETTINGS"), QStringLiteral("config1")), QStringLiteral("My Backup"));
     EXPECT_EQ(get(QStringLiteral("Settings"), QStringLiteral("Quoted")), QStringLiteral("  spaced  "));
     EXPECT_EQ(get(QStringLiteral("Settings"), QStringLiteral("Single")), QStringLiteral("x"));
@@ -40,6 +43,10 @@ TEST_F(MachineTest, ReadingFollowsTheSystemRules)
     EXPECT_EQ(get(QStringLiteral("Settings"), QStringLiteral("Other")), QStringLiteral("<none>"));
     EXPECT_EQ(get(QStringLiteral("Settings"), QString()), QStringLiteral("<none>"));
     EXPECT_EQ(get(QStringLiteral("Unix"), QStringLiteral("key")), QStringLiteral("lf only"));
+    // Names beyond ASCII compare without regard to case too.
+    EXPECT_EQ(get(QStringLiteral("Z\u00DCRICH"), QStringLiteral("\u00E4RGER")), QStringLiteral("umlaut"));
+    EXPECT_EQ(get(QStringLiteral("z\u00FCrich"), QStringLiteral("MIXED\u00C9")), QStringLiteral("accent"));
+    EXPECT_EQ(get(QStringLiteral("ZURICH"), QStringLiteral("Arger")), QStringLiteral("<none>"));
     EXPECT_EQ(get(QStringLiteral("Nope"), QStringLiteral("Config1")), QStringLiteral("<none>"));
     EXPECT_EQ(get(QStringLiteral("Settings"), QStringLiteral("Config1"), QStringLiteral("C:\\missing.ini")), QStringLiteral("<none>"));
 }
