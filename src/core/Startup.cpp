@@ -84,6 +84,8 @@ void RemoveLeftovers()
 
 void StartupChecks()
 {
+    // One look at the drives for the checks; a question on the way makes them look again.
+    const platform::Machine::OneReading reading(platform::fs::machine());
     ReadSystemPaths();
     RemoveLeftovers();
     LoadSettings();

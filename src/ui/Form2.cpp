@@ -6,6 +6,7 @@
 #include "core/ProgramState.h"
 #include "core/Settings.h"
 #include "core/Windows.h"
+#include "platform/FileSystem.h"
 #include "restore/RestoreReq.h"
 #include "ui/Form1.h"
 #include "ui/UserFiles.h"
@@ -165,6 +166,7 @@ void Form2Form::Timer1_Timer()
 void Form2Form::CheckSystemf()
 {
     const ProgramSetsSelection quiet;
+    const platform::Machine::OneReading reading(platform::fs::machine());   // one look at the drives for the checks
     QString searchText;
     // A statement that fails leaves a line in the error log and the next one runs.
     const auto attempt = [&searchText](const std::function<void()>& statement) {
