@@ -77,7 +77,6 @@ WizzardForm::WizzardForm() : vb::Form(QStringLiteral("Wizzard"))
     setClientSize(7575, 4755);
 
     Picture1.Move(120, 120, 2175, 3735);
-    Picture1.setPicture(WizardPicture(2145, 3705));
     Label1.Move(2520, 240, 4935, 2055);
     Label1.setWordWrap(true);
     Option1.Move(2760, 2400, 4575, 255);
@@ -127,6 +126,13 @@ void WizzardForm::Form_Load()
     Label1.setCaption(PageOneText());
     setHelpContextID(1040);
     vb::DoEvents();
+}
+
+void WizzardForm::Form_Activate()
+{
+    if (!pictureDrawn_)
+        Picture1.setPicture(WizardPicture(2145, 3705));
+    pictureDrawn_ = true;
 }
 
 void WizzardForm::Form_QueryUnload(int& cancel, int unloadMode)

@@ -35,6 +35,8 @@ public:
     bool BootDiskDone = false;
 
     void Form_Load() override;
+    // The picture is drawn when the window is first shown, not when the start-up makes it.
+    void Form_Activate() override;
     // The close box acts as Cancel, and is refused while floppies are being written.
     void Form_QueryUnload(int& cancel, int unloadMode) override;
 
@@ -63,6 +65,7 @@ private:
     void StayOnPageTwo();
 
     QString fileInHand_;
+    bool pictureDrawn_ = false;
 };
 
 WizzardForm& Wizzard();

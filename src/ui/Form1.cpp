@@ -24,7 +24,6 @@
 #include "vb/UiServices.h"
 
 #include <QFontMetricsF>
-#include <QGroupBox>
 #include <QScopeGuard>
 #include <QScopedValueRollback>
 #include <QWidget>
@@ -182,9 +181,7 @@ void Form1Form::layOut()
 
     // The page frames fill their pages and draw nothing of their own.
     for (vb::Frame* page : {&frmSave, &frmRestore, &frmOptions, &frmTools, &frmNance, &frmInfo}) {
-        auto* box = static_cast<QGroupBox*>(page->widget());
-        box->setFlat(true);
-        box->setStyleSheet(QStringLiteral("QGroupBox#%1 { border: 0; margin: 0; padding: 0; }").arg(page->Name()));
+        page->setBorderless();
         page->Move(0, 0, 8700, 3780);
         page->setVisible(page == &frmSave);
     }

@@ -17,7 +17,6 @@
 #include "vb/UiServices.h"
 
 #include <QFontMetrics>
-#include <QGroupBox>
 #include <QListWidget>
 #include <QSet>
 #include <algorithm>
@@ -116,9 +115,7 @@ void UserFilesForm::layOut()
     window()->setFixedSize(window()->size());
     SSTab1.Move(120, 120, 7440, 4680);
     for (vb::Frame* page : {&UserUser, &UserExpl, &UserNets}) {
-        auto* box = static_cast<QGroupBox*>(page->widget());
-        box->setFlat(true);
-        box->setStyleSheet(QStringLiteral("QGroupBox#%1 { border: 0; margin: 0; padding: 0; }").arg(page->Name()));
+        page->setBorderless();
         page->Move(0, 0, 7380, 4200);
     }
 

@@ -247,6 +247,9 @@ public:
     Frame(Place place, const QString& name);
     QString Caption() const;
     void setCaption(const QString& caption);
+    // A frame that only holds other controls (the page of a tab strip): it draws nothing of
+    // its own, neither border nor caption, and its controls start at its corner.
+    void setBorderless();
 
 private:
     QGroupBox* box() const;

@@ -95,6 +95,7 @@ TEST_F(WizzardTest, TheToolsPageOpensItAndCancelBringsTheMainWindowBack)
     core::ButtonOf(QStringLiteral("Form1"), QStringLiteral("Command18")).setValue(true);
     EXPECT_EQ(mainWindow().WindowState(), vb::vbMinimized);
     EXPECT_TRUE(wizard().Visible());
+    EXPECT_FALSE(wizard().Picture1.Picture().isNull()) << "the picture, drawn once the window came up";
 
     wizard().Option2.setValue(true);
     next();

@@ -15,6 +15,7 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QScrollBar>
+#include <QSet>
 #include <QSlider>
 #include <QStyle>
 #include <QStyleOptionSlider>
@@ -788,6 +789,49 @@ TEST_F(ControlsTest, PlacementIsInTwipsAndVisibleIsTheControlsOwnSetting)
     form.Label1.setFontSize(12);
     EXPECT_TRUE(form.Label1.widget()->font().bold());
     EXPECT_DOUBLE_EQ(form.Label1.FontSize(), 12);
+}
+
+// A frame that only holds controls draws nothing of its own: not its border, not its caption;
+// what it holds is drawn as in any frame.
+TEST_F(ControlsTest, ABorderlessFrameDrawsOnlyWhatItHolds)
+{
+    class PagesForm : public Form {
+    public:
+        PagesForm() : Form(QStringLiteral("Pages"))
+        {
+            setClientSize(6000, 3000);
+            Framed.Move(120, 120, 2700, 2000);
+            Plain.Move(3000, 120, 2700, 2000);
+            Held.Move(300, 300, 1500, 300);
+            Framed.setCaption(QStringLiteral("Caption"));
+            Plain.setCaption(QStringLiteral("Caption"));
+            Plain.setBorderless();
+        }
+        Frame Framed{*this, "Framed"};
+        Frame Plain{*this, "Plain"};
+        CheckBox Held{Plain, "Held"};
+    };
+    Forms::registerFactory(QStringLiteral("Pages"), [] { return new PagesForm; });
+    PagesForm& form = Forms::get<PagesForm>("Pages");
+    form.Show();
+    const auto colours = [](const QImage& image, const QRect& area) {
+        QSet<QRgb> seen;
+        for (int y = area.top(); y <= area.bottom(); ++y)
+            for (int x = area.left(); x <= area.right(); ++x)
+                seen.insert(image.pixel(x, y));
+        return seen.size();
+    };
+    const QImage framed = form.Framed.widget()->grab().toImage();
+    const QImage plain = form.Plain.widget()->grab().toImage();
+    ASSERT_EQ(framed.size(), plain.size());
+    // Above and left of what it holds (20 by 20 pixels in) the borderless frame is all one
+    // colour; the frame beside it draws its caption and border there.
+    EXPECT_GT(colours(framed, QRect(0, 0, framed.width(), 20)), 1);
+    EXPECT_EQ(colours(plain, QRect(0, 0, plain.width(), 20)), 1);
+    EXPECT_EQ(colours(plain, QRect(0, 0, 20, plain.height())), 1);
+    EXPECT_EQ(colours(plain, QRect(0, plain.height() - 4, plain.width(), 4)), 1) << "no border at the bottom";
+    EXPECT_GT(colours(plain, form.Held.widget()->geometry()), 1) << "the check box is drawn";
+    EXPECT_EQ(form.Plain.Caption(), "Caption");
 }
 
 TEST_F(ControlsTest, PictureHoldersShowTheirPictureAndContainControls)
