@@ -59,12 +59,6 @@ QByteArray IniDocument::serialize() const
     return cp1252::encode(out);
 }
 
-QString IniDocument::fold(const QString& name)
-{
-    // Settings are read by the hundred and their names are plain ASCII.
-    return winpath::caseFolded(name);
-}
-
 const IniDocument::Index& IniDocument::index() const
 {
     if (!index_) {
@@ -77,10 +71,10 @@ const IniDocument::Index& IniDocument::index() const
             if (l.kind == 1) {
                 header = i;
                 names = &index->sections;
-                name = fold(l.name);
+                name = winpath::caseFolded(l.name);
             } else if (l.kind == 2 && header >= 0 && !l.name.isEmpty()) {
                 names = &index->keys[header];
-                name = fold(l.name);
+                name = winpath::caseFolded(l.name);
             }
             if (names && !names->contains(name))   // the first of equal names counts
                 names->insert(name, i);
@@ -92,7 +86,7 @@ const IniDocument::Index& IniDocument::index() const
 
 int IniDocument::findSection(const QString& section) const
 {
-    return index().sections.value(fold(section.trimmed()), -1);
+    return index().sections.value(winpath::caseFolded(section.trimmed()), -1);
 }
 
 int IniDocument::sectionEnd(int header) const
@@ -110,7 +104,7 @@ int IniDocument::findKey(int header, const QString& key) const
         return -1;
     const Index& in = index();
     const auto keys = in.keys.constFind(header);
-    return keys == in.keys.constEnd() ? -1 : keys->value(fold(k), -1);
+    return keys == in.keys.constEnd() ? -1 : keys->value(winpath::caseFolded(k), -1);
 }
 
 std::optional<QString> IniDocument::value(const QString& section, const QString& key) const

@@ -48,7 +48,6 @@ private:
         QHash<int, QHash<QString, int>> keys;          // header line -> key -> key line
     };
     const Index& index() const;
-    static QString fold(const QString& name);
     void changed() { index_.reset(); }
     std::vector<Line> lines_;
     mutable std::shared_ptr<const Index> index_;

@@ -185,13 +185,12 @@ static qint64 folderClusters(const QByteArray& path, qint64 cluster, int* entrie
                 continue;
             count += winpath::fatEntriesFor(QFile::decodeName(raw));
             struct stat st;
-            const bool isDir = e->d_type == DT_DIR ||
-                               ((e->d_type == DT_LNK || e->d_type == DT_UNKNOWN) && ::fstatat(::dirfd(dir), raw, &st, 0) == 0 && S_ISDIR(st.st_mode));
-            if (isDir) {
+            const bool found = e->d_type != DT_DIR && ::fstatat(::dirfd(dir), raw, &st, 0) == 0;
+            if (e->d_type == DT_DIR || (found && S_ISDIR(st.st_mode))) {
                 int sub = 0;
                 clusters += folderClusters(path + '/' + raw, cluster, &sub);
                 clusters += qMax<qint64>(1, ((sub + 2) * 32 + cluster - 1) / cluster);
-            } else if (::fstatat(::dirfd(dir), raw, &st, 0) == 0) {
+            } else if (found) {
                 clusters += (qint64(st.st_size) + cluster - 1) / cluster;
             }
         }

@@ -130,9 +130,8 @@ void WizzardForm::Form_Load()
 
 void WizzardForm::Form_Activate()
 {
-    if (!pictureDrawn_)
+    if (Picture1.Picture().isNull())
         Picture1.setPicture(WizardPicture(2145, 3705));
-    pictureDrawn_ = true;
 }
 
 void WizzardForm::Form_QueryUnload(int& cancel, int unloadMode)

@@ -65,7 +65,6 @@ private:
     void StayOnPageTwo();
 
     QString fileInHand_;
-    bool pictureDrawn_ = false;
 };
 
 WizzardForm& Wizzard();

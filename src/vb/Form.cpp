@@ -71,8 +71,8 @@ void Form::Show(int modal)
         return;
     if (ModalForm(*this) || !self || !Visible())
         return;
-    // The window is a question too: the drives are looked at again when it comes and goes.
-    platform::Machine::lookAgain();
+    // The window is a question too (ModalForm has just looked at the drives again): once it
+    // goes, the drives are looked at again.
     QEventLoop loop;
     connect(this, &Form::hidden, &loop, &QEventLoop::quit);
     connect(this, &QObject::destroyed, &loop, &QEventLoop::quit);
