@@ -18,6 +18,7 @@
 #include "vb/UiServices.h"
 
 #include <QRegularExpression>
+#include <optional>
 
 namespace backup {
 
@@ -95,7 +96,9 @@ bool changeDisk(QString& prompt)
     const QString root = s.SplitTargetPath.left(3);
     const QString label = NextDiskLabel(core::SysInfo().VolumeLabel(root), s.DiskNo);
     core::HideAnimateWhileAsking();
+    std::optional<platform::Machine::OneReading> reading;
     for (;;) {
+        reading.reset();
         if (prompt.isEmpty())
             prompt = core::LoadResString(1195) + vb::Str(s.DiskNo + 1) + core::LoadResString(1196);
         const int answer = vb::MsgBox(prompt, vb::vbOKCancel | vb::vbInformation);
@@ -104,6 +107,9 @@ bool changeDisk(QString& prompt)
             core::ShowAnimateAgain();
             return false;
         }
+        // The disk that came in is looked at once for its checks, its label and its count;
+        // a question on the way makes the next step look again.
+        reading.emplace(platform::fs::machine());
         if (!PrepareFloppy(root))
             continue;
         // The disk just filled, or any other without a free cluster, takes no piece.
@@ -113,6 +119,7 @@ bool changeDisk(QString& prompt)
     }
     g_labelOwed = LabelDisk(root, label) ? QString() : label;
     NoteDiskInUse(root);
+    reading.reset();
     s.DiskNo += 1;
     vb::DoEvents();
     core::ShowAnimateAgain();

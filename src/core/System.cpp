@@ -97,7 +97,12 @@ qint32 System::FastDiskSpace(const QString& root)
         result = 0;
     }
     vb::ResumeNext([&] { vb::ChDrive(folder.left(2)); });
-    vb::ResumeNext([&] { vb::ChDir(folder); });
+    // Changing drives leaves each drive's folder as it was: the folder is set again only
+    // where the drive did not come back to it.
+    vb::ResumeNext([&] {
+        if (vb::CurDir() != folder)
+            vb::ChDir(folder);
+    });
     return result;
 }
 

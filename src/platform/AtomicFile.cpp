@@ -158,6 +158,34 @@ void writeFileUnflushed(const QString& hostPath, const QByteArray& bytes)
     }
 }
 
+std::optional<QByteArray> readHostFile(const QString& hostPath)
+{
+    const int fd = ::open(QFile::encodeName(hostPath).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return std::nullopt;
+    QByteArray bytes;
+    qsizetype have = 0;
+    for (qsizetype room = 4096;; room *= 2) {
+        bytes.resize(room);
+        const ssize_t n = ::read(fd, bytes.data() + have, size_t(room - have));
+        if (n < 0 && errno == EINTR) {
+            room /= 2;
+            continue;
+        }
+        if (n < 0) {
+            ::close(fd);
+            return std::nullopt;
+        }
+        have += n;
+        // A regular file reads short only at its end.
+        if (n == 0 || have < room)
+            break;
+    }
+    ::close(fd);
+    bytes.truncate(have);
+    return bytes;
+}
+
 QByteArray rewriteRecordInPlace(const QString& hostPath, const QByteArray& bytes)
 {
     constexpr qint64 kBlock = 4096;   // the page and block every host file system writes whole

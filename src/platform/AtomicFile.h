@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QString>
 #include <memory>
+#include <optional>
 
 namespace platform {
 
@@ -70,6 +71,10 @@ void writeFileUnflushed(const QString& hostPath, const QByteArray& bytes);
 // holds. A larger record, a missing one or one with a second name is replaced as
 // writeFileUnflushed() replaces it. Throws SysError 61, 57 or 75 as that does.
 QByteArray rewriteRecordInPlace(const QString& hostPath, const QByteArray& bytes);
+
+// The bytes of a host file (a record of the machine, of a disk or a profile), read with an open,
+// as many reads as it takes and a close; nullopt when it cannot be opened or read.
+std::optional<QByteArray> readHostFile(const QString& hostPath);
 
 // A file time that lies so close to now that a later change within the same tick of
 // the host's clock would not move it; caches must not trust such a time.

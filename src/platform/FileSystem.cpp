@@ -599,6 +599,15 @@ std::optional<DiskSpace> diskSpace(const QString& root)
     return s;
 }
 
+std::optional<qint64> clusterBytes(const QString& root)
+{
+    const Machine::OneReading reading(machine());   // one look at the drives for the whole step
+    auto v = machine().volume(driveOf(root));
+    if (!v || !v->formatted())
+        return std::nullopt;
+    return v->clusterSize() / 512 * 512;
+}
+
 std::optional<QString> volumeLabel(const QString& root)
 {
     const Machine::OneReading reading(machine());   // one look at the drives for the whole step
@@ -683,7 +692,13 @@ void File::open(const QString& winPath, Mode mode)
 {
     const Machine::OneReading reading(machine());   // one look at the drives for the whole step
     close();
-    const Resolved r = resolveReady(winPath);
+    open(resolveReady(winPath), winPath, mode);
+}
+
+void File::open(const Resolved& r, const QString& winPath, Mode mode)
+{
+    const Machine::OneReading reading(machine());
+    close();
     if (r.isRoot() || (r.exists() && r.lastIsDir))
         fail(ErrPathFileAccess, winPath);
     if (!r.exists()) {
@@ -790,12 +805,14 @@ void File::requireRoomToWrite(const Volume& v, qint64 cur, qint64 end)
     const qint64 base = d_->whole ? d_->replacedSize : cur;
     if (!v.isFloppy() || end <= base)
         return v.requireRoom(base, end);
+    const QString folderHost = d_->where.parentHost();
     const HostStamp root = HostStamp::of(v.hostRoot());
-    if (d_->roomBase < 0 || root != d_->roomRoot || HostStamp::of(d_->where.parentHost()) != d_->roomFolder) {
+    const auto folderNow = [&] { return folderHost == v.hostRoot() ? root : HostStamp::of(folderHost); };
+    if (d_->roomBase < 0 || root != d_->roomRoot || folderNow() != d_->roomFolder) {
         d_->roomBase = base;
         d_->roomFree = v.freeBytes();
         d_->roomRoot = root;
-        d_->roomFolder = HostStamp::of(d_->where.parentHost());
+        d_->roomFolder = folderNow();
     }
     const qint64 more = (v.clustersFor(end) - v.clustersFor(d_->roomBase)) * v.clusterSize();
     if (more > 0 && more > d_->roomFree)

@@ -90,6 +90,7 @@ struct DiskSpace {
     qint64 totalClusters = 0;
 };
 std::optional<DiskSpace> diskSpace(const QString& root);
+std::optional<qint64> clusterBytes(const QString& root);   // diskSpace's cluster, without measuring the free space
 std::optional<QString> volumeLabel(const QString& root);   // nullopt when not ready
 std::optional<quint32> volumeSerial(const QString& root);
 void setVolumeLabel(const QString& root, const QString& label);
@@ -110,6 +111,8 @@ public:
     ~File();
 
     void open(const QString& winPath, Mode mode);
+    // The same for a path the caller has just resolved (within its own reading of the drives).
+    void open(const Resolved& where, const QString& winPath, Mode mode);
     void close();
     bool isOpen() const;
     qint64 size() const;

@@ -133,13 +133,13 @@ const IniDocument& Machine::ini() const
     iniChecked_ = readingDepth_ > 0;
     if (iniKnown_ && stamp == iniStamp_)
         return ini_;
-    QFile f(path);
-    const QByteArray bytes = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    const QByteArray bytes = readHostFile(path).value_or(QByteArray());
     // Within the clock tick of the last change the stamp proves nothing, the bytes do.
     if (!iniParsed_ || bytes != iniBytes_ || stamp.exists != iniStamp_.exists) {
         ini_ = IniDocument::parse(bytes);
         iniBytes_ = bytes;
         iniParsed_ = true;
+        forgetDrives();
     }
     iniStamp_ = stamp;
     iniKnown_ = !stamp.racy();   // read again next time
@@ -164,6 +164,7 @@ void Machine::setSetting(const QString& section, const QString& key, const QStri
     ini_ = IniDocument::parse(bytes);
     iniBytes_ = bytes;
     iniParsed_ = true;
+    forgetDrives();
     iniStamp_ = HostStamp::of(path);
     iniKnown_ = iniStamp_.exists;
     iniChecked_ = false;
@@ -200,21 +201,42 @@ QString Machine::driveLetters() const
     return out;
 }
 
-DriveKind Machine::driveKind(QChar letter) const
+const Machine::Drive& Machine::drive(QChar letter) const
 {
-    const QString t = setting(QStringLiteral("Drives"), QString(letter.toUpper())).toLower();
-    if (t == u"removable")
-        return DriveKind::Removable;
-    if (t == u"fixed")
-        return DriveKind::Fixed;
-    if (t == u"network")
-        return DriveKind::Network;
-    if (t == u"cdrom")
-        return DriveKind::CdRom;
-    if (t == u"ramdisk")
-        return DriveKind::RamDisk;
-    return DriveKind::None;
+    const IniDocument& doc = ini();
+    const char16_t u = letter.toUpper().unicode();
+    if (u < u'A' || u > u'Z')
+        return drives_[26];
+    Drive& d = drives_[u - u'A'];
+    if (d.known)
+        return d;
+    const QString name(QChar{u});
+    const QString type = doc.value(QStringLiteral("Drives"), name).value_or(QString()).toLower();
+    d.kind = DriveKind::None;
+    if (type == u"removable")
+        d.kind = DriveKind::Removable;
+    else if (type == u"fixed")
+        d.kind = DriveKind::Fixed;
+    else if (type == u"network")
+        d.kind = DriveKind::Network;
+    else if (type == u"cdrom")
+        d.kind = DriveKind::CdRom;
+    else if (type == u"ramdisk")
+        d.kind = DriveKind::RamDisk;
+    const QString section = QStringLiteral("Drive ") + name;
+    d.disk = doc.value(section, QStringLiteral("Disk")).value_or(QString());
+    d.folder = doc.value(section, QStringLiteral("Folder")).value_or(QString());
+    d.known = true;
+    return d;
 }
+
+void Machine::forgetDrives() const
+{
+    for (int i = 0; i < 26; ++i)
+        drives_[i].known = false;
+}
+
+DriveKind Machine::driveKind(QChar letter) const { return drive(letter).kind; }
 
 std::shared_ptr<Volume> Machine::volumeFor(const QString& folder, const QString& meta) const
 {
@@ -226,10 +248,7 @@ std::shared_ptr<Volume> Machine::volumeFor(const QString& folder, const QString&
     return v;
 }
 
-QString Machine::insertedDisk(QChar letter) const
-{
-    return setting(QStringLiteral("Drive ") + letter.toUpper(), QStringLiteral("Disk"));
-}
+QString Machine::insertedDisk(QChar letter) const { return drive(letter).disk; }
 
 std::shared_ptr<Volume> Machine::volume(QChar letter) const
 {
@@ -258,7 +277,7 @@ std::shared_ptr<Volume> Machine::volumeNow(QChar letter) const
         std::shared_ptr<Volume> v = diskVolume(disk);
         return v->recorded() ? v : nullptr;   // the disk's record, looked at once for the step
     }
-    QString folder = setting(QStringLiteral("Drive ") + letter, QStringLiteral("Folder"));
+    QString folder = drive(letter).folder;
     if (folder.isEmpty())
         return nullptr;
     if (QDir::isRelativePath(folder))
@@ -542,7 +561,7 @@ Resolved Machine::resolve(const QString& winPath) const
         }
         // The folder is there: only the last name is left to look for, in its other cases.
         const QString folder = full.left(full.size() - comps.last().size() - 1);
-        const HostStamp f = comps.size() > 1 ? HostStamp::of(folder) : HostStamp();
+        const HostStamp f = HostStamp::of(folder);
         if (f.exists && f.isDir) {
             r.existing = int(comps.size()) - 1;
             r.folderStamp = f;

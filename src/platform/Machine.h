@@ -152,6 +152,16 @@ private:
     };
     const DirListing* listing(const QString& hostDir, const HostStamp* dirStamp = nullptr) const;
     const IniDocument& ini() const;
+    // What machine.ini says of a drive letter, taken from one parse of it and kept with it:
+    // a drive is asked for at every file operation.
+    struct Drive {
+        bool known = false;
+        DriveKind kind = DriveKind::None;
+        QString disk;     // the floppy in a removable drive
+        QString folder;   // the host folder of any other
+    };
+    const Drive& drive(QChar letter) const;
+    void forgetDrives() const;
     std::shared_ptr<Volume> volumeFor(const QString& folder, const QString& meta) const;
 
     QString dir_;
@@ -160,6 +170,7 @@ private:
     mutable bool iniKnown_ = false;    // iniStamp_ vouches for ini_
     mutable bool iniParsed_ = false;   // ini_ is the parse of iniBytes_
     mutable QByteArray iniBytes_;
+    mutable Drive drives_[27];   // A to Z of ini_, each made when first asked for; [26] for no letter
     mutable int readingDepth_ = 0;
     mutable bool iniChecked_ = false;
     mutable QHash<QChar, std::shared_ptr<Volume>> readingVolumes_;   // volume() within one reading

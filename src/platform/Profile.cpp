@@ -63,10 +63,10 @@ const IniDocument* load(const Resolved& r)
     const bool same = it != cache().end() && it->stamp == stamp;
     if (same && !stamp.racy())
         return &it->doc;
-    QFile f(host);
-    if (!f.open(QIODevice::ReadOnly))
+    std::optional<QByteArray> read = readHostFile(host);
+    if (!read)
         return nullptr;
-    QByteArray bytes = f.readAll();
+    QByteArray bytes = std::move(*read);
     // Within the clock tick of the last change the time proves nothing: compare the bytes.
     if (same && bytes == it->bytes)
         return &it->doc;

@@ -94,12 +94,6 @@ std::optional<qint64> DiskSpaceFree()
     return s->freeClusters * s->sectorsPerCluster * s->bytesPerSector;
 }
 
-std::optional<qint64> AllocUnit()
-{
-    const auto s = fs::diskSpace(QString(Machine::current().currentDrive()));
-    if (!s)
-        return std::nullopt;
-    return s->sectorsPerCluster * s->bytesPerSector;
-}
+std::optional<qint64> AllocUnit() { return fs::clusterBytes(QString(Machine::current().currentDrive())); }
 
 } // namespace platform::sys

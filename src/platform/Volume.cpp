@@ -104,8 +104,7 @@ const Volume::Meta& Volume::meta() const
     const HostStamp stamp = HostStamp::of(meta_);
     if (metaCache_ && stamp == metaStamp_)
         return *metaCache_;
-    QFile f(meta_);
-    const QByteArray bytes = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    const QByteArray bytes = stamp.exists ? readHostFile(meta_).value_or(QByteArray()) : QByteArray();
     // Within the clock tick of the last change the stamp proves nothing, the bytes do.
     if (metaCache_ && bytes == metaCache_->bytes && stamp.exists == metaStamp_.exists) {
         metaStamp_ = stamp;
@@ -265,9 +264,8 @@ void Volume::loadAttributes() const
     if (attrsKnown_ && stamp == attrStamp_)
         return;
     attrs_.clear();
-    QFile f(attrFile_);
-    if (f.open(QIODevice::ReadOnly)) {
-        const QList<QByteArray> lines = f.readAll().split('\n');
+    if (const auto bytes = stamp.exists ? readHostFile(attrFile_) : std::nullopt) {
+        const QList<QByteArray> lines = bytes->split('\n');
         for (const QByteArray& raw : lines) {
             const int tab = raw.indexOf('\t');
             if (tab <= 0)

@@ -228,6 +228,7 @@ void Open(const QString& pathname, OpenMode mode, int fileNumber, OpenAccess acc
     f->mode = mode;
     f->readOnly = mode == OpenMode::Input || (mode == OpenMode::Binary && access == OpenAccess::Read);
     machineCall([&] {
+        const platform::Machine::OneReading reading(fs::machine());   // one look at the drives for the open
         const platform::Resolved r = fs::resolveReady(pathname);
         f->host = r.host();
         for (const auto& other : files())
@@ -240,7 +241,7 @@ void Open(const QString& pathname, OpenMode mode, int fileNumber, OpenAccess acc
             m = fs::File::Append;
         else if (mode == OpenMode::Binary && !f->readOnly)
             m = fs::File::ReadWrite;
-        f->file.open(pathname, m);
+        f->file.open(r, pathname, m);
         if (mode == OpenMode::Append)
             f->bufStart = f->file.size();
     });

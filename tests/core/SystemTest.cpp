@@ -79,6 +79,17 @@ TEST_F(SystemTest, AFloppyCountsWholeClustersFromItsFormatAndNoDiskHasNoSpace)
     EXPECT_EQ(space(QStringLiteral("A:\\")), std::pair(1457664, 1457664 - 20 * 512));
     vb::ChDrive(QStringLiteral("C:"));
     EXPECT_EQ(SysInfo().FastDiskSpace(QStringLiteral("A:\\")), 1457664 - 20 * 512);
+    // Measured from another drive, each drive keeps its own folder and A: stays current.
+    platform::fs::createDirectory(QStringLiteral("A:\\SUB"));
+    vb::ChDrive(QStringLiteral("A:"));
+    vb::ChDir(QStringLiteral("A:\\SUB"));
+    vb::ChDir(QStringLiteral("C:\\WINDOWS"));
+    EXPECT_GT(SysInfo().FastDiskSpace(QStringLiteral("C:\\")), 0);
+    EXPECT_EQ(vb::CurDir(), "A:\\SUB");
+    EXPECT_EQ(vb::CurDir(QStringLiteral("C")), "C:\\WINDOWS");
+    EXPECT_EQ(SysInfo().FastDiskSpace(QStringLiteral("A:\\")), 1457664 - 21 * 512);
+    EXPECT_EQ(vb::CurDir(), "A:\\SUB");
+    vb::ChDrive(QStringLiteral("C:"));
 
     tm.machine().createDisk(QStringLiteral("old"), platform::DiskFormat::byName(QStringLiteral("720K")), true);
     tm.machine().insertDisk(QStringLiteral("old"));

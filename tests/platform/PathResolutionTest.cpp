@@ -57,6 +57,17 @@ TEST_F(MachineTest, TheLastNameInAFolderThatIsThereResolvesInEveryFormItHas)
     EXPECT_EQ(outside.win(), QStringLiteral("C:\\Users Data\\Outside.TXT"));
     const Resolved folder = m.resolve(QStringLiteral("C:\\users data"));
     EXPECT_TRUE(folder.isDir());
+
+    // The same at the root of a drive.
+    tm.writeC(QStringLiteral("Root Level Notes.txt"), "n");
+    EXPECT_EQ(win("c:\\ROOT LEVEL NOTES.TXT"), QStringLiteral("C:\\Root Level Notes.txt"));
+    EXPECT_EQ(win("C:\\ROOTLE~1.TXT"), QStringLiteral("C:\\Root Level Notes.txt"));
+    const Resolved atRoot = m.resolve(QStringLiteral("C:\\not there.txt"));
+    EXPECT_FALSE(atRoot.exists());
+    EXPECT_TRUE(atRoot.parentExists());
+    tm.writeC(QStringLiteral("Put There.TXT"), "p");
+    EXPECT_EQ(win("c:\\put there.txt"), QStringLiteral("C:\\Put There.TXT"));
+    EXPECT_TRUE(m.resolve(QStringLiteral("c:\\put there.txt")).isFile());
 }
 
 TEST(WinPath, WildcardsFollowDosRules)

@@ -183,6 +183,30 @@ TEST_F(FullDriveCTest, ASmallRecordRewrittenInPlaceNeedsNoRoomAndSparesASecondNa
     EXPECT_EQ(tm.readC("disk2.vol"), "[Volume]\r\nLabel=S1\r\n" + QByteArray(1005, ' '));
 }
 
+// The records of the machine and its disks, and the profiles, are read whole with plain reads:
+// at every size around the reader's first buffer and its doublings, empty too; a file that is
+// not there, or a folder, reads as nothing.
+TEST(HostFileRead, AFileIsReadWholeAtEverySize)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    for (const qint64 size : {0, 1, 4095, 4096, 4097, 8192, 12289, 300000}) {
+        QByteArray content(size, '\0');
+        for (qint64 i = 0; i < size; ++i)
+            content[i] = char('a' + i % 23);
+        const QString path = dir.filePath(QStringLiteral("record-%1").arg(size));
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        ASSERT_EQ(f.write(content), size);
+        f.close();
+        const auto read = readHostFile(path);
+        ASSERT_TRUE(read.has_value()) << size;
+        EXPECT_EQ(*read, content) << size;
+    }
+    EXPECT_FALSE(readHostFile(dir.filePath(QStringLiteral("missing"))).has_value());
+    EXPECT_FALSE(readHostFile(dir.path()).has_value());
+}
+
 TEST_F(MachineTest, AFileBeingWrittenOverKeepsItsOldContentUntilItIsClosed)
 {
     fs::writeAll("C:\\NOTES.TXT", "old notes");
