@@ -39,15 +39,18 @@ Resolved resolveReady(const QString& winPath)
     return r;
 }
 
-static Entry entryFor(const Resolved& r)
+// The entry of an item that is there, from one look at it: its time in local time as the
+// status of one file gives it, or in UTC as a listing does (no look at the host's zone).
+static Entry entryFor(const Resolved& r, Qt::TimeSpec spec = Qt::LocalTime)
 {
-    const QFileInfo fi(r.host());
+    const HostStamp st = r.stamp.exists ? r.stamp : HostStamp::of(r.host());
     Entry e;
     e.name = r.isRoot() ? QString() : r.name();
-    const bool dir = fi.isDir();
-    e.attrs = r.isRoot() ? AttrDirectory : r.volume->attributes(r.rel(), dir);
-    e.size = dir ? 0 : fi.size();
-    e.modified = fi.lastModified();
+    e.attrs = r.isRoot() ? AttrDirectory : r.volume->attributes(r.rel(), st.isDir);
+    e.size = st.isDir ? 0 : qMax<qint64>(0, st.size);
+    if (st.exists)
+        e.modified = spec == Qt::UTC ? QDateTime::fromMSecsSinceEpoch(st.mtimeNs / 1000000, QTimeZone::utc())
+                                     : QDateTime::fromMSecsSinceEpoch(st.mtimeNs / 1000000);
     return e;
 }
 
@@ -140,8 +143,9 @@ QList<Entry> find(const QString& spec, quint32 mask)
             Resolved item = folder;
             item.components << name;
             item.existing = item.components.size();
-            item.lastIsDir = QFileInfo(item.host()).isDir();
-            const Entry e = entryFor(item);
+            item.stamp = HostStamp::of(item.host());
+            item.lastIsDir = item.stamp.isDir;
+            const Entry e = entryFor(item, Qt::UTC);
             if (wanted(e.attrs))
                 out << e;
         }

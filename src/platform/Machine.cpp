@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <algorithm>
+#include <dirent.h>
 
 namespace platform {
 
@@ -415,7 +416,15 @@ const Machine::DirListing* Machine::listing(const QString& hostDir, const HostSt
     if (it != dirs_.end() && it->stamp == stamp)
         return &*it;
     DirListing l;
-    l.names = QDir(hostDir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    if (DIR* dir = ::opendir(QFile::encodeName(hostDir).constData())) {
+        while (const dirent* e = ::readdir(dir)) {
+            const char* raw = e->d_name;
+            if (raw[0] == '.' && (raw[1] == '\0' || (raw[1] == '.' && raw[2] == '\0')))
+                continue;
+            l.names << QFile::decodeName(raw);
+        }
+        ::closedir(dir);
+    }
     std::sort(l.names.begin(), l.names.end(), nameLess);
     for (const QString& n : l.names)
         if (!l.byFolded.contains(winpath::foldCase(n)))

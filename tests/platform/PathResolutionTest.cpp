@@ -3,6 +3,8 @@
 #include "platform/WinPath.h"
 #include "support/TempMachine.h"
 
+#include <QTimeZone>
+
 using namespace platform;
 using testsupport::MachineTest;
 
@@ -91,4 +93,33 @@ TEST(WinPath, NamesFoldAsTheFullTablesFoldThem)
         EXPECT_EQ(winpath::foldCase(name), name.toUpper()) << name.toStdString();
         EXPECT_EQ(winpath::caseFolded(name), name.toCaseFolded()) << name.toStdString();
     }
+}
+
+// An item asked for by its name, found by a pattern and looked at alone tells the same size,
+// attributes and time: the listings give the time in UTC, the look at one file in local time.
+TEST_F(MachineTest, ANameListedByItselfByAPatternOrLookedAtAloneTellsTheSame)
+{
+    tm.writeC(QStringLiteral("Users Data/Report.doc"), QByteArray(1234, 'r'));
+    const QDateTime when(QDate(1999, 3, 14), QTime(15, 9, 26), QTimeZone::utc());
+    fs::setModified(QStringLiteral("C:\\Users Data\\Report.doc"), when);
+    const QList<fs::Entry> byName = fs::find(QStringLiteral("c:\\users data\\REPORT.DOC"), 0);
+    const QList<fs::Entry> byPattern = fs::find(QStringLiteral("C:\\Users Data\\*.doc"), 0);
+    const fs::Entry alone = fs::stat(QStringLiteral("C:\\Users Data\\report.doc"));
+    ASSERT_EQ(byName.size(), 1);
+    ASSERT_EQ(byPattern.size(), 1);
+    for (const fs::Entry& e : {byName[0], byPattern[0], alone}) {
+        EXPECT_EQ(e.name, QStringLiteral("Report.doc"));
+        EXPECT_EQ(e.size, 1234);
+        EXPECT_EQ(e.attrs, quint32(AttrArchive));
+        EXPECT_EQ(e.modified.toMSecsSinceEpoch(), when.toMSecsSinceEpoch());
+    }
+    for (const fs::Entry& listed : {byName[0], byPattern[0]})
+        EXPECT_EQ(listed.modified.timeZone(), QTimeZone::utc());
+    EXPECT_EQ(alone.modified.timeSpec(), Qt::LocalTime);
+
+    const QList<fs::Entry> folder = fs::find(QStringLiteral("C:\\users data"), AttrDirectory);
+    ASSERT_EQ(folder.size(), 1);
+    EXPECT_TRUE(folder[0].isDir());
+    EXPECT_EQ(folder[0].size, 0);
+    EXPECT_TRUE(fs::find(QStringLiteral("C:\\Users Data\\Missing.doc"), 0).isEmpty());
 }
