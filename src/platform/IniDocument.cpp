@@ -115,12 +115,29 @@ std::optional<QString> IniDocument::value(const QString& section, const QString&
     const int k = findKey(h, key);
     if (k < 0)
         return std::nullopt;
-    const QString& text = lines_[k].text;
-    const int eq = text.indexOf(u'=');
-    QString v = eq < 0 ? QString() : text.mid(eq + 1).trimmed();
+    return valueOf(lines_[k]);
+}
+
+QString IniDocument::valueOf(const Line& line)
+{
+    const int eq = line.text.indexOf(u'=');
+    QString v = eq < 0 ? QString() : line.text.mid(eq + 1).trimmed();
     if (v.size() >= 2 && (v.front() == u'"' || v.front() == u'\'') && v.back() == v.front())
         v = v.mid(1, v.size() - 2);
     return v;
+}
+
+QList<std::pair<QString, QString>> IniDocument::entries(const QString& section) const
+{
+    QList<std::pair<QString, QString>> out;
+    const QString wanted = section.trimmed();
+    int i = 0;
+    while (i < int(lines_.size()) && !(lines_[i].kind == 1 && lines_[i].name.compare(wanted, Qt::CaseInsensitive) == 0))
+        ++i;
+    for (++i; i < int(lines_.size()) && lines_[i].kind != 1; ++i)
+        if (lines_[i].kind == 2 && !lines_[i].name.isEmpty())
+            out.append({lines_[i].name, valueOf(lines_[i])});
+    return out;
 }
 
 void IniDocument::setValue(const QString& section, const QString& key, const QString& value)

@@ -27,6 +27,11 @@ public:
     void removeKey(const QString& section, const QString& key);
     void removeSection(const QString& section);
 
+    // The keys of a section with their values as value() gives them, in file order (each
+    // name as it stands, duplicates too), without building the look-up tables: for a small
+    // record read whole at once.
+    QList<std::pair<QString, QString>> entries(const QString& section) const;
+
     QStringList sections() const;
     QStringList keys(const QString& section) const;
     bool isEmpty() const { return lines_.empty(); }
@@ -41,6 +46,7 @@ private:
     int sectionEnd(int header) const;                                  // index past its last line
     int findKey(int header, const QString& key) const;
     static Line classify(const QString& text);
+    static QString valueOf(const Line& line);
     // Where each section and key first stands, by folded name; made when first asked for,
     // dropped by every change that moves or renames a line.
     struct Index {

@@ -1,5 +1,6 @@
 #include "platform/Machine.h"
 #include "platform/AtomicFile.h"
+#include "platform/Cp1252.h"
 #include "platform/DemoMachine.h"
 #include "platform/SysError.h"
 #include "platform/WinPath.h"
@@ -161,8 +162,11 @@ void Machine::setSetting(const QString& section, const QString& key, const QStri
     const QByteArray bytes = doc.serialize();
     writeFileAtomically(path, bytes);
     // What this process wrote is what it holds, within the same tick of the clock too: a
-    // later change by another writer replaces the file and shows in its stamp.
-    ini_ = IniDocument::parse(bytes);
+    // later change by another writer replaces the file and shows in its stamp. The file as
+    // edited is what reading it back would give, unless a value could not be written as it
+    // stands.
+    const bool exact = cp1252::canHold(section) && cp1252::canHold(key) && cp1252::canHold(value);
+    ini_ = exact ? std::move(doc) : IniDocument::parse(bytes);
     iniBytes_ = bytes;
     iniParsed_ = true;
     forgetDrives();

@@ -1,5 +1,6 @@
 #include "platform/Volume.h"
 #include "platform/AtomicFile.h"
+#include "platform/Cp1252.h"
 #include "platform/IniDocument.h"
 #include "platform/SysError.h"
 #include "platform/WinPath.h"
@@ -78,22 +79,34 @@ void Volume::OneLook::lookAgain()
         ++g_look;
 }
 
-std::shared_ptr<Volume::Meta> Volume::parseMeta(const QByteArray& bytes)
+std::shared_ptr<Volume::Meta> Volume::parseMeta(const QByteArray& bytes) { return metaOf(IniDocument::parse(bytes), bytes); }
+
+std::shared_ptr<Volume::Meta> Volume::metaOf(IniDocument doc, const QByteArray& bytes)
 {
     auto m = std::make_shared<Meta>();
     m->bytes = bytes;
-    m->doc = IniDocument::parse(bytes);
-    auto get = [&](const char* key, const QString& def = {}) {
-        return m->doc.value(QStringLiteral("Volume"), QString::fromLatin1(key)).value_or(def);
-    };
-    m->formatted = get("Formatted", QStringLiteral("1")) != u"0";
-    m->writeProtected = get("WriteProtected", QStringLiteral("0")) == u"1";
-    m->floppy = get("Kind") == u"floppy";
-    m->label = get("Label");
-    m->serial = get("Serial", QStringLiteral("0")).toUInt(nullptr, 16);
-    m->clusterSize = qMax<qint64>(512, get("ClusterSize", QStringLiteral("4096")).toLongLong());
-    m->capacity = get("Capacity", QStringLiteral("0")).toLongLong();
-    m->rootEntries = get("RootEntries", QStringLiteral("0")).toInt();
+    // The record's values in one pass over its section; the first of equal names counts.
+    enum { Formatted, WriteProtected, Kind, Label, Serial, ClusterSize, Capacity, RootEntries, Count };
+    static const char* const names[Count] = {"Formatted", "WriteProtected", "Kind", "Label", "Serial", "ClusterSize", "Capacity", "RootEntries"};
+    std::optional<QString> found[Count];
+    for (const auto& [name, value] : doc.entries(QStringLiteral("Volume"))) {
+        for (int k = 0; k < Count; ++k) {
+            if (!found[k] && name.compare(QLatin1StringView(names[k]), Qt::CaseInsensitive) == 0) {
+                found[k] = value;
+                break;
+            }
+        }
+    }
+    const auto get = [&](int k, const QString& def = {}) { return found[k].value_or(def); };
+    m->formatted = get(Formatted, QStringLiteral("1")) != u"0";
+    m->writeProtected = get(WriteProtected, QStringLiteral("0")) == u"1";
+    m->floppy = get(Kind) == u"floppy";
+    m->label = get(Label);
+    m->serial = get(Serial, QStringLiteral("0")).toUInt(nullptr, 16);
+    m->clusterSize = qMax<qint64>(512, get(ClusterSize, QStringLiteral("4096")).toLongLong());
+    m->capacity = get(Capacity, QStringLiteral("0")).toLongLong();
+    m->rootEntries = get(RootEntries, QStringLiteral("0")).toInt();
+    m->doc = std::move(doc);
     return m;
 }
 
@@ -120,7 +133,7 @@ const Volume::Meta& Volume::meta() const
     return *metaCache_;
 }
 
-void Volume::writeMeta(bool flush) const
+void Volume::writeMeta(bool flush, bool exact) const
 {
     QByteArray bytes = metaCache_->doc.serialize();
     // The spaces an earlier rewrite in place left at the end are no part of the record.
@@ -135,8 +148,10 @@ void Volume::writeMeta(bool flush) const
     else
         bytes = rewriteRecordInPlace(meta_, bytes);
     // What this process wrote is what it holds, within the same tick of the clock too: a
-    // later change by another writer replaces the file and shows in its stamp.
-    metaCache_ = parseMeta(bytes);
+    // later change by another writer replaces the file and shows in its stamp. The record
+    // as edited is what reading it back would give, unless a value could not be written as
+    // it stands.
+    metaCache_ = exact ? metaOf(metaCache_->doc, bytes) : parseMeta(bytes);
     metaStamp_ = HostStamp::of(meta_);
 }
 
@@ -158,7 +173,7 @@ void Volume::setMeta(const QString& key, const QString& value, bool flush)
 {
     meta();
     metaCache_->doc.setValue(QStringLiteral("Volume"), key, value);
-    writeMeta(flush);
+    writeMeta(flush, cp1252::canHold(key) && cp1252::canHold(value));
 }
 
 // A label comes with every disk of a floppy copy; its record is rewritten in place without

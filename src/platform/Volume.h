@@ -15,6 +15,8 @@
 
 namespace platform {
 
+class IniDocument;
+
 enum Attribute : quint32 {
     AttrNormal = 0,
     AttrReadOnly = 0x01,
@@ -98,8 +100,9 @@ public:
 private:
     struct Meta;
     static std::shared_ptr<Meta> parseMeta(const QByteArray& bytes);
+    static std::shared_ptr<Meta> metaOf(IniDocument doc, const QByteArray& bytes);   // of the record read as `bytes`
     const Meta& meta() const;
-    void writeMeta(bool flush = true) const;
+    void writeMeta(bool flush = true, bool exact = false) const;
     void loadAttributes() const;
     bool recordAttributes(const QString& rel, bool isDir, quint32 attrs);
     void saveAttributes() const;

@@ -331,3 +331,36 @@ TEST_F(MachineTest, AFileWrittenInChunksSeesTheDiskProtectedOrChangedBetweenChun
     machineTool(tm.dir(), {QStringLiteral("floppy"), QStringLiteral("insert"), QStringLiteral("one")});
     EXPECT_EQ(fs::readAll(QStringLiteral("A:\\PIECE.001")), QByteArray(64512, 'a') + QByteArray(10, 'c'));
 }
+
+// A disk's record written by hand as an INI file may be: names in any case, blanks around
+// them, quoted values, a name twice (the first counts), a second section of the same name
+// (not read); the record is read as the profile functions read it, and a label written
+// afterwards changes that value only, read back the same by a fresh reader.
+TEST_F(MachineTest, ADisksRecordWrittenByHandIsReadAsAProfileIs)
+{
+    const QString record = tm.dir() + QStringLiteral("/floppies/hand.vol");
+    QDir().mkpath(tm.dir() + QStringLiteral("/floppies/hand"));
+    QFile f(record);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("; made by hand\r\n[volume]\r\n  KIND = floppy \r\ncapacity=\"730112\"\r\nClusterSize=1024\r\n"
+            "clustersize=512\r\nLABEL=  Hand Made\r\nserial=1A2B3C4D\r\nRootEntries=112\r\n"
+            "[Other]\r\nLabel=NOT THIS\r\n[VOLUME]\r\nWriteProtected=1\r\n");
+    f.close();
+    tm.machine().insertDisk(QStringLiteral("hand"));
+    EXPECT_EQ(fs::volumeLabel(QStringLiteral("A:")).value(), QStringLiteral("Hand Made"));
+    EXPECT_EQ(fs::volumeSerial(QStringLiteral("A:")).value(), 0x1A2B3C4Du);
+    const auto space = fs::diskSpace(QStringLiteral("A:\\"));
+    ASSERT_TRUE(space.has_value());
+    EXPECT_EQ(space->sectorsPerCluster * space->bytesPerSector, 1024);
+    EXPECT_EQ(space->totalClusters, 730112 / 1024);
+    fs::writeAll(QStringLiteral("A:\\WRITTEN.TXT"), "not protected");   // the second section is not read
+
+    fs::setVolumeLabel(QStringLiteral("A:\\"), QStringLiteral("Save#7"));
+    EXPECT_EQ(fs::volumeLabel(QStringLiteral("A:")).value(), QStringLiteral("SAVE#7"));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const IniDocument fresh = IniDocument::parse(f.readAll());
+    EXPECT_EQ(fresh.value(QStringLiteral("Volume"), QStringLiteral("Label")), QStringLiteral("SAVE#7"));
+    EXPECT_EQ(fresh.value(QStringLiteral("Volume"), QStringLiteral("Capacity")), QStringLiteral("730112"));
+    EXPECT_EQ(fresh.value(QStringLiteral("Other"), QStringLiteral("Label")), QStringLiteral("NOT THIS"));
+    EXPECT_EQ(fs::diskSpace(QStringLiteral("A:\\"))->sectorsPerCluster * 512, 1024);
+}
