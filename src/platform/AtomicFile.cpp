@@ -163,22 +163,21 @@ std::optional<QByteArray> readHostFile(const QString& hostPath)
     const int fd = ::open(QFile::encodeName(hostPath).constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return std::nullopt;
-    QByteArray bytes;
+    QByteArray bytes(4096, Qt::Uninitialized);
     qsizetype have = 0;
-    for (qsizetype room = 4096;; room *= 2) {
-        bytes.resize(room);
-        const ssize_t n = ::read(fd, bytes.data() + have, size_t(room - have));
-        if (n < 0 && errno == EINTR) {
-            room /= 2;
+    for (;;) {
+        if (have == bytes.size())
+            bytes.resize(bytes.size() * 2);
+        const ssize_t n = ::read(fd, bytes.data() + have, size_t(bytes.size() - have));
+        if (n < 0 && errno == EINTR)
             continue;
-        }
         if (n < 0) {
             ::close(fd);
             return std::nullopt;
         }
         have += n;
         // A regular file reads short only at its end.
-        if (n == 0 || have < room)
+        if (n == 0 || have < bytes.size())
             break;
     }
     ::close(fd);

@@ -701,7 +701,6 @@ void File::open(const QString& winPath, Mode mode)
 
 void File::open(const Resolved& r, const QString& winPath, Mode mode)
 {
-    const Machine::OneReading reading(machine());
     close();
     if (r.isRoot() || (r.exists() && r.lastIsDir))
         fail(ErrPathFileAccess, winPath);
