@@ -920,7 +920,11 @@ void SaveRun::copyDescriptionBesideArchives()
         try {
             vb::FileCopy(from, to);
         } catch (const vb::Error& e) {
-            vb::MsgBox(to + u'\r' + fileErrorReason(e.Number()), vb::vbCritical | vb::vbOKOnly, text(1005));
+            // Both or neither, as on the floppies; the end message names what is missing.
+            core::ErrorLog(e.Number(), to + QStringLiteral(" Save"));
+            vb::ResumeNext([&] { deleteFile(s.ConfigIniCopyPath); });
+            notSaved(to, reasonFor(e.Number()));
+            break;
         }
     }
     vb::DoEvents();
@@ -1058,8 +1062,12 @@ void SaveRun::finish()
 void SaveRun::run()
 {
     n_ = QString::number(s.SelectedConfig + 1);
-    if (!workFolderHolding(s.SaveFolder).isEmpty()) {
-        vb::MsgBox(text(2251) + u'\r' + s.SaveFolder + u'\r' + text(2252), vb::vbCritical | vb::vbOKOnly, text(1005));
+    // The automatic save's folder holds its slots under the names of the main window's slots:
+    // an ordinary save there would delete one of them, and the next automatic save this one.
+    const bool automaticSavesFolder = !s.AutomaticSave && !s.SaveFolder.isEmpty() &&
+                                      core::FolderKey(s.SaveFolder) == core::FolderKey(core::AutoKeepFolder());
+    if (automaticSavesFolder || !workFolderHolding(s.SaveFolder).isEmpty()) {
+        vb::MsgBox(text(automaticSavesFolder ? 2253 : 2251) + u'\r' + s.SaveFolder + u'\r' + text(2252), vb::vbCritical | vb::vbOKOnly, text(1005));
         return;
     }
     if (!checkDestination())

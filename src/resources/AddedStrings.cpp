@@ -72,6 +72,8 @@ std::optional<QString> addedAppString(int number)
         // A save folder inside one of the program's own work folders (the folder follows).
         {2251, QStringLiteral(u"This folder lies in a folder that Trelvo uses for its own work and empties, so it can not keep a configuration:")},
         {2252, QStringLiteral(u"Please choose another folder for your configurations.")},
+        // The automatic save's own folder chosen for an ordinary save (the folder follows).
+        {2253, QStringLiteral(u"This folder holds Trelvo's automatic saves, so it can not keep another configuration:")},
     };
     const auto found = table.constFind(number);
     if (found == table.constEnd())

@@ -34,19 +34,6 @@ protected:
     {
         return ini.value(QString::fromLatin1(section), QString::fromLatin1(key)).value_or(QStringLiteral("<absent>"));
     }
-    // The automatic save's part around the save: its own folder and slot, and its flag.
-    static void saveAutomatically(int slot)
-    {
-        if (!fs::isDirectory(kAutoKeep.chopped(1)))
-            fs::createDirectory(kAutoKeep.chopped(1));
-        core::ProgramState& s = state();
-        s.AutomaticSave = true;
-        s.SelectedConfig = slot;
-        s.SaveFolder = kAutoKeep;
-        s.ConfigIniPath = kAutoKeep + QStringLiteral("Config") + QString::number(slot + 1) + QStringLiteral(".ini");
-        backup::Save();
-        s.AutomaticSave = false;
-    }
     static QStringList errorLog(const testsupport::TempMachine& tm)
     {
         return QString::fromLatin1(tm.readC(QStringLiteral("Program Files/Trelvo/Error.log"))).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);

@@ -104,6 +104,23 @@ protected:
         backup::Save();
     }
 
+    // The automatic save's part around the save: its own folder and slot (the description
+    // already lying beside its archives), and its flag.
+    static void saveAutomatically(int slot)
+    {
+        const QString folder = kProgramFolder + QStringLiteral("AutoKeep\\");
+        if (!platform::fs::isDirectory(folder.chopped(1)))
+            platform::fs::createDirectory(folder.chopped(1));
+        core::ProgramState& s = core::state();
+        s.AutomaticSave = true;
+        s.SelectedConfig = slot;
+        s.SaveFolder = folder;
+        s.ConfigIniPath = folder + QStringLiteral("Config") + QString::number(slot + 1) + QStringLiteral(".ini");
+        s.ConfigIniCopyPath = s.ConfigIniPath;
+        backup::Save();
+        s.AutomaticSave = false;
+    }
+
     static bool helpEnabled() { return core::ButtonOf(QStringLiteral("Form1"), QStringLiteral("Command2")).Enabled(); }
     static QString statusText() { return core::StatusBarOf(QStringLiteral("Form1"), QStringLiteral("StatusBar1")).Text(); }
 

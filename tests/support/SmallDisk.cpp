@@ -11,8 +11,23 @@
 
 namespace testsupport {
 
-SmallDriveC::SmallDriveC(const TempMachine& tm, qint64 bytes) : folder_(tm.hostC(QString()))
+SmallDrive::SmallDrive(const TempMachine& tm, QChar letter, qint64 bytes)
 {
+    if (letter.toUpper() != u'C') {
+        const QString name = QStringLiteral("drive_") + letter.toLower();
+        folder_ = tm.dir() + u'/' + name;
+        const QByteArray options = "size=" + QByteArray::number(bytes);
+        if (!QDir().mkpath(folder_) || ::mount("tmpfs", QFile::encodeName(folder_).constData(), "tmpfs", 0, options.constData()) != 0) {
+            whyNot_ = QString::fromLocal8Bit(std::strerror(errno));
+            return;
+        }
+        mounted_ = true;
+        const QString section = QStringLiteral("Drive ") + letter.toUpper();
+        tm.machine().setSetting(QStringLiteral("Drives"), QString(letter.toUpper()), QStringLiteral("fixed"));
+        tm.machine().setSetting(section, QStringLiteral("Folder"), name);
+        return;
+    }
+    folder_ = tm.hostC(QString());
     if (folder_.endsWith(u'/'))
         folder_.chop(1);
     const QString aside = folder_ + QStringLiteral(".before");
@@ -36,7 +51,7 @@ SmallDriveC::SmallDriveC(const TempMachine& tm, qint64 bytes) : folder_(tm.hostC
     QDir(aside).removeRecursively();
 }
 
-SmallDriveC::~SmallDriveC()
+SmallDrive::~SmallDrive()
 {
     release();
     if (mounted_) {
@@ -45,7 +60,7 @@ SmallDriveC::~SmallDriveC()
     }
 }
 
-void SmallDriveC::fill(qint64 leave)
+void SmallDrive::fill(qint64 leave)
 {
     if (!mounted_ || filler_ >= 0)
         return;
@@ -69,7 +84,7 @@ void SmallDriveC::fill(qint64 leave)
     }
 }
 
-void SmallDriveC::release()
+void SmallDrive::release()
 {
     if (filler_ >= 0)
         ::close(filler_);
