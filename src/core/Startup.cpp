@@ -74,9 +74,20 @@ void RemoveLeftovers()
         const QString staging = s.TempPath + QStringLiteral("trelvo");
         const QString inside = FolderKey(staging);
         QStringList needed;
-        for (const QString& source : platform::pendingRenameSources())
-            if (FolderKey(source).startsWith(inside))
-                needed << FolderKey(source);
+        for (const QString& source : platform::pendingRenameSources()) {
+            if (!FolderKey(source).startsWith(inside))
+                continue;
+            needed << FolderKey(source);
+            // A restore cut short while another configuration was unpacked over such a
+            // source had set it aside: the copy the rename list was written for comes back.
+            const QString aside = WaitingCopyAside(source);
+            if (platform::fs::exists(aside)) {
+                try {
+                    platform::fs::moveOver(aside, source);
+                } catch (const platform::SysError&) {
+                }
+            }
+        }
         removeAllBut(staging, needed);
     }
     platform::fs::removeTree(ProgramFolder() + QStringLiteral("\\DiskRestore"));

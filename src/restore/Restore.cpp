@@ -5,9 +5,11 @@
 #include "core/Exit.h"
 #include "core/IniValues.h"
 #include "core/Messages.h"
+#include "core/PathUtils.h"
 #include "core/ProgramState.h"
 #include "core/Registry.h"
 #include "core/Settings.h"
+#include "core/Startup.h"
 #include "core/Shell.h"
 #include "core/Windows.h"
 #include "platform/Boot.h"
@@ -24,9 +26,11 @@
 #include "vb/Screen.h"
 #include "vb/UiServices.h"
 
+#include <QHash>
 #include <QPointer>
 #include <QRegularExpression>
 #include <QScopedValueRollback>
+#include <QSet>
 #include <QThread>
 #include <algorithm>
 #include <array>
@@ -91,6 +95,38 @@ void ClearAttributesIn(const QString& folder)
     });
     for (const QString& name : names)
         vb::ResumeNext([&] { vb::SetAttr(folder + name, vb::vbNormal); });
+}
+
+// The names (case-folded) of the files lying directly in the work folder `work` (ending in
+// "\") that the boot-time rename list still moves into place: the copies an earlier restore
+// left there for the restart that has not happened yet.
+QStringList WaitingForBoot(const QString& work)
+{
+    QStringList names;
+    const QString key = core::FolderKey(work);
+    for (const QString& source : platform::pendingRenameSources()) {
+        const qsizetype last = source.lastIndexOf(u'\\');
+        if (last > 0 && last + 1 < source.size() && core::FolderKey(source.left(last + 1)) == key)
+            names << source.mid(last + 1).toCaseFolded();
+    }
+    return names;
+}
+
+// Removes the files lying directly in `folder` (ending in "\"), whatever their attributes,
+// but those named in `keep` (case-folded).
+void RemoveFilesBut(const QString& folder, const QStringList& keep)
+{
+    QStringList names;
+    vb::ResumeNext([&] {
+        for (QString name = vb::Dir(folder + QStringLiteral("*.*"), kAnyFile); !name.isEmpty(); name = vb::Dir())
+            names << name;
+    });
+    for (const QString& name : names) {
+        if (keep.contains(name.toCaseFolded()))
+            continue;
+        vb::ResumeNext([&] { vb::SetAttr(folder + name, vb::vbNormal); });
+        vb::ResumeNext([&] { vb::Kill(folder + name); });
+    }
 }
 
 // A path that can stand in quotes on a command line.
@@ -263,6 +299,8 @@ private:
     bool RestartNeeded = false;
     QString keptSaveFolder;               // SaveFolder while the floppy phase points it at DiskRestoreFolder
     QList<QPointer<vb::Form>> inert;      // windows disabled while the run is busy
+    QStringList waitingForBoot;           // copies in the work folder an earlier run listed for the restart
+    QStringList earlierCopies;            // of those, chosen ones this configuration's archive does not hold
     std::array<QString, 9> plainName;     // positions 1..8
     std::array<QString, 9> quotedName;
     QList<Outcome> outcomes_;             // one per chosen item, in the order they were restored
@@ -500,12 +538,16 @@ void RestoreRun::prepareWorkFolder()
         if (!FolderExists(s.TempPath))
             vb::MkDir(s.TempPath);
     });
+    waitingForBoot = FolderExists(work) ? WaitingForBoot(work + u'\\') : QStringList();
     trapOn(work, [&] {
         if (!FolderExists(work)) {
             vb::MkDir(work);
             return;
         }
-        // Leftovers of an earlier run must not pass for this configuration's files.
+        // Leftovers of an earlier run must not pass for this configuration's files; the
+        // copies the boot-time rename list still names are not leftovers.
+        if (!waitingForBoot.isEmpty())
+            return RemoveFilesBut(work + u'\\', waitingForBoot);
         ClearAttributesIn(work + u'\\');
         vb::Kill(work + QStringLiteral("\\*.*"));
     });
@@ -565,8 +607,40 @@ void RestoreRun::systemFiles()
             archiveFailure = missingArchive(1);
         } else {
             // The archive holds the staging folder's path less its drive: it unpacks on the
-            // drive of the temporary folder, into the emptied work folder.
+            // drive of the temporary folder, into the emptied work folder, every system file
+            // it holds. The copies an earlier run left there for the restart step aside
+            // meanwhile, and come back unless this run replaces them.
+            const QString work = s.TempPath + QStringLiteral("trelvo\\");
+            QStringList aside;
+            for (const QString& name : waitingForBoot) {
+                try {
+                    platform::fs::moveOver(work + name, core::WaitingCopyAside(work + name));
+                    aside << name;
+                } catch (const platform::SysError& e) {
+                    core::ErrorLog(e.code(), work + name + QStringLiteral(" Restore"));
+                }
+            }
             archiveFailure = unzip(QStringLiteral("Unzip32.exe -qo ") + quotedName[1] + QStringLiteral(" -d ") + s.TempPath.left(3), 1, true);
+            for (const QString& name : aside) {
+                const auto chosenNow = [&] {
+                    for (const BootTimeFile& f : kBootTimeFiles)
+                        if (QString::fromUtf16(f.name).toCaseFolded() == name)
+                            return (req.*f.box).Value() != 0;
+                    return false;
+                };
+                const QString kept = core::WaitingCopyAside(work + name);
+                try {
+                    if (!archiveFailure && chosenNow() && Present(work + name)) {
+                        removeStaged(kept);
+                    } else {
+                        if (!archiveFailure && chosenNow())
+                            earlierCopies << name;   // not this configuration's
+                        platform::fs::moveOver(kept, work + name);
+                    }
+                } catch (const platform::SysError& e) {
+                    core::ErrorLog(e.code(), work + name + QStringLiteral(" Restore"));
+                }
+            }
             vb::DoEvents();
             if (!archiveFailure && !Present(s.TempPath + QStringLiteral("trelvo\\*.*")))
                 archiveFailure = Failure{res(2125) + s.TempPath, 53, archivePath(1)};
@@ -636,7 +710,7 @@ void RestoreRun::listForBootTimeRename()
             continue;
         const QString name = QString::fromUtf16(f.name);
         const QString live = BootWindowsFolder() + u'\\' + name;
-        if (!listed.contains(name)) {
+        if (!listed.contains(name) || earlierCopies.contains(name.toCaseFolded())) {
             notRestored(live, Failure{res(2123), 53, live});
             continue;
         }
@@ -688,6 +762,14 @@ void RestoreRun::userFiles()
     // are while the program waits, not once per file; the last file is always shown.
     vb::ProgressPace pace;
     bool anyEntry = false;
+    // Entries that differ in letter case alone name one file, and User.ini one staged copy
+    // for all of them: a copy a chosen entry still needs stays until that entry has had it,
+    // and the entries after the first that put it in place are back with it.
+    QHash<QString, int> wanted;   // by staged copy (case-folded): the chosen entries still to come
+    QSet<QString> placed;
+    for (int i = 0; i < list.ListCount(); ++i)
+        if (list.Selected(i) && !list.List(i).isEmpty())
+            ++wanted[core::ReadIni(QStringLiteral("UserFilesSaved"), list.List(i), s.UserIniPath).toCaseFolded()];
     for (int i = 0; i < list.ListCount(); ++i) {
         const QString entry = list.List(i);
         if (entry.isEmpty())
@@ -705,19 +787,24 @@ void RestoreRun::userFiles()
             CurrentStep = entry;
             if (archiveFailure) {
                 notRestored(entry, *archiveFailure);
+            } else if (!staged.isEmpty() && placed.contains(staged.toCaseFolded())) {
+                restored(entry);
             } else if (staged.isEmpty() || !Present(staged)) {
                 notRestored(entry, Failure{res(2123), 53, entry});
             } else {
                 makeFoldersOf(entry);
                 // The staged copy goes afterwards in any case: it is moved into place where it can be.
-                if (const std::optional<int> error = copyOver(staged, entry, &moved))
+                if (const std::optional<int> error = copyOver(staged, entry, &moved)) {
                     notRestored(entry, FileFailure(*error, entry));
-                else
+                } else {
                     restored(entry);
+                    placed.insert(staged.toCaseFolded());
+                }
             }
+            --wanted[staged.toCaseFolded()];
         }
         // Every staged copy goes, whether its file came back or not.
-        if (!staged.isEmpty() && !moved)
+        if (!staged.isEmpty() && !moved && wanted.value(staged.toCaseFolded()) <= 0)
             removeStaged(staged);
         anyEntry = true;
         if (show) {
@@ -891,6 +978,12 @@ void RestoreRun::finish()
     } else {
         const QString work = s.TempPath + QStringLiteral("trelvo\\");
         for (const QString& folder : {work + QStringLiteral("User\\"), work}) {
+            // What an earlier run left for the restart still waits for it.
+            if (folder == work && !waitingForBoot.isEmpty()) {
+                RemoveFilesBut(folder, WaitingForBoot(work));
+                vb::ResumeNext([&] { vb::RmDir(folder.left(folder.size() - 1)); });
+                continue;
+            }
             ClearAttributesIn(folder);
             vb::ResumeNext([&] { vb::Kill(folder + QStringLiteral("*.*")); });
             vb::ResumeNext([&] { vb::RmDir(folder.left(folder.size() - 1)); });

@@ -3,6 +3,7 @@
 #include "RestoreTesting.h"
 #include "backup/CopyState.h"
 #include "backup/FloppySpan.h"
+#include "support/SmallDisk.h"
 
 #include <QRandomGenerator>
 
@@ -139,4 +140,34 @@ TEST_F(RestoreFloppyTest, AGroupTheDisksDoNotHoldGoesToTheMissingArchiveQuestion
     // The Start menu came back; the favorites did not, and the last box says so.
     EXPECT_EQ(shown.last(), kNotAll + QStringLiteral("\r\rMicrosoft Internet Explorer Bookmarks: archive not found: "
                                                       "C:\\Program Files\\Trelvo\\DiskRestore\\Conf1mb.tva"));
+}
+
+TEST_F(RestoreFloppyTest, AProgramFolderWithoutRoomForTheJoinedArchiveStopsAndChangesNothing)
+{
+    testsupport::SmallDriveC disk(tm, 24 << 20);
+    SKIP_UNLESS_MOUNTED(disk);
+    ui->expect(prompt(2), QStringLiteral("OK"), [] { insert("save2"); });
+    ui->expect(prompt(3), QStringLiteral("OK"), [] { insert("save3"); });
+    saveOntoFloppies({.userFiles = {kLetter, kBig}});
+    if (fs::exists(kProgram + QStringLiteral("Conf1us.tva")))
+        fs::removeFile(kProgram + QStringLiteral("Conf1us.tva"));
+    write(kBig, "changed since");
+    write(kLetter, "changed too");
+    listUserFiles({kLetter, kBig}, {kLetter, kBig});
+
+    // Room for the first disk's piece, not for the second.
+    disk.fill(2 << 20);
+    ui->expect(prompt(1), QStringLiteral("OK"), [] { insert("save1"); });
+    ui->expect(prompt(2), QStringLiteral("OK"), [] { insert("save2"); });
+    ui->expect(QStringLiteral("Kann nicht in Datei schreiben"), QStringLiteral("OK"));
+    ui->expect(QStringLiteral("An error occurs while restoring. Restoring canceled."), QStringLiteral("OK"));
+    runRestore();
+    disk.release();
+
+    EXPECT_EQ(read(kBig), QByteArray("changed since"));
+    EXPECT_EQ(read(kLetter), QByteArray("changed too"));
+    EXPECT_TRUE(fs::find(kDiskRestore + QStringLiteral("*.*"), 0).isEmpty()) << "no part of the joined archive stays";
+    EXPECT_FALSE(boxes().contains(kRestored));
+    EXPECT_TRUE(core::ButtonOf(QStringLiteral("Form1"), QStringLiteral("Command3")).Enabled());
+    EXPECT_TRUE(state().DiskRestoreFolder.isEmpty());
 }

@@ -17,22 +17,13 @@ namespace {
 constexpr qint64 kSize = 64 << 20;   // large enough that the unpacking is still under way when looked at
 const QString kBig = QStringLiteral("My Documents/big.dat");
 
-// Scratch folders of the zip programs that a process made, wherever they are made.
-QStringList scratchFoldersOf(const testsupport::TempMachine& tm, qint64 pid)
-{
-    QStringList found;
-    for (const QString& folder : {QDir::tempPath(), tm.dir(), tm.dir() + QStringLiteral("/floppies")})
-        found << QDir(folder).entryList({QStringLiteral(".trelvo-zip-%1-*").arg(pid)}, QDir::Dirs | QDir::Hidden);
-    return found;
-}
-
 // The bytes of the saved copy of the big file that the host's unzip has written so far into
 // a scratch folder of the process `pid`; -1 while there is none.
 qint64 unpackedSoFar(const testsupport::TempMachine& tm, qint64 pid)
 {
     qint64 most = -1;
-    for (const QString& folder : scratchFoldersOf(tm, pid)) {
-        const QFileInfo staged(tm.dir() + u'/' + folder + QStringLiteral("/WINDOWS/TEMP/trelvo/User/my documents/big.dat"));
+    for (const QString& folder : testsupport::zipScratchFolders(tm, pid)) {
+        const QFileInfo staged(folder + QStringLiteral("/WINDOWS/TEMP/trelvo/User/my documents/big.dat"));
         if (staged.exists())
             most = qMax(most, staged.size());
     }
@@ -76,6 +67,6 @@ TEST_F(MachineTest, AKilledRestoreLeavesTheUsersCurrentFileWhole)
     ProgramRun next(tm, {"@Form1.Command3 => Click"});
     ASSERT_TRUE(next.finish()) << next.errors().toStdString();
     EXPECT_FALSE(tm.existsC("WINDOWS/TEMP/trelvo"));
-    EXPECT_EQ(scratchFoldersOf(tm, killed), QStringList());
+    EXPECT_EQ(testsupport::zipScratchFolders(tm, killed), QStringList());
     EXPECT_TRUE(tm.readC(kBig) == current);
 }

@@ -114,4 +114,13 @@ bool ProgramRun::killWhileWriting(const QString& hostFolder, qint64 atLeast)
     return killWhen([&] { return writtenInto(hostFolder) >= atLeast; });
 }
 
+QStringList zipScratchFolders(const TempMachine& tm, qint64 pid)
+{
+    QStringList found;
+    for (const QString& folder : {QDir::tempPath(), tm.dir(), tm.dir() + QStringLiteral("/floppies")})
+        for (const QString& name : QDir(folder).entryList({QStringLiteral(".trelvo-zip-%1-*").arg(pid)}, QDir::Dirs | QDir::Hidden))
+            found << folder + u'/' + name;
+    return found;
+}
+
 } // namespace testsupport

@@ -42,4 +42,7 @@ private:
     QString errors_;
 };
 
+// The zip programs' scratch folders that process `pid` made (host paths), wherever they are made.
+QStringList zipScratchFolders(const TempMachine& tm, qint64 pid);
+
 } // namespace testsupport
