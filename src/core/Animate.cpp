@@ -1,6 +1,8 @@
 #include "core/Animate.h"
+#include "core/Exit.h"
 #include "core/Messages.h"
 #include "core/ProgramState.h"
+#include "vb/Error.h"
 #include "vb/Forms.h"
 #include "vb/Screen.h"
 
@@ -24,6 +26,14 @@ void AnimateForm::Form_Load()
     state().AnimateShown = true;
     animation_.Create(hWnd(), 120, 0, 0, 300, 50);
     animation_.pPlay();
+}
+
+void AnimateForm::Form_QueryUnload(int& cancel, int unloadMode)
+{
+    bool running = false;
+    vb::ResumeNext([&] { running = OperationRunning(); });
+    if (unloadMode == vb::vbFormControlMenu && running)
+        cancel = 1;
 }
 
 void AnimateForm::Form_Unload(int&)

@@ -19,6 +19,9 @@ public:
     SysAnimate32& animation() { return animation_; }
 
     void Form_Load() override;
+    // The copy that shows its progress here holds the window until it unloads it: while a
+    // save or a restore runs, the title bar's close box leaves the window where it is.
+    void Form_QueryUnload(int& cancel, int unloadMode) override;
     void Form_Unload(int& cancel) override;
 
 private:

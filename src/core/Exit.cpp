@@ -26,6 +26,8 @@ bool busy()
 
 } // namespace
 
+bool OperationRunning() { return busy(); }
+
 void QuitProgram()
 {
     // The windows unloaded below may ask for the exit again from their unload handlers.

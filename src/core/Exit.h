@@ -11,6 +11,9 @@ namespace core {
 // it is already on its way out (a window's unload calling it again).
 void QuitProgram();
 
+// A save or a restore runs (the main window's Help or Exit button is disabled).
+bool OperationRunning();
+
 // Puts the main window back into the idle state: Help and Exit enabled, the default mouse
 // pointer, both progress bars at 0.
 void EndOperation();

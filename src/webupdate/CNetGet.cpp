@@ -1,5 +1,7 @@
 #include "webupdate/CNetGet.h"
 #include "platform/Cp1252.h"
+#include "platform/FileSystem.h"
+#include "platform/SysError.h"
 #include "vb/CommonControls.h"
 #include "vb/Error.h"
 #include "vb/FileIO.h"
@@ -12,11 +14,14 @@
 #include <QElapsedTimer>
 #include <QScopeGuard>
 #include <limits>
+#include <memory>
+#include <optional>
 #include <utility>
 
 namespace webupdate {
 
 namespace inet = platform::inet;
+namespace fs = platform::fs;
 
 namespace {
 
@@ -35,22 +40,33 @@ constexpr int kEventsEveryMs = 40;
 // A file fetched is written in pieces of this size: few writes, and little memory.
 constexpr qsizetype kWriteEvery = 1024 * 1024;
 
-// The file of a fetch into a file: opened (created, or emptied) before the request, written
-// as the resource arrives, kept once it has arrived whole, and removed on every other way
-// out: a failure, a run-time error, and the end of the program in the middle of the fetch.
+// Runs a file operation of the machine and turns its failure into the runtime's error.
+template <class F>
+void onTheMachine(F&& f)
+{
+    try {
+        f();
+    } catch (const platform::SysError& e) {
+        throw vb::Error(e.code());
+    }
+}
+
+// The file of a fetch into a file. An older file of its name goes before the request; what
+// arrives is written into a file that has no name yet and that takes the name only once the
+// resource has arrived whole. A failure, a run-time error and the end of the program in the
+// middle of the fetch drop it, and so does a process killed meanwhile: no piece of a
+// resource is ever found under its name.
 class FetchFile {
 public:
-    explicit FetchFile(const QString& path) : path_(path)
+    explicit FetchFile(const QString& path)
     {
-        number_ = vb::FreeFile();
-        vb::Open(path, vb::OpenMode::Output, number_);
-        vb::Close(number_);
-        try {
-            vb::Open(path, vb::OpenMode::Binary, number_);
-        } catch (const vb::Error&) {
-            vb::ResumeNext([&] { vb::Kill(path); });
-            throw;
-        }
+        onTheMachine([&] {
+            if (const std::optional<fs::Entry> older = fs::tryStat(path); older && !older->isDir())
+                fs::removeFile(path);
+            auto file = std::make_unique<fs::File>();
+            file->open(path, fs::File::Write);
+            file_ = std::move(file);
+        });
         previous_ = std::exchange(current_, this);
         static bool watching = false;   // the program's end runs its hooks once
         if (!watching) {
@@ -69,31 +85,28 @@ public:
         discard();
         current_ = previous_;
     }
-    void append(const QByteArray& bytes) { vb::Put(number_, bytes); }
+    void append(const QByteArray& bytes)
+    {
+        if (!file_)
+            throw vb::Error(52);
+        onTheMachine([&] { file_->write(bytes); });
+    }
     void keep()
     {
-        vb::Close(number_);
-        kept_ = true;
+        if (!file_)
+            throw vb::Error(52);
+        // Whatever the close reports, the file is no longer this fetch's to drop.
+        const std::unique_ptr<fs::File> file = std::move(file_);
+        onTheMachine([&] { file->close(); });
     }
 
 private:
-    void discard()
-    {
-        if (kept_)
-            return;
-        kept_ = true;
-        vb::ResumeNext([&] {
-            if (vb::IsOpen(number_))
-                vb::Close(number_);
-        });
-        vb::ResumeNext([&] { vb::Kill(path_); });
-    }
+    // A file never closed never gets its name.
+    void discard() { file_.reset(); }
 
     static inline FetchFile* current_ = nullptr;
     FetchFile* previous_ = nullptr;
-    QString path_;
-    int number_ = 0;
-    bool kept_ = false;
+    std::unique_ptr<fs::File> file_;
 };
 
 } // namespace
@@ -148,10 +161,13 @@ bool CNetGet::ReadUrl(const QString& sUrl, const std::optional<QString>& vFileNa
         hUrl = inet::InternetOpenUrl(hSession, sUrl, {}, inet::INTERNET_FLAG_EXISTING_CONNECT, 0);
         if (hUrl == 0) {
             CheckError();
-        } else if (const quint32 status = inet::HttpStatusCode(hUrl); status >= 400) {
-            // An error page is not the resource asked for.
+        } else if (const quint32 status = inet::HttpStatusCode(hUrl); status >= 300) {
+            // An error page is not the resource asked for, nor is the page of a redirection
+            // that names no place to go (the Internet functions follow every other one).
             sRawHTML.clear();
-            state().gsLastError = TranslateErrorCode(status == 404 || status == 410 ? kItemNotFound : kExtendedError);
+            state().gsLastError = TranslateErrorCode(status < 400                      ? qint32(inet::ERROR_HTTP_REDIRECT_FAILED)
+                                                     : status == 404 || status == 410 ? kItemNotFound
+                                                                                      : kExtendedError);
         } else {
             sRawHTML.clear();
             QByteArray pending;

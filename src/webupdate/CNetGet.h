@@ -8,8 +8,9 @@
 //
 // The program's windows stay alive during a fetch: the event loop runs while the Internet
 // functions wait and, during a transfer, about 25 times a second (the status display always
-// shows the total of the last block when it does). A file the fetch was writing is removed
-// unless the resource arrived whole, also when the program ends in the middle of the fetch.
+// shows the total of the last block when it does). A file the fetch writes has no name until
+// the resource has arrived whole, so none is left behind otherwise, also when the program
+// ends (or is killed) in the middle of the fetch.
 #include "platform/Internet.h"
 
 #include <QPointer>
@@ -39,7 +40,7 @@ public:
     // fetch that follow sToken up to the next character of vDelimiter (default: " > ? #).
     // False, and nothing added, when that text is no longer than the token.
     bool ParseHTML(const QString& sToken, QStringList& colItems, const std::optional<QString>& vDelimiter = std::nullopt);
-    // Fetches sUrl into the file vFileName (created, or started afresh) or, without one, into
+    // Fetches sUrl into the file vFileName (an older file of that name goes first) or, without one, into
     // memory. True when the resource arrived whole. False when the request could not be made,
     // the server answered with an error status, the transfer broke off (in memory what arrived
     // first is kept) or the file failed; gsLastError tells why, and the file is not left behind.

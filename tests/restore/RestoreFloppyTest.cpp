@@ -3,6 +3,7 @@
 #include "RestoreTesting.h"
 #include "backup/CopyState.h"
 #include "backup/FloppySpan.h"
+#include "support/ClosingHand.h"
 #include "support/SmallDisk.h"
 
 #include <QRandomGenerator>
@@ -103,11 +104,35 @@ TEST_F(RestoreFloppyTest, ThreeDisksAreJoinedAndEverythingChosenComesBack)
     EXPECT_EQ(read(QStringLiteral("C:\\WINDOWS\\WIN.INI")), win);
 }
 
+TEST_F(RestoreFloppyTest, ClosingTheProgressWindowWhileThePiecesAreJoinedLeavesTheRestoreGoing)
+{
+    ui->expect(prompt(2), QStringLiteral("OK"), [] { insert("save2"); });
+    ui->expect(prompt(3), QStringLiteral("OK"), [] { insert("save3"); });
+    saveOntoFloppies({.userFiles = {kLetter, kBig}, .startMenu = true});
+    const QByteArray scans = read(kBig);
+    write(kBig, "lost");
+
+    // The user closes the progress window from its title bar the moment it shows.
+    testsupport::ClosingHand user(QStringLiteral("Animate"));
+    choose({QStringLiteral("Check20")});
+    listUserFiles({kLetter, kBig}, {kBig});
+    ui->expect(prompt(1), QStringLiteral("OK"), [] { insert("save1"); });
+    ui->expect(prompt(2), QStringLiteral("OK"), [] { insert("save2"); });
+    ui->expect(prompt(3), QStringLiteral("OK"), [] { insert("save3"); });
+    ui->expect(kRestored, QStringLiteral("OK"));
+    runRestore();
+
+    EXPECT_TRUE(user.closed());
+    EXPECT_TRUE(user.stays()) << "the joining goes on with its window gone";
+    EXPECT_EQ(read(kBig), scans);
+    EXPECT_FALSE(vb::Forms::isLoaded(QStringLiteral("Animate")));
+}
+
 TEST_F(RestoreFloppyTest, CancelAtTheFirstDiskStopsWithNothingUnpacked)
 {
     ui->expect(prompt(2), QStringLiteral("OK"), [] { insert("save2"); });
     ui->expect(prompt(3), QStringLiteral("OK"), [] { insert("save3"); });
-    saveOntoFloppies({.userFiles = {kLetter, kBig}});
+    saveOntoFloppies({.userFiles = {kLetter, kBig}, .startMenu = true});
     write(kLetter, "changed");
     listUserFiles({kLetter, kBig}, {kLetter});
     ui->expect(prompt(1), QStringLiteral("Cancel"));

@@ -11,7 +11,7 @@
 
 namespace testsupport {
 
-ProgramRun::ProgramRun(const TempMachine& tm, const QStringList& scriptLines)
+ProgramRun::ProgramRun(const TempMachine& tm, const QStringList& scriptLines, const QString& program)
 {
     script_.open();
     script_.write(scriptLines.join(u'\n').toUtf8() + '\n');
@@ -22,9 +22,9 @@ ProgramRun::ProgramRun(const TempMachine& tm, const QStringList& scriptLines)
     env.insert(QStringLiteral("TRELVO_UI_SCRIPT"), script_.fileName());
     process_.setProcessEnvironment(env);
     const QString bin = qEnvironmentVariable("TRELVO_TEST_BIN", QCoreApplication::applicationDirPath());
-    process_.start(bin + QStringLiteral("/trelvoapp"), {});
+    process_.start(bin + u'/' + program, {});
     if (!process_.waitForStarted())
-        ADD_FAILURE() << "cannot start " << bin.toStdString() << "/trelvoapp";
+        ADD_FAILURE() << "cannot start " << bin.toStdString() << "/" << program.toStdString();
 }
 
 ProgramRun::~ProgramRun()

@@ -1,7 +1,7 @@
 #pragma once
-// The real trelvoapp on a test machine: started headless with an answer script (lines of
-// the script language, "@Form1.Command1 => Click" included), waited for, or stopped and killed while it
-// writes a file into a given folder.
+// The real trelvoapp (or another program of the machine, such as skyfetch) on a test machine:
+// started headless with an answer script (lines of the script language, "@Form1.Command1 =>
+// Click" included), waited for, or stopped and killed while it writes a file into a given folder.
 #include "support/TempMachine.h"
 
 #include <QProcess>
@@ -16,7 +16,7 @@ namespace testsupport {
 
 class ProgramRun {
 public:
-    ProgramRun(const TempMachine& tm, const QStringList& scriptLines);
+    ProgramRun(const TempMachine& tm, const QStringList& scriptLines, const QString& program = QStringLiteral("trelvoapp"));
     ~ProgramRun();
 
     qint64 pid() const { return process_.processId(); }

@@ -7,8 +7,10 @@
 #include "vb/UiServices.h"
 #include "webupdate/CNetGet.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QTimer>
 
 using testsupport::UpdateServer;
@@ -48,6 +50,19 @@ protected:
     vb::StatusBar status{host, QStringLiteral("sbrMain")};
     CNetGet net;
 };
+
+// This process holds a file open in `hostFolder` that has no name there (yet).
+bool writingUnnamedInto(const QString& hostFolder)
+{
+    const QString prefix = QDir::cleanPath(hostFolder) + u'/';
+    const QDir fds(QStringLiteral("/proc/self/fd"));
+    for (const QString& fd : fds.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)) {
+        const QString target = QFileInfo(fds.filePath(fd)).symLinkTarget();
+        if (target.startsWith(prefix) && (target.endsWith(QStringLiteral(" (deleted)")) || target.contains(QStringLiteral(".~"))))
+            return true;
+    }
+    return false;
+}
 
 QByteArray pattern(int size)
 {
@@ -129,6 +144,21 @@ TEST_F(CNetGetTest, AnErrorPageIsNotTakenForTheResource)
     EXPECT_EQ(net.GetRawHTML(), QString());
 }
 
+TEST_F(CNetGetTest, ARedirectionThatNamesNoPlaceToGoIsNotTakenForTheResource)
+{
+    // Its own page is no more the resource than an error page is.
+    server.serve(QStringLiteral("/moved.exe"), UpdateServer::Reply{302, "<html>Moved</html>"});
+    EXPECT_FALSE(net.ReadUrl(url(QStringLiteral("/moved.exe")), QStringLiteral("C:\\moved.exe")));
+    EXPECT_FALSE(tm.existsC(QStringLiteral("moved.exe")));
+    EXPECT_EQ(net.GetLastError(), QStringLiteral("Error details not available."));
+
+    server.serve(QStringLiteral("/same.htm"), UpdateServer::Reply{304, {}});
+    EXPECT_FALSE(net.ReadUrl(url(QStringLiteral("/same.htm"))));
+    EXPECT_EQ(net.GetRawHTML(), QString());
+    EXPECT_EQ(net.GetLastError(), QStringLiteral("Error details not available."));
+    EXPECT_EQ(status.Text(), QStringLiteral("Ready"));
+}
+
 TEST_F(CNetGetTest, ATransferThatBreaksOffFailsAndLeavesNoFile)
 {
     server.serve(QStringLiteral("/cut.bin"), UpdateServer::Reply{200, pattern(5000), 3000});
@@ -200,19 +230,26 @@ TEST_F(CNetGetTest, AFetchWhoseSessionIsClosedWhileItWaitsStopsThere)
 
 TEST_F(CNetGetTest, TheProgramsEndInTheMiddleOfAFetchRemovesItsFile)
 {
-    // What the end of the program runs before the process goes, while the fetch waits.
+    // What the end of the program runs before the process goes, while the fetch waits. The
+    // file being fetched has no name until it has arrived whole; the end drops it.
     setNetwork("ReceiveTimeout", QStringLiteral("1"));
     server.serve(QStringLiteral("/setup.exe"), UpdateServer::Reply{200, pattern(5000), 100, 3000});
-    bool thereBefore = false;
+    bool thereBefore = true;
+    bool writingBefore = false;
     bool thereAfter = true;
+    bool writingAfter = true;
     QTimer::singleShot(300, [&] {
         thereBefore = tm.existsC(QStringLiteral("setup.exe"));
+        writingBefore = writingUnnamedInto(tm.hostC(QString()));
         vb::AtEnd();
         thereAfter = tm.existsC(QStringLiteral("setup.exe"));
+        writingAfter = writingUnnamedInto(tm.hostC(QString()));
     });
     EXPECT_FALSE(net.ReadUrl(url(QStringLiteral("/setup.exe")), QStringLiteral("C:\\setup.exe")));
-    EXPECT_TRUE(thereBefore);
+    EXPECT_FALSE(thereBefore);
+    EXPECT_TRUE(writingBefore);
     EXPECT_FALSE(thereAfter);
+    EXPECT_FALSE(writingAfter);
     EXPECT_FALSE(tm.existsC(QStringLiteral("setup.exe")));
 }
 
