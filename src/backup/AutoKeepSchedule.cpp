@@ -122,7 +122,9 @@ bool AutomaticRunWanted()
     int mode = 0;
     if (!lines.isEmpty())
         vb::ResumeNext([&] { mode = vb::CInt(vb::Val(vb::Trim(lines[0]))); });
-    return mode >= 1 && mode <= 4;
+    // As the mode list takes the line when the schedule is loaded: -1 leaves it without a
+    // selection, which is not "Disabled"; a value it cannot take leaves it on "Disabled".
+    return mode == -1 || (mode >= 1 && mode <= 4);
 }
 
 QString AutoKeepSlotRow(int k, const QString& text) { return u'#' + QString::number(k) + QStringLiteral(" : ") + text; }

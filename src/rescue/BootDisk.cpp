@@ -61,16 +61,18 @@ bool onFloppy(const QString& path)
     return found;
 }
 
-// The files of the boot disk that are not on the floppy, each with what kept it off (from
-// `failures`, the first error per name in hand).
+// The files of the boot disk that are not on the floppy as this run wrote them, each with
+// what kept it off (from `failures`, the first error per name in hand). A file whose write
+// failed is missing even where the floppy holds an older one of its name: that one is not
+// what the disk needs.
 QStringList MissingBootFiles(const QHash<QString, int>& failures)
 {
     QStringList missing;
     for (const BootFile& file : kBootFiles) {
         const QString name = QString::fromUtf16(file.name);
         const auto failure = failures.constFind(name);
-        if (onFloppy(QString::fromUtf16(file.path)) ||
-            (file.onlyWhenPresent && failure != failures.constEnd() && missingSource(*failure)))
+        const bool failed = failure != failures.constEnd();
+        if (failed ? file.onlyWhenPresent && missingSource(*failure) : onFloppy(QString::fromUtf16(file.path)))
             continue;
         QString line = name;
         if (failure != failures.constEnd()) {

@@ -205,3 +205,25 @@ TEST_F(BootDiskTest, AWriteProtectedFloppyIsReportedInItsOwnWordsAndEndsTheProgr
     EXPECT_TRUE(boxTexts().first().startsWith(log[0].error + QStringLiteral("\r\rMSDOS.SYS\r\r")));
     EXPECT_TRUE(filesOn(kFloppy).isEmpty());
 }
+
+TEST_F(BootDiskTest, AFileThatFailsOverAnOlderOneOfItsNameIsNamedAndTheBootDiskIsNotDone)
+{
+    // An earlier disk, not formatted again: it already holds a small HIMEM.SYS of its own.
+    // The new one does not fit; the older one stays, and it is not the file the disk needs.
+    const QByteArray older("an older driver");
+    {
+        QFile f(machine().diskFolder(kFloppy) + QStringLiteral("/HIMEM.SYS"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(older);
+    }
+    tm.writeC(QStringLiteral("WINDOWS/HIMEM.SYS"), QByteArray(1500000, 'h'));
+    ui->expect(QStringLiteral("written to it:  HIMEM.SYS - Disk full  Please insert"), QStringLiteral("OK"));
+
+    wizard().MakeBootDisk();
+
+    EXPECT_EQ(errorLog(), (QList<LogLine>{{QStringLiteral("Disk full"), QStringLiteral("HIMEM.SYS BootDisk")}}));
+    EXPECT_EQ(onDisk(kFloppy, QStringLiteral("HIMEM.SYS")), older) << "the failed copy left the older file as it was";
+    EXPECT_FALSE(boxTexts().contains(kNextDisk)) << "a boot disk without its HIMEM.SYS was passed as done";
+    EXPECT_FALSE(wizard().BootDiskDone);
+    EXPECT_EQ(state().DiskNo, 1);
+}

@@ -95,24 +95,29 @@ TEST_F(SingleInstanceTest, ASecondProgramOnTheSameMachineSaysSoAndEnds)
 
 // Left open by the user, the program holds the lock when a scheduler starts an automatic run:
 // that run has nobody to answer it, so it logs why it did not save and ends at once; the
-// marker stays for the next run.
+// marker stays for the next run. So does a run of a schedule whose mode line was damaged to
+// " -1 ": the mode list is then left without a selection, which is no "Disabled".
 TEST_F(SingleInstanceTest, AnAutomaticRunWhileTheProgramIsOpenLogsItAndEndsWithoutABox)
 {
     QProcess& first = launch("# nothing is expected to ask\n");
     ASSERT_TRUE(holdsLock(first));
-    tm.writeC(QStringLiteral("Program Files/Trelvo/AutoKp.ini"),
-              " 1 \r\n1/12/2026\r\n 0 \r\n1\r\n#1 : Not Saved\r\n#2 : Not Saved\r\n#3 : Not Saved\r\n#4 : Not Saved\r\n");
-    tm.writeC(QStringLiteral("Program Files/Trelvo/Keep.go"), "");
+    for (const char* mode : {" 1 ", "-1 "}) {
+        SCOPED_TRACE(mode);
+        tm.writeC(QStringLiteral("Program Files/Trelvo/AutoKp.ini"),
+                  QByteArray(mode) + "\r\n1/12/2026\r\n 0 \r\n1\r\n#1 : Not Saved\r\n#2 : Not Saved\r\n#3 : Not Saved\r\n#4 : Not Saved\r\n");
+        tm.writeC(QStringLiteral("Program Files/Trelvo/Keep.go"), "");
+        QFile::remove(tm.hostC(QStringLiteral("Program Files/Trelvo/Error.log")));
 
-    QProcess& automatic = launch("");
-    ASSERT_TRUE(automatic.waitForFinished(20000));
-    EXPECT_EQ(automatic.exitCode(), 0);
-    const QByteArray report = automatic.readAllStandardError();
-    EXPECT_FALSE(report.contains("unexpected:")) << report.constData();
-    EXPECT_TRUE(tm.readC(QStringLiteral("Program Files/Trelvo/Error.log")).contains("Trelvo is already running."));
-    EXPECT_TRUE(tm.existsC(QStringLiteral("Program Files/Trelvo/Keep.go")));
-    EXPECT_EQ(first.state(), QProcess::Running);
-    EXPECT_TRUE(holdsLock(first));
+        QProcess& automatic = launch("");
+        ASSERT_TRUE(automatic.waitForFinished(20000));
+        EXPECT_EQ(automatic.exitCode(), 0);
+        const QByteArray report = automatic.readAllStandardError();
+        EXPECT_FALSE(report.contains("unexpected:")) << report.constData();
+        EXPECT_TRUE(tm.readC(QStringLiteral("Program Files/Trelvo/Error.log")).contains("Trelvo is already running."));
+        EXPECT_TRUE(tm.existsC(QStringLiteral("Program Files/Trelvo/Keep.go")));
+        EXPECT_EQ(first.state(), QProcess::Running);
+        EXPECT_TRUE(holdsLock(first));
+    }
 }
 
 TEST_F(SingleInstanceTest, TheLockOfAProgramThatDiedHoldsNobodyBack)
