@@ -2,6 +2,7 @@
 #include "core/IniValues.h"
 #include "core/ProgramState.h"
 #include "core/Windows.h"
+#include "platform/Profile.h"
 #include "vb/Error.h"
 #include "vb/FileIO.h"
 
@@ -14,6 +15,9 @@ void SaveAddUserSettings()
     const QString form = QStringLiteral("AddUser");
     // Deleted first, so that no key of an entry dropped since the last time stays behind.
     vb::ResumeNext([&] { vb::Kill(file); });
+    // Then every key in one write of the file: it needs no more room than the old file left,
+    // and a write that fails leaves no file that holds only the first few entries.
+    platform::profile::WriteBatch batch;
     const auto writeList = [&](const QString& combo, const QString& key) {
         vb::ResumeNext([&] {
             const vb::ComboBox& list = core::ComboBoxOf(form, combo);
@@ -27,6 +31,7 @@ void SaveAddUserSettings()
         core::WriteIni(section, QStringLiteral("SubDirs"), QString::number(core::CheckBoxOf(form, QStringLiteral("Check1")).Value()),
                        file);
     });
+    batch.finish();
 }
 
 } // namespace catalogue

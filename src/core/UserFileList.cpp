@@ -1,5 +1,7 @@
 #include "core/UserFileList.h"
+#include "core/IniValues.h"
 #include "core/Messages.h"
+#include "core/Notices.h"
 #include "core/Windows.h"
 #include "platform/Cp1252.h"
 #include "platform/FileSystem.h"
@@ -7,6 +9,7 @@
 #include "vb/Conversions.h"
 #include "vb/Error.h"
 #include "vb/FileIO.h"
+#include "vb/UiServices.h"
 
 namespace core {
 
@@ -34,17 +37,25 @@ void LoadUserFileList()
         .setCaption(LoadResString(1216) + vb::Str(list.ListCount()));
 }
 
-void SaveUserFileList()
+bool SaveUserFileList()
 {
+    const QString path = ProgramFolder() + QStringLiteral("\\trelvo.usr");
     const vb::ListBox& list = ListBoxOf(QStringLiteral("UserFiles"), QStringLiteral("List1"));
     QString text = vb::Str(list.ListCount()) + QStringLiteral("\r\n");
     for (int i = 0; i < list.ListCount(); ++i)
         text += list.List(i) + QStringLiteral("\r\n");
     text += QStringLiteral("\r\n");
     try {
-        platform::fs::writeAll(ProgramFolder() + QStringLiteral("\\trelvo.usr"), platform::cp1252::encode(text));
-    } catch (const platform::SysError&) {
-        // The list stays as the file held it before; the next Apply tries again.
+        platform::fs::writeAll(path, platform::cp1252::encode(text));
+        return true;
+    } catch (const platform::SysError& e) {
+        // The file stays as it was. The window reads it again when it is next shown and a
+        // save reads it before it stages the files, so what did not go in would be gone
+        // without a word: the user is told, with the file and the reason.
+        ErrorLog(e.code(), u' ' + path + QStringLiteral(" SaveUserFileList"));
+        Notice(LoadResString(2250) + u'\r' + path + u'\r' + vb::ErrorText(e.code()), vb::vbExclamation | vb::vbOKOnly,
+               LoadResString(1005));
+        return false;
     }
 }
 

@@ -10,7 +10,7 @@ void LoadUserFileList();
 
 // Writes UserFiles.List1 to the program folder's trelvo.usr: the entry count (" 3"), one
 // entry a line, then an empty line. The file is replaced whole; when that fails it stays as
-// it was.
-void SaveUserFileList();
+// it was, the failure is logged and told (Notice), and the result is false.
+bool SaveUserFileList();
 
 } // namespace core

@@ -65,6 +65,10 @@ FolderWalk::FolderWalk(const QString& start)
         return;
     start_ = win;
     pending_.insert(start_, QFile::encodeName(r.host()));
+    if (machine().driveKind(r.drive) == DriveKind::Removable) {
+        removableDrive_ = r.drive;
+        diskRoot_ = r.volume->hostRoot();
+    }
 }
 
 FolderWalk::Listing FolderWalk::list(const QString& winFolder)
@@ -75,6 +79,14 @@ FolderWalk::Listing FolderWalk::list(const QString& winFolder)
         return out;
     const QByteArray host = *it;
     pending_.erase(it);
+    // The folders still to come on a floppy are those of the disk the walk began on; once
+    // another disk (or none) is in the drive they are not there to list. One look at the
+    // drive table a folder, and only on a removable drive.
+    if (!removableDrive_.isNull()) {
+        const std::shared_ptr<Volume> now = machine().volume(removableDrive_);
+        if (!now || now->hostRoot() != diskRoot_)
+            return out;
+    }
 
     // The start folder may be reached through a link, as the user named it; every folder
     // below it is opened only when it is a folder itself.

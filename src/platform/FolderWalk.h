@@ -5,7 +5,8 @@
 // entry anew. The walk never follows a symbolic link to a folder (a link to a file is a
 // file), lists no host folder twice, and leaves out what the machine cannot name: names
 // outside the code page or with characters Windows does not allow in a name, and paths
-// longer than the system's file functions take.
+// longer than the system's file functions take. On a removable drive it lists no folder once
+// the disk it began on has left the drive.
 #include <QByteArray>
 #include <QHash>
 #include <QSet>
@@ -38,6 +39,10 @@ public:
 
 private:
     QString start_;
+    // A removable drive's disk at the start; a folder of the walk is listed only while the
+    // drive still holds it.
+    QChar removableDrive_;
+    QString diskRoot_;
     QHash<QString, QByteArray> pending_;   // Windows folder (with "\") -> host folder, not yet listed
     QSet<std::pair<quint64, quint64>> seen_;   // device and inode of every folder listed
     bool startListed_ = false;

@@ -2,6 +2,7 @@
 #include "catalogue/SearchSettings.h"
 #include "core/ProgramState.h"
 #include "core/Windows.h"
+#include "support/SmallDisk.h"
 #include "support/TempMachine.h"
 #include "vb/FileIO.h"
 
@@ -71,5 +72,24 @@ TEST_F(SearchSettingsTest, AFileThatCannotBeReplacedStaysAsItWasAndNothingIsRais
     vb::SetAttr("C:\\Program Files\\Trelvo\\UserFiles.ini", vb::vbReadOnly);
     fill("Combo1", {"doc"});
     EXPECT_NO_THROW(SaveAddUserSettings());
-    EXPECT_EQ(tm.readC(kFile), before);
+    EXPECT_EQ(QString::fromLatin1(tm.readC(kFile)), QString::fromLatin1(before));
+}
+
+// A disk without a free byte: the file is made anew in one piece once the old one has gone,
+// so it needs no more room than the old one took and holds every entry, never a few of them.
+TEST_F(SearchSettingsTest, OnAFullDiskTheFileKeepsEveryEntryAndNotJustTheFirst)
+{
+    testsupport::SmallDriveC disk(tm, 4 << 20);
+    SKIP_UNLESS_MOUNTED(disk);
+    fill("Combo1", {"*.doc", "*.xls", "*.txt"});
+    fill("Combo2", {"C:\\Letters\\", "C:\\Work\\"});
+    subDirs(1);
+    SaveAddUserSettings();
+    const QByteArray before = tm.readC(kFile);
+    ASSERT_TRUE(before.contains("FilePath1=C:\\Work\\"));
+
+    disk.fill();
+    SaveAddUserSettings();   // the same entries again, as OK and the search's end write them
+    disk.release();
+    EXPECT_EQ(QString::fromLatin1(tm.readC(kFile)), QString::fromLatin1(before));
 }

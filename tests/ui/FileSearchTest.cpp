@@ -2,6 +2,7 @@
 // the search window over a folder tree, the question at its end, and stopping it.
 #include "UiTesting.h"
 #include "core/IniValues.h"
+#include "platform/Volume.h"
 #include "ui/AddUser.h"
 #include "ui/UserFiles.h"
 #include "vb/Conversions.h"
@@ -9,6 +10,7 @@
 #include "vb/Forms.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QTimer>
 #include <functional>
@@ -264,4 +266,51 @@ TEST_F(FileSearchTest, WithoutAFileTypeNothingIsSearched)
     EXPECT_EQ(ui->shown().size(), 1);
     EXPECT_FALSE(programFileExists("trelvo.usr"));
     EXPECT_EQ(searchSetting("SubDirs"), "0");   // remembered by OK before the search
+}
+
+// Another disk put into A: while the search walks the first one: what comes after the change
+// is what the drive holds now, not the folders of the disk that was taken out.
+TEST_F(FileSearchTest, AFloppyChangedDuringTheSearchIsNotWalkedOnFromTheDiskTakenOut)
+{
+    constexpr int kFolders = 120;
+    platform::Machine& machine = tm.machine();
+    machine.createDisk(QStringLiteral("first"), platform::DiskFormat::byName(QStringLiteral("1.44M")), true);
+    machine.createDisk(QStringLiteral("second"), platform::DiskFormat::byName(QStringLiteral("1.44M")), true);
+    for (int i = 0; i < kFolders; ++i) {
+        const QString folder = tm.hostDisk(QStringLiteral("first")) + QStringLiteral("/F%1").arg(i, 3, 10, QLatin1Char('0'));
+        ASSERT_TRUE(QDir().mkpath(folder));
+        QFile file(folder + QStringLiteral("/m%1.log").arg(i));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    machine.insertDisk(QStringLiteral("first"));
+
+    ui::AddUserForm& dialog = openSearch();
+    typeInto(dialog.Combo1, QStringLiteral("log"));
+    typeInto(dialog.Combo2, QStringLiteral("A:\\"));
+    dialog.Check1.setValue(1);
+
+    // The user changes the disk as soon as the first files show.
+    QTimer user;
+    int foundWhenChanged = -1;
+    QObject::connect(&user, &QTimer::timeout, [&] {
+        if (!vb::Forms::isLoaded(QStringLiteral("frmDrvScan")) || foundWhenChanged != -1)
+            return;
+        if (const int shown = ui::frmDrvScan().List1.ListCount(); shown > 0) {
+            foundWhenChanged = shown;
+            machine.insertDisk(QStringLiteral("second"));
+        }
+    });
+    user.start(0);
+    QStringList found;
+    ui->expect(QStringLiteral("Trelvo has found"), QStringLiteral("No"), [&] {
+        ui::frmDrvScanForm& search = ui::frmDrvScan();
+        for (int i = 0; i < search.List1.ListCount(); ++i)
+            found << search.List1.List(i);
+    });
+    click(dialog.Command1);
+
+    ASSERT_GT(foundWhenChanged, 0);
+    // At most the rest of the folder whose listing was under way: one file.
+    EXPECT_LE(found.size(), foundWhenChanged + 1) << found.join(u' ').toStdString();
+    EXPECT_LT(found.size(), kFolders);
 }

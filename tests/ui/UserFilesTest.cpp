@@ -3,6 +3,7 @@
 #include "UiTesting.h"
 #include "core/IniValues.h"
 #include "ui/UserFiles.h"
+#include "support/SmallDisk.h"
 #include "vb/FileIO.h"
 #include "vb/Forms.h"
 
@@ -282,4 +283,30 @@ TEST_F(UserFilesTest, WhileASaveRunsTheWindowTakesNoInputAndTheSaveTakesTheListF
     EXPECT_TRUE(window->Enabled());
     EXPECT_TRUE(programFileExists("Conf1us.tva"));
     EXPECT_EQ(programFile("Config1.usr"), " 1\r\nc:\\my documents\\budget.xls\r\n\r\n");
+}
+
+// A full disk that does not take the list file: the user is told so, with the file and the
+// reason, rather than finding the entries gone the next time the window opens. The file
+// keeps what it held.
+TEST_F(UserFilesTest, AListFileThatAFullDiskRefusesIsToldNotDroppedInSilence)
+{
+    testsupport::SmallDriveC disk(tm, 4 << 20);
+    SKIP_UNLESS_MOUNTED(disk);
+    writeList(" 1\r\nc:\\autoexec.bat\r\n\r\n");
+    tm.writeC(QStringLiteral("Docs/Report.doc"), "r");
+    open();
+    click(window->Command1);   // Apply, while there is room
+    ASSERT_EQ(entries(), QStringList{"c:\\autoexec.bat"});
+    tm.writeC(QStringLiteral("Program Files/Trelvo/Error.log"), "before\r\n");
+
+    disk.fill();
+    ui->expectFiles(kChooseFiles, {QStringLiteral("C:\\Docs\\Report.doc")});
+    click(window->Command11);
+    ui->expect(QStringLiteral("Trelvo could not save its settings into this file: C:\\Program Files\\Trelvo\\trelvo.usr Disk full"),
+               QStringLiteral("OK"));
+    click(window->Command3);   // OK
+    disk.release();
+
+    EXPECT_EQ(programFile("trelvo.usr"), " 1\r\nc:\\autoexec.bat\r\n\r\n");
+    EXPECT_EQ(ui->shown().size(), 2);   // the file dialog and the one box
 }
