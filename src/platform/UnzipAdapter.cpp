@@ -432,12 +432,21 @@ proc::Outcome runUnzip(const proc::Invocation& inv)
     // it could not unpack whole in the scratch folder: that never goes over a file in place.
     if (rc >= UnzipError && entries) {
         for (const zip::ZipEntry& e : *entries) {
+            // A refused entry was not extracted, and its name leads out of the scratch folder.
+            if (e.isDir() || unsafe(e.name))
+                continue;
             const QString host = scratch.path() + u'/' + e.name;
-            if (e.isDir() || !QFileInfo(host).isFile() || zip::holdsEntry(host, e))
+            if (!QFileInfo(host).isFile() || zip::holdsEntry(host, e))
                 continue;
             QFile::remove(host);
             out += QStringLiteral("error:  %1 is damaged in the archive: not extracted\n").arg(e.name);
         }
+    }
+    // Without the archive's directory nothing extracted can be checked: after such an error
+    // none of it goes over the machine's files.
+    if (rc >= UnzipError && !entries) {
+        out += QStringLiteral("error:  the archive's directory cannot be read: nothing extracted\n");
+        return proc::Outcome::ended(rc, out);
     }
     for (const QString& name : repairNames(QFile::encodeName(scratch.path()))) {
         out += QStringLiteral("error:  cannot extract %1: its name clashes with another entry\n").arg(name);

@@ -143,10 +143,18 @@ void Volume::writeMeta(bool flush, bool exact) const
     bytes.truncate(end);
     if (end > 0)
         bytes += "\r\n";
-    if (flush)
-        writeFileAtomically(meta_, bytes);
-    else
-        bytes = rewriteRecordInPlace(meta_, bytes);
+    try {
+        if (flush)
+            writeFileAtomically(meta_, bytes);
+        else
+            bytes = rewriteRecordInPlace(meta_, bytes);
+    } catch (...) {
+        // The edit did not reach the record: the next look reads the record as it stands,
+        // so that neither this process nor a later write carries the value that failed.
+        metaCache_.reset();
+        metaLook_ = 0;
+        throw;
+    }
     // What this process wrote is what it holds, within the same tick of the clock too: a
     // later change by another writer replaces the file and shows in its stamp. The record
     // as edited is what reading it back would give, unless a value could not be written as
@@ -306,10 +314,19 @@ void Volume::saveAttributes() const
         const auto& [a, rel] = attrs_[k];
         out += QByteArray::number(a, 16).rightJustified(2, '0') + '\t' + rel.toUtf8() + '\n';
     }
-    if (out.isEmpty())
-        QFile::remove(attrFile_);
-    else
-        writeFileAtomically(attrFile_, out);
+    try {
+        if (out.isEmpty())
+            QFile::remove(attrFile_);
+        else
+            writeFileAtomically(attrFile_, out);
+    } catch (...) {
+        // The records as edited did not reach the file: the next look reads the file as it
+        // stands, so that neither this process nor a later write carries the change that failed.
+        attrsKnown_ = false;
+        attrsRead_ = false;
+        attrsLook_ = 0;
+        throw;
+    }
     // What this process wrote is what it holds, within the same tick of the clock too.
     attrStamp_ = HostStamp::of(attrFile_);
     attrsKnown_ = true;

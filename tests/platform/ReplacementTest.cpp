@@ -1,8 +1,10 @@
 // Writes that replace a file: on a host disk that is really full (drive C: on a small tmpfs)
 // every way of writing fails with "disk full" and leaves the file it was to replace as it
 // was, with nothing left beside it; on a floppy a replacement is counted as the overwrite it
-// stands for, so it fits wherever the overwrite would.
+// stands for, so it fits wherever the overwrite would. A record of the machine that a full
+// disk refuses (attributes, a disk's state) is neither reported nor written later.
 #include "platform/AtomicFile.h"
+#include "platform/DemoMachine.h"
 #include "platform/FileSystem.h"
 #include "platform/HostStamp.h"
 #include "platform/HostTransfer.h"
@@ -15,6 +17,10 @@
 #include <QFileInfo>
 #include <QStorageInfo>
 #include <QTemporaryDir>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/mount.h>
 #include <unistd.h>
 
 using namespace platform;
@@ -300,4 +306,93 @@ TEST_F(MachineTest, AFileMovedOverAnotherTakesItsPlaceInOneStep)
     EXPECT_FALSE(fs::exists("C:\\WINDOWS\\TEMP\\NEW.INI"));
     EXPECT_EQ(errorOf([] { fs::moveOver("C:\\WINDOWS\\WIN.INI", "C:\\WINDOWS"); }), ErrPathFileAccess);
     EXPECT_EQ(errorOf([] { fs::moveOver("C:\\WINDOWS\\WIN.INI", "A:\\WIN.INI"); }), 74);
+}
+
+namespace {
+
+// A machine whose own folder (its records beside the drives' folders included) lies on a
+// small tmpfs that a test fills to the last byte.
+class FullMachineFolderTest : public MachineTest {
+protected:
+    void SetUp() override
+    {
+        mountPoint_ = tmp_.path() + QStringLiteral("/disk");
+        QDir().mkpath(mountPoint_);
+        if (::mount("tmpfs", QFile::encodeName(mountPoint_).constData(), "tmpfs", 0, "size=16777216") != 0)
+            GTEST_SKIP() << "no small disk for the machine: " << std::strerror(errno);
+        mounted_ = true;
+        dir_ = mountPoint_ + QStringLiteral("/machine");
+        ASSERT_TRUE(createDemoMachine(dir_));
+        ::usleep(100000);   // the records are no longer within the clock tick they were made in
+        Machine::use(dir_);
+    }
+    void TearDown() override
+    {
+        release();
+        Machine::use(tm.dir());
+        if (mounted_)
+            ::umount2(QFile::encodeName(mountPoint_).constData(), MNT_DETACH);
+    }
+    void fill()
+    {
+        filler_ = ::open(QFile::encodeName(mountPoint_).constData(), O_TMPFILE | O_RDWR, 0600);
+        ASSERT_GE(filler_, 0) << std::strerror(errno);
+        const QByteArray block(1 << 20, 'F');
+        for (qsizetype chunk = block.size(); chunk >= 1; chunk /= 2)
+            while (::write(filler_, block.constData(), size_t(chunk)) > 0) {
+            }
+    }
+    void release()
+    {
+        if (filler_ >= 0)
+            ::close(filler_);
+        filler_ = -1;
+    }
+    QByteArray attrRecord() const
+    {
+        QFile f(dir_ + QStringLiteral("/drive_c.attr"));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+
+    QTemporaryDir tmp_;
+    QString mountPoint_, dir_;
+    bool mounted_ = false;
+    int filler_ = -1;
+};
+
+} // namespace
+
+TEST_F(FullMachineFolderTest, AnAttributeThatCouldNotBeRecordedIsNeitherReportedNorRecordedLater)
+{
+    const QString letter = QStringLiteral("C:\\My Documents\\Letter to Anna.txt");
+    const QString config = QStringLiteral("C:\\CONFIG.SYS");
+    const quint32 before = fs::attributes(letter);
+    ASSERT_FALSE(before & AttrReadOnly);
+    fill();
+    EXPECT_EQ(errorOf([&] { fs::setAttributes(letter, AttrReadOnly | AttrArchive); }), ErrDiskFull);
+    // What the machine says of the file is what its record holds.
+    EXPECT_EQ(fs::attributes(letter), before);
+    release();
+    // A later change that is recorded carries only itself.
+    fs::setAttributes(config, AttrHidden | AttrArchive);
+    Machine::use(dir_);
+    EXPECT_EQ(fs::attributes(config), AttrHidden | AttrArchive);
+    EXPECT_EQ(fs::attributes(letter), before) << attrRecord().constData();
+}
+
+TEST_F(FullMachineFolderTest, ADisksStateThatCouldNotBeRecordedIsNotRecordedWithItsNextLabel)
+{
+    Machine& m = Machine::current();
+    m.createDisk(QStringLiteral("spare"), DiskFormat::byName(QStringLiteral("1.44M")), true);
+    m.insertDisk(QStringLiteral("spare"));
+    ::usleep(100000);
+    ASSERT_FALSE(m.volume(u'A')->writeProtected());
+    fill();
+    EXPECT_EQ(errorOf([&] { m.protectDisk(QStringLiteral("spare"), true); }), ErrDiskFull);
+    // The label is rewritten in place, which needs no room: it must carry nothing else.
+    fs::setVolumeLabel(QStringLiteral("A:\\"), QStringLiteral("SAVE 1"));
+    release();
+    Machine::use(dir_);
+    EXPECT_EQ(fs::volumeLabel(QStringLiteral("A:\\")).value_or(QString()), QStringLiteral("SAVE 1"));
+    EXPECT_FALSE(Machine::current().volume(u'A')->writeProtected());
 }

@@ -432,3 +432,67 @@ TEST_F(ZipAdapterTest, OemNamesOfOldArchivesAreReadInTheirCodePage)
     EXPECT_EQ(fs::readAll(QStringLiteral("C:\\Menu\\Café.txt")), QByteArray("old"));
     EXPECT_EQ(fs::readAll(QStringLiteral("C:\\Menu\\plain.txt")), QByteArray("plain"));
 }
+
+TEST_F(ZipAdapterTest, ADamagedArchiveNeverTouchesWhatARefusedEntryNames)
+{
+    // A refused entry that names the machine's own record beside the drives' folders, and a
+    // second entry whose packed data is damaged, so that unzip ends with an error of its own.
+    hostArchive(QStringLiteral("C:\\evil.tva"), {{QStringLiteral("qq/machine.ini"), "not the record"}, {QStringLiteral("ok.txt"), "some text to pack"}});
+    QByteArray bytes = fs::readAll(QStringLiteral("C:\\evil.tva"));
+    bytes.replace("qq/machine.ini", "../machine.ini");
+    const QString hostEvil = host(QStringLiteral("C:\\evil.tva"));
+    {
+        QFile f(hostEvil);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+    const auto list = zip::readEntries(hostEvil);
+    ASSERT_TRUE(list.has_value());
+    for (const zip::ZipEntry& e : *list) {
+        if (e.name != u"ok.txt")
+            continue;
+        const qsizetype header = qsizetype(e.localHeaderOffset);
+        const auto u16 = [&](qsizetype at) { return quint8(bytes[at]) | quint8(bytes[at + 1]) << 8; };
+        const qsizetype data = header + 30 + u16(header + 26) + u16(header + 28);
+        bytes[data] = char(bytes[data] ^ 0x5A);
+    }
+    {
+        QFile f(hostEvil);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+    const QString record = tm.dir() + QStringLiteral("/machine.ini");
+    QFile r(record);
+    ASSERT_TRUE(r.open(QIODevice::ReadOnly));
+    const QByteArray before = r.readAll();
+    r.close();
+
+    EXPECT_GE(run(QStringLiteral("Unzip32.exe -qo \"C:\\evil.tva\" -d \"C:\\My Documents\\Out\"")), 1);
+    ASSERT_TRUE(QFileInfo::exists(record)) << qPrintable(lastOutput);
+    ASSERT_TRUE(r.open(QIODevice::ReadOnly));
+    EXPECT_EQ(r.readAll(), before);
+    EXPECT_FALSE(fs::exists(QStringLiteral("C:\\My Documents\\Out\\ok.txt")));
+}
+
+TEST_F(ZipAdapterTest, ADamagedEntryOfAnArchiveWithBytesBeforeItNeverReplacesAFile)
+{
+    // An archive with bytes in front of it (as a copy with a stray header leaves it): unzip
+    // still reads it, the machine's own reading of the directory does not. One entry's packed
+    // data is damaged, so that unzip ends with an error of its own.
+    hostArchive(QStringLiteral("C:\\bad.tva"), {{QStringLiteral("ok.txt"), "the text as it was packed"}});
+    const QString hostBad = host(QStringLiteral("C:\\bad.tva"));
+    QByteArray bytes = fs::readAll(QStringLiteral("C:\\bad.tva"));
+    const auto list = zip::readEntries(hostBad);
+    ASSERT_TRUE(list.has_value());
+    const qsizetype header = qsizetype(list->first().localHeaderOffset);
+    const auto u16 = [&](qsizetype at) { return quint8(bytes[at]) | quint8(bytes[at + 1]) << 8; };
+    const qsizetype data = header + 30 + u16(header + 26) + u16(header + 28);
+    bytes[data] = char(bytes[data] ^ 0x5A);
+    fs::writeAll(QStringLiteral("C:\\bad.tva"), QByteArray("JUNK") + bytes);
+    ASSERT_FALSE(zip::readEntries(hostBad).has_value());
+
+    fs::createDirectory(QStringLiteral("C:\\Out"));
+    fs::writeAll(QStringLiteral("C:\\Out\\ok.txt"), "the live file");
+    EXPECT_GE(run(QStringLiteral("Unzip32.exe -qo \"C:\\bad.tva\" -d C:\\Out")), 2);
+    EXPECT_EQ(fs::readAll(QStringLiteral("C:\\Out\\ok.txt")), QByteArray("the live file")) << qPrintable(lastOutput);
+}
