@@ -125,7 +125,10 @@ void SelWizForm::SaveData()
     });
     folderStep(core::MakeProgramFolderCurrent);
 
-    // A file that cannot be copied is logged and left out of the archive.
+    // A file the machine does not have is logged and left out of the archive. One it has
+    // but that cannot be copied (a full disk) is logged too, and then no archive is made:
+    // a rescue set without it would be taken for a whole one.
+    bool fileLost = false;
     for (const RescueFile& f : kRescueFiles) {
         ProgressBar1.setValue(ProgressBar1.Value() + 10);
         ProgressBar1.Refresh();
@@ -136,6 +139,7 @@ void SelWizForm::SaveData()
             vb::FileCopy(source, staging + u'\\' + file);
         } catch (const vb::Error& e) {
             core::ErrorLog(e.Number(), name + QStringLiteral(" Wizard Configuration Save"));
+            fileLost = fileLost || (e.Number() != 53 && e.Number() != 76);
         }
     }
 
@@ -145,7 +149,8 @@ void SelWizForm::SaveData()
     s.ZipCommand = QStringLiteral("zip.exe -") + s.Compression.trimmed() + QStringLiteral("gqouS Configd.tva ") + s.TempPath +
                    QStringLiteral("trelvo\\*.*");
     s.ShellCommand = s.ZipCommand;
-    vb::ResumeNext([&] { core::ShellAndWait(s.ShellCommand); });
+    if (!fileLost)
+        vb::ResumeNext([&] { core::ShellAndWait(s.ShellCommand); });
     for (int value = ProgressBar1.Value() + 1; value <= ProgressBar1.Max(); ++value) {
         ProgressBar1.setValue(value);
         ProgressBar1.Refresh();

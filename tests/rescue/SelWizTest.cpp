@@ -3,6 +3,7 @@
 #include "rescue/SelWiz.h"
 #include "vb/Forms.h"
 #include "RescueTesting.h"
+#include "support/SmallDisk.h"
 
 #include <QEvent>
 #include <QSet>
@@ -94,6 +95,30 @@ TEST_F(SelWizTest, AFileThatCannotBeCopiedIsLoggedAndLeftOut)
     EXPECT_EQ(entries(), expectedEntries(present));
     EXPECT_EQ(errorLog(), (QList<LogLine>{{QStringLiteral("File not found"), QStringLiteral("Autoexec.dos Wizard Configuration Save")},
                                           {QStringLiteral("File not found"), QStringLiteral("Protocol.ini Wizard Configuration Save")}}));
+    EXPECT_TRUE(ui->shown().isEmpty());
+}
+
+// A file the machine has but that a full disk keeps out of the staging folder: a rescue set
+// without it would pass for a whole one, so there is no archive (the wizard then says so),
+// and the log names the file and why.
+TEST_F(SelWizTest, AFileTheFullDiskKeepsOutLeavesNoArchive)
+{
+    testsupport::SmallDriveC disk(tm);
+    SKIP_UNLESS_MOUNTED(disk);
+    fs::writeAll(kArchive, "the archive of an earlier set");
+    fs::setAttributes(QStringLiteral("C:\\WINDOWS\\SYSTEM.DAT"), platform::AttrArchive);
+    fs::writeAll(QStringLiteral("C:\\WINDOWS\\SYSTEM.DAT"), QByteArray(2 << 20, 'r'));
+    disk.fill(256 << 10);   // room for the small files, not for a second SYSTEM.DAT
+
+    makeArchive();
+    disk.release();
+
+    EXPECT_FALSE(fs::exists(kArchive));
+    const QList<LogLine> log = errorLog();
+    EXPECT_TRUE(std::any_of(log.begin(), log.end(), [](const LogLine& l) {
+        return l == LogLine{QStringLiteral("Disk full"), QStringLiteral("System.dat Wizard Configuration Save")};
+    })) << ::testing::PrintToString(log);
+    EXPECT_FALSE(fs::exists(kStaging));
     EXPECT_TRUE(ui->shown().isEmpty());
 }
 
