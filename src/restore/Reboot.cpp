@@ -40,6 +40,14 @@ void RebootForm::Form_Load()
     QThread::msleep(500);
 }
 
+// The notice stays until the program closes for the restart: its close box would take the
+// idle watch with it, and nothing would close the program, whose main window is disabled.
+void RebootForm::Form_QueryUnload(int& cancel, int unloadMode)
+{
+    if (unloadMode == vb::vbFormControlMenu)
+        cancel = 1;
+}
+
 void RebootForm::Form_Unload(int&) { StopWaiting(); }
 
 void RebootForm::CloseWhenIdle() { idleWatch_.start(); }

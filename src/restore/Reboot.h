@@ -17,6 +17,7 @@ public:
     vb::Label Label1{*this, QStringLiteral("Label1")};
 
     void Form_Load() override;
+    void Form_QueryUnload(int& cancel, int unloadMode) override;
     void Form_Unload(int& cancel) override;
 
     // Runs CloseForRestart as soon as no event handler runs any more: the handler that ran

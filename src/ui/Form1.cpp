@@ -522,8 +522,10 @@ void Form1Form::setPagesEnabled(bool enabled)
 {
     for (vb::Frame* page : {&frmSave, &frmRestore, &frmOptions, &frmTools, &frmNance})
         page->widget()->setEnabled(enabled);
-    // The user-file window and the search dialog hold the rest of what the save reads.
-    for (const QString& name : {QStringLiteral("UserFiles"), QStringLiteral("AddUser")})
+    // The user-file window and the search dialog hold the rest of what the save reads; the
+    // rescue wizard's windows, open beside the main window, would start their disks inside it.
+    for (const QString& name : {QStringLiteral("UserFiles"), QStringLiteral("AddUser"), QStringLiteral("Wizzard"),
+                                QStringLiteral("SelWiz")})
         if (vb::Forms::isLoaded(name))
             core::Win(name).setEnabled(enabled);
 }

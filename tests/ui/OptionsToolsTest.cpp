@@ -7,6 +7,8 @@
 #include "vb/FileIO.h"
 #include "vb/Forms.h"
 
+#include <QTimer>
+
 
 using core::state;
 using uitest::click;
@@ -159,4 +161,47 @@ TEST_F(OptionsToolsTest, TheCompressionLevelIsNoChangeOfTheSelectionAndDefaultBr
     EXPECT_EQ(state().Compression, "1");
     clickTab(main->SSTab2, 0);   // no question
     EXPECT_TRUE(ui->shown().isEmpty());
+}
+
+// The wizard stays open beside the main window. A save started from there meanwhile reads
+// the folders, the floppy state and the staging the wizard's disks would write too: while it
+// runs, the wizard's Next must not start a boot disk inside it.
+TEST_F(OptionsToolsTest, TheWizardsNextStartsNothingWhileASaveRuns)
+{
+    main = &start();
+    clickTab(main->SSTab2, 3);
+    click(main->Command18);
+    vb::Form& wizard = core::Win(QStringLiteral("Wizzard"));
+    ASSERT_TRUE(wizard.Visible());
+    vb::CommandButton& next = core::ButtonOf(QStringLiteral("Wizzard"), QStringLiteral("Command2"));
+    click(next);   // page two of a new set: the next Next writes the boot disk
+    ASSERT_TRUE(core::ButtonOf(QStringLiteral("Wizzard"), QStringLiteral("Command1")).Enabled());
+
+    main->setWindowState(vb::vbNormal);
+    clickTab(main->SSTab2, 0);
+    click(main->Option1);
+    uitest::type(main->Text1, QStringLiteral("Monday"));
+
+    bool clicked = false, nextTookInput = false;
+    QTimer user;
+    QObject::connect(&user, &QTimer::timeout, [&] {
+        if (!state().SaveRunning || clicked)
+            return;
+        clicked = true;
+        nextTookInput = next.widget()->isEnabled();
+        click(next);
+        QTest::keyClick(wizard.window(), Qt::Key_Return);
+    });
+    user.start(0);
+    ui->expect(QStringLiteral("Configuration saved successfull!"), QStringLiteral("OK"));
+    click(main->Command1);
+    user.stop();
+
+    ASSERT_TRUE(clicked);
+    EXPECT_FALSE(nextTookInput);
+    ASSERT_EQ(ui->shown().size(), 1) << "no box but the save's own";
+    EXPECT_TRUE(programFileExists("Config1.ini"));
+    // Once the save is over the wizard goes on where it was.
+    EXPECT_TRUE(next.widget()->isEnabled());
+    EXPECT_TRUE(core::ButtonOf(QStringLiteral("Wizzard"), QStringLiteral("Command1")).Enabled());
 }

@@ -8,6 +8,7 @@
 #include "UiTesting.h"
 #include "catalogue/ConfigItems.h"
 #include "core/IniValues.h"
+#include "core/Windows.h"
 #include "platform/Boot.h"
 #include "platform/FileSystem.h"
 #include "restore/Restore.h"
@@ -514,4 +515,37 @@ TEST_F(RestorePagesTest, ASaveFolderWithAutoKeepInItsNameIsAnOrdinaryFolderForRe
     EXPECT_EQ(slotFiles(folder, 1), QStringList());
     EXPECT_TRUE(fs::exists(kAutoKeep + QStringLiteral("Config1.ini")));
     EXPECT_EQ(settings("Settings", "Config1"), QStringLiteral("available"));
+}
+
+// The restart notice stays until the program closes for the restart: closed by the user
+// (close box, Alt+F4) before that, the program would never close and leave the main window
+// it disabled for the restart disabled for good.
+TEST_F(RestorePagesTest, TheRestartNoticeCannotBeClosedBeforeTheProgramClosesForTheRestart)
+{
+    startWith({QStringLiteral("Win.ini")}, {}, {});
+    saveSlot(main->Option1, QStringLiteral("Weekly"));
+    change(QStringLiteral("C:\\WINDOWS\\WIN.INI"), "[windows]\r\nload=spy.exe\r\n");
+
+    clickTab(main->SSTab2, 1);
+    pickRow(main->List2, 0);
+    ui->expect(kSure + QStringLiteral("Weekly"), QStringLiteral("Yes"));
+    ui->onForm(QStringLiteral("RestoreReq"), [&](vb::Form&) {
+        click(req().Command5);
+        click(req().Command1);
+    });
+    ui->expect(kRestart, QStringLiteral("Yes"));
+    ui->expect(kRestored, QStringLiteral("OK"));
+    click(main->Command4);
+    ASSERT_TRUE(platform::restartPending());
+    ASSERT_TRUE(vb::Forms::isLoaded(QStringLiteral("Reboot")));
+    ASSERT_FALSE(main->Enabled());
+
+    ASSERT_TRUE(core::Win(QStringLiteral("Reboot")).Visible());
+    core::Win(QStringLiteral("Reboot")).window()->close();   // what the close box and Alt+F4 send
+    ASSERT_TRUE(vb::Forms::isLoaded(QStringLiteral("Reboot"))) << "nothing would close the program for the restart";
+    EXPECT_TRUE(core::Win(QStringLiteral("Reboot")).Visible());
+
+    // Idle, the program closes for the restart as it would have without the attempt.
+    EXPECT_THROW(restore::CloseForRestart(), ProcessEnded);
+    EXPECT_TRUE(platform::bootIfRestartPending());
 }
