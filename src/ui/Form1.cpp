@@ -475,6 +475,9 @@ void Form1Form::Text1_Change()
 
 void Form1Form::Command1_Click()
 {
+    // Nothing starts beside a running operation (the rescue wizard writing its floppies).
+    if (RefusesOperations())
+        return;
     core::ProgramState& s = core::state();
     const QString freeSlot = LoadResString(1010);
     const auto refuse = [this](int message) {

@@ -156,6 +156,31 @@ TEST_F(WizzardTest, OneClickOfNextMakesTheWholeSet)
     EXPECT_EQ(mainWindow().WindowState(), vb::vbNormal);
 }
 
+// While the wizard writes its floppies the main window is only minimised: a Save clicked
+// there meanwhile starts no save beside the wizard's work on the same floppy drive.
+TEST_F(WizzardTest, TheMainWindowsSaveStartsNothingWhileTheFloppiesAreWritten)
+{
+    blankDisk(QStringLiteral("second"));
+    core::TextBoxOf(QStringLiteral("Form1"), QStringLiteral("Text1")).setText(QStringLiteral("Monday"));
+    core::Ctl<vb::OptionButton>(QStringLiteral("Form1"), QStringLiteral("Option1")).setValue(true);
+    rescue::Form1_Command18_Click();
+    next();
+    ui->expect(QStringLiteral("First, the Floppy Disk must be formated"), QStringLiteral("OK"));
+    ui->expectFormat(QStringLiteral("Quick"));
+    ui->expect(QStringLiteral("Please remove Disk No. 1"), QStringLiteral("OK"), [] {
+        core::ButtonOf(QStringLiteral("Form1"), QStringLiteral("Command1")).setValue(true);
+        insert(QStringLiteral("second"));
+    });
+    expectDataDiskDone();
+
+    next();
+
+    EXPECT_FALSE(tm.existsC(QStringLiteral("Program Files/Trelvo/Config1.ini")));
+    EXPECT_FALSE(core::state().SaveDone);
+    EXPECT_TRUE(filesOn(QStringLiteral("second")).contains(QStringLiteral("Configd.tva")));
+    EXPECT_TRUE(wizard().BootDiskDone);
+}
+
 TEST_F(WizzardTest, ARefusedSecondFloppyWaitsForAnotherWithoutANewBootDisk)
 {
     backuptest::makeDisk(QStringLiteral("used"), {{QStringLiteral("LETTER.TXT"), "keep me"}});
