@@ -82,6 +82,18 @@ static int boot()
     return 0;
 }
 
+// FAT keeps none of these characters in a volume label.
+static bool labelRefused(const QString& label)
+{
+    for (QChar c : label) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F || QStringLiteral("*?./\\|,;:+=<>[]\"").contains(c)) {
+            err << "a volume label holds none of * ? . , ; : / \\ | + = < > [ ] \" or control characters: " << label << "\n";
+            return true;
+        }
+    }
+    return false;
+}
+
 static int floppy(Machine& m, QStringList args)
 {
     if (args.isEmpty())
@@ -124,6 +136,8 @@ static int floppy(Machine& m, QStringList args)
             else
                 return usage();
         }
+        if (labelRefused(label))
+            return 2;
         const DiskFormat f = DiskFormat::byName(size);
         if (f.capacity <= 0) {
             err << "unknown size: " << size << "\n";
@@ -142,12 +156,14 @@ static int floppy(Machine& m, QStringList args)
         out << "Disk " << name << " is in drive A:.\n";
         return 0;
     }
-    if (cmd == u"protect" && args.size() == 1) {
+    if (cmd == u"protect" && args.size() == 1 && (args[0] == u"on" || args[0] == u"off")) {
         m.protectDisk(name, args[0] == u"on");
         out << "Disk " << name << (args[0] == u"on" ? " is write-protected.\n" : " is writable.\n");
         return 0;
     }
     if (cmd == u"label" && args.size() == 1) {
+        if (labelRefused(args[0]))
+            return 2;
         m.labelDisk(name, args[0]);
         return 0;
     }
@@ -163,6 +179,8 @@ static int floppy(Machine& m, QStringList args)
             else
                 return usage();
         }
+        if (labelRefused(label))
+            return 2;
         m.formatDisk(name, quick, label);
         return 0;
     }

@@ -277,7 +277,7 @@ std::shared_ptr<Volume> Machine::volumeNow(QChar letter) const
         return nullptr;
     if (kind == DriveKind::Removable) {
         const QString disk = insertedDisk(letter);
-        if (disk.isEmpty())
+        if (!isDiskName(disk))
             return nullptr;
         std::shared_ptr<Volume> v = diskVolume(disk);
         return v->recorded() ? v : nullptr;   // the disk's record, looked at once for the step
@@ -296,7 +296,29 @@ std::shared_ptr<Volume> Machine::volumeNow(QChar letter) const
 
 QString Machine::diskFolder(const QString& name) const { return hostFile(QStringLiteral("floppies/") + name); }
 
-bool Machine::diskExists(const QString& name) const { return QFileInfo::exists(diskFolder(name) + QStringLiteral(".vol")); }
+// A disk is one name on the shelf: never a path ("..", "a/b"), never a line break or another
+// control character that would end its line in machine.ini.
+bool Machine::isDiskName(const QString& name)
+{
+    if (name.isEmpty() || name == u"." || name == u"..")
+        return false;
+    return std::none_of(name.cbegin(), name.cend(),
+                        [](QChar c) { return c == u'/' || c == u'\\' || c.unicode() < 0x20 || c.unicode() == 0x7F; });
+}
+
+// A volume label as the disk keeps it: upper case, eleven characters at the most, and nothing
+// that would end its line in the disk's record.
+static QString diskLabel(const QString& label)
+{
+    if (std::any_of(label.cbegin(), label.cend(), [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7F; }))
+        fail(ErrBadFileName, label);
+    return label.left(11).toUpper();
+}
+
+bool Machine::diskExists(const QString& name) const
+{
+    return isDiskName(name) && QFileInfo::exists(diskFolder(name) + QStringLiteral(".vol"));
+}
 
 std::shared_ptr<Volume> Machine::diskVolume(const QString& name) const
 {
@@ -315,8 +337,9 @@ QStringList Machine::disks() const
 
 void Machine::createDisk(const QString& name, const DiskFormat& format, bool formatted, const QString& label)
 {
-    if (name.isEmpty() || name.contains(u'/') || format.capacity <= 0)
+    if (!isDiskName(name) || format.capacity <= 0)
         fail(ErrBadFileName, name);
+    const QString kept = diskLabel(label);
     const QString folder = diskFolder(name);
     QDir().mkpath(folder);
     IniDocument doc;
@@ -328,7 +351,7 @@ void Machine::createDisk(const QString& name, const DiskFormat& format, bool for
     set("RootEntries", QString::number(format.rootEntries));
     set("Formatted", formatted ? QStringLiteral("1") : QStringLiteral("0"));
     set("WriteProtected", QStringLiteral("0"));
-    set("Label", label);
+    set("Label", kept);
     const quint32 serial = qHash(name + QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs)) & 0xFFFFFFFFu;
     set("Serial", QString::number(serial, 16).toUpper().rightJustified(8, u'0'));
     writeFileAtomically(folder + QStringLiteral(".vol"), doc.serialize());
@@ -338,6 +361,9 @@ void Machine::createDisk(const QString& name, const DiskFormat& format, bool for
 
 void Machine::formatDisk(const QString& name, bool quick, const QString& label)
 {
+    if (!diskExists(name))
+        fail(ErrFileNotFound, name);
+    const QString kept = diskLabel(label);
     auto v = diskVolume(name);
     if (v->writeProtected())
         fail(ErrPathFileAccess, QStringLiteral("write-protected"));
@@ -347,7 +373,7 @@ void Machine::formatDisk(const QString& name, bool quick, const QString& label)
     QDir().mkpath(v->hostRoot());
     QFile::remove(diskFolder(name) + QStringLiteral(".attr"));
     v->setMeta(QStringLiteral("Formatted"), QStringLiteral("1"));
-    v->setMeta(QStringLiteral("Label"), label.left(11).toUpper());
+    v->setMeta(QStringLiteral("Label"), kept);
     const quint32 serial = qHash(name + QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs)) & 0xFFFFFFFFu;
     v->setMeta(QStringLiteral("Serial"), QString::number(serial, 16).toUpper().rightJustified(8, u'0'));
     volumes_.remove(v->hostRoot());
@@ -375,7 +401,7 @@ void Machine::labelDisk(const QString& name, const QString& label)
 {
     if (!diskExists(name))
         fail(ErrFileNotFound, name);
-    diskVolume(name)->setMeta(QStringLiteral("Label"), label);
+    diskVolume(name)->setMeta(QStringLiteral("Label"), diskLabel(label));
 }
 
 // ---- current drive and folders ---------------------------------------------

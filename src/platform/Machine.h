@@ -88,6 +88,7 @@ public:
     QStringList disks() const;
     QString diskFolder(const QString& name) const;
     bool diskExists(const QString& name) const;
+    static bool isDiskName(const QString& name);             // one name, not a path
     void createDisk(const QString& name, const DiskFormat& format, bool formatted, const QString& label = {});
     void formatDisk(const QString& name, bool quick, const QString& label);
     void insertDisk(const QString& name, QChar letter = u'A');
