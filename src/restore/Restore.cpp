@@ -84,16 +84,22 @@ bool FolderExists(QString path)
     }
 }
 
-// Hidden, system and read-only files lying directly in `folder` (ending in "\") become
-// plain files, so that a deletion of "*.*" takes them too.
-void ClearAttributesIn(const QString& folder)
+// The names of the files lying directly in `folder` (ending in "\"), whatever their attributes.
+QStringList FilesIn(const QString& folder)
 {
     QStringList names;
     vb::ResumeNext([&] {
         for (QString name = vb::Dir(folder + QStringLiteral("*.*"), kAnyFile); !name.isEmpty(); name = vb::Dir())
             names << name;
     });
-    for (const QString& name : names)
+    return names;
+}
+
+// Hidden, system and read-only files lying directly in `folder` (ending in "\") become
+// plain files, so that a deletion of "*.*" takes them too.
+void ClearAttributesIn(const QString& folder)
+{
+    for (const QString& name : FilesIn(folder))
         vb::ResumeNext([&] { vb::SetAttr(folder + name, vb::vbNormal); });
 }
 
@@ -116,12 +122,7 @@ QStringList WaitingForBoot(const QString& work)
 // but those named in `keep` (case-folded).
 void RemoveFilesBut(const QString& folder, const QStringList& keep)
 {
-    QStringList names;
-    vb::ResumeNext([&] {
-        for (QString name = vb::Dir(folder + QStringLiteral("*.*"), kAnyFile); !name.isEmpty(); name = vb::Dir())
-            names << name;
-    });
-    for (const QString& name : names) {
+    for (const QString& name : FilesIn(folder)) {
         if (keep.contains(name.toCaseFolded()))
             continue;
         vb::ResumeNext([&] { vb::SetAttr(folder + name, vb::vbNormal); });
