@@ -30,6 +30,7 @@
 #include "vb/Strings.h"
 #include "vb/UiServices.h"
 
+#include <QHash>
 #include <QScopedValueRollback>
 #include <QSet>
 #include <algorithm>
@@ -61,6 +62,9 @@ QString reasonFor(int number)
 
 // The same with the error's number, as the boxes of a failed copy show it.
 QString fileErrorReason(int number) { return reasonFor(number) + u' ' + vb::Str(number); }
+
+// What a status text of the save ("Saving X.") names: X.
+QString namedBy(const QString& status) { return status.mid(7).chopped(1); }
 
 bool fileMissing(int number) { return number == 53 || number == 76; }
 
@@ -215,7 +219,7 @@ private:
     bool checkDestination();
     bool floppyTakesFiles(const QString& root);
     bool writeToFloppy(const QString& file, const std::function<void()>& write);
-    void keepInProgramFolder(const QString& archive, const QString& suffix);
+    void leaveOut(const QString& archive, const QString& suffix);
     void enterBusyState();
     void deleteOldConfiguration();
     void stampSlot();
@@ -227,6 +231,7 @@ private:
     void runBrowserAndMailArchives();
     bool zipRun(int progress, const QString& suffix, const QString& options, const QString& source, const QString& status);
     QString zipFailure_;         // why the last zip run made no archive
+    QHash<QString, QStringList> archiveHolds_;   // by suffix: what each archive made holds, as the user knows it
     void spreadOverFloppies();
     void writeDescription();
     void descriptionNotWritten(int number);
@@ -251,11 +256,11 @@ private:
     QString currentItem_;        // what is being worked on, for the error log and messages
     std::array<bool, catalogue::ConfigItems.size()> saved_{};
     QList<QPair<QString, QString>> notSaved_;   // what the user is told was not saved, and why
-    QStringList keptArchives_;   // archives that could not go onto the floppies
+    QStringList leftOut_;        // what is not on the floppies and so no part of the configuration
     QStringList removedFromList_;     // user files gone from the disk, taken off the list
     bool descriptionKept_ = false;    // the description files could not go beside the archives
     bool floppiesGivenUp_ = false;    // Cancel after a floppy fault: nothing more goes onto the floppies
-    bool userFilesLost_ = false;      // the user-files archive is not where the description says
+    bool userFilesLost_ = false;      // the user-files archive is no part of the configuration
     bool userListNotEmpty_ = false; // the user-files archive is made
     bool userFilesWanted_ = false;  // some user file was to go into it
     bool userFilesArchived_ = false;  // and its archive was made
@@ -702,6 +707,8 @@ bool SaveRun::zipRun(int progress, const QString& suffix, const QString& options
     // Nothing to pack: what was to go in is not there.
     if (!there)
         zipFailure_ = reasonFor(53);
+    else
+        archiveHolds_[suffix] << namedBy(status);
     return there;
 }
 
@@ -749,7 +756,7 @@ void SaveRun::runBrowserAndMailArchives()
         const bool ok = zipRun(4 + i, QString::fromUtf16(r.suffix), QString::fromUtf16(r.options), quoted(r.source), status);
         markSaved(itemIndex(kUserFiles, QString::fromUtf16(r.box)), ok);
         if (!ok)
-            notSaved(status.mid(7).chopped(1), zipFailure_);   // "Saving X." names X
+            notSaved(namedBy(status), zipFailure_);
     }
 }
 
@@ -806,18 +813,25 @@ void SaveRun::spreadOverFloppies()
             }
             continue;
         }
-        keepInProgramFolder(archive, suffix);
+        leaveOut(archive, suffix);
     }
     vb::ResumeNext([&] { progress.ProgressBar1.setValue(9); });
     s.SaveFolder = s.SplitTargetPath;
     vb::ResumeNext([] { vb::Forms::unload(QStringLiteral("Animate")); });
 }
 
-// An archive that is not on the floppies stays where it was built, and the description
-// says that its items are not saved.
-void SaveRun::keepInProgramFolder(const QString& archive, const QString& suffix)
+// An archive that did not go onto the floppies whole is no part of the configuration: the
+// description records its items as not saved, the end message says so, and the archive goes
+// from the program folder. (Recording it as saved where it lies would give one configuration
+// two places, while every reader of a description, the import and the slot's deletion
+// included, finds the archives in the one save folder it records, or joins them from the
+// floppies that [SplitLog] names.) Pieces of it already on a floppy stay there, unrecorded.
+void SaveRun::leaveOut(const QString& archive, const QString& suffix)
 {
-    keptArchives_ << archive;
+    vb::ResumeNext([&] { deleteFile(archive); });
+    for (const QString& name : archiveHolds_.value(suffix, {GetFileName(archive)}))
+        if (!leftOut_.contains(name))
+            leftOut_ << name;
     userFilesLost_ = userFilesLost_ || suffix == u"us.tva";
     for (int item = 0; item < int(saved_.size()); ++item)
         if (archiveSuffixOf(item) == suffix)
@@ -958,14 +972,12 @@ void SaveRun::leaveEarly()
 }
 
 // The old archives are gone, and what this save had packed is no configuration: the slot is
-// free now, on disk, on screen and in the settings. Archives that could not go onto the
-// floppies stay where the user has been told they lie.
+// free now, on disk, on screen and in the settings.
 void SaveRun::freeTheSlot()
 {
     for (const char16_t* suffix : kOldArchives) {
         const QString archive = archivePath(QString::fromUtf16(suffix));
-        if (!keptArchives_.contains(archive))
-            vb::ResumeNext([&] { deleteFile(archive); });
+        vb::ResumeNext([&] { deleteFile(archive); });
     }
     for (const QString& file : {s.ConfigIniPath, catalogue::UserFileListPath(s.ConfigIniPath)})
         vb::ResumeNext([&] { deleteFile(file); });
@@ -1012,8 +1024,8 @@ void SaveRun::tellTheEnd(bool nothingSaved)
         missing << (why.isEmpty() ? what : what + QStringLiteral(": ") + why);
     if (!missing.isEmpty())
         message += part(2171, missing);
-    if (!keptArchives_.isEmpty())
-        message += part(2172, keptArchives_);
+    if (!leftOut_.isEmpty())
+        message += part(2172, leftOut_);
     if (descriptionKept_)
         message += part(2173, {s.ConfigIniPath, catalogue::UserFileListPath(s.ConfigIniPath)});
     if (s.AutomaticSave) {
@@ -1050,7 +1062,7 @@ void SaveRun::finish()
     vb::DoEvents();
     copyDescriptionBesideArchives();
 
-    s.SaveComplete = notSaved_.isEmpty() && keptArchives_.isEmpty() && !descriptionKept_;
+    s.SaveComplete = notSaved_.isEmpty() && leftOut_.isEmpty() && !descriptionKept_;
     tellTheEnd();
     vb::StatusBar& bar = core::StatusBarOf(kForm1, QStringLiteral("StatusBar1"));
     bar.setText(s.SaveComplete ? QStringLiteral("Saving finished") : text(2175));

@@ -49,10 +49,11 @@ std::optional<QString> addedAppString(int number)
         {2132, QStringLiteral(u"Insert another disk or make room on this one, and click on 'Retry'.")},
         {2133, QStringLiteral(u"Click on 'Retry' to try again.")},
         // The end of a save that did not put everything where it belongs; the parts follow,
-        // each headed by its line and naming the files.
+        // each headed by its line and naming the files (or, for what did not reach the
+        // floppies, the parts of the configuration).
         {2170, QStringLiteral(u"The configuration was saved, but not all of it.")},
         {2171, QStringLiteral(u"Not saved:")},
-        {2172, QStringLiteral(u"Not copied to the floppy disks; the archive lies in the program folder:")},
+        {2172, QStringLiteral(u"Not copied to the floppy disks, so not part of this configuration:")},
         {2173, QStringLiteral(u"The description files are not on the floppy disks; they lie in the program folder:")},
         // After either end message of a save: user files that are gone, taken off the list.
         {2174, QStringLiteral(u"Not found and removed from the User File List:")},

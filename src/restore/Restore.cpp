@@ -1044,6 +1044,11 @@ void RestoreRun::run()
     prepareWorkFolder();
     s.SomethingRestored = false;
     buildArchiveTable();
+    // A configuration on floppies comes from the disks the user puts in, disk 1 asked for
+    // first, also when none of its archives had to be split: whole archives lie on any disk.
+    const auto onFloppies = [](const QString& archive) { return !archive.isEmpty(); };
+    if (s.DiskRestoreFolder.isEmpty() && std::any_of(s.SplitArchive.begin(), s.SplitArchive.end(), onFloppies))
+        s.DiskRestoreFolder = core::ProgramFolder() + QStringLiteral("\\DiskRestore\\");
     try {
         if (!s.DiskRestoreFolder.isEmpty())
             floppyPhase();

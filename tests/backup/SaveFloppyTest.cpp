@@ -153,45 +153,6 @@ TEST_F(SaveFloppyTest, ArchivesLargerThanADiskAreSplitLabelledRecordedAndJoinedB
     EXPECT_EQ(entryBytes(joined, QStringLiteral("WINDOWS/TEMP/trelvo/User/Data/Big2.bin")), big2);
 }
 
-TEST_F(SaveFloppyTest, AWriteProtectedDiskMidwayBringsOneBoxAndCancelLeavesTheRestInTheProgramFolder)
-{
-    tick(QStringLiteral("Form1"), QStringLiteral("Check1"));   // the Start menu, whose archive comes after the user files
-    bigUserFiles(1000000);
-    blankDisk(QStringLiteral("d2"));
-    platform::Machine::current().protectDisk(QStringLiteral("d2"), true);
-
-    ui->expect(prompt(1), QStringLiteral("OK"));
-    ui->expect(prompt(2), QStringLiteral("OK"), [] { insert(QStringLiteral("d2")); });
-    ui->expect(kProtected + QStringLiteral("A:\\Conf1us.tv2  Remove the write protection of the disk and click on 'Retry'."),
-               QStringLiteral("Cancel"));
-    ui->expect(QStringLiteral("The configuration was saved, but not all of it.  Not copied to the floppy disks; the archive lies in "
-                              "the program folder: ") + kConf + QStringLiteral("us.tva ") + kConf +
-                   QStringLiteral("s.tva  The description files are not on the floppy disks; they lie in the program folder: ") +
-                   kProgramFolder + QStringLiteral("Config1.ini ") + kProgramFolder + QStringLiteral("Config1.usr"),
-               QStringLiteral("OK"));
-    saveInto(QStringLiteral("A:\\"));
-
-    // One box for the fault, none for the archive after it or for the description files.
-    ASSERT_EQ(ui->shown().size(), 4);
-    EXPECT_EQ(ui->shown()[2].buttons, (QStringList{"Retry", "Cancel"}));
-    EXPECT_EQ(ui->shown()[2].title, QStringLiteral("Warning!"));
-    EXPECT_TRUE(state().SaveDone);
-    EXPECT_FALSE(state().SaveComplete);
-    EXPECT_EQ(statusText(), QStringLiteral("Saving finished, but not everything was saved"));
-    EXPECT_EQ(entries(kConf + QStringLiteral("us.tva")).size(), 4);
-    EXPECT_TRUE(fs::exists(kConf + QStringLiteral("s.tva")));
-    EXPECT_EQ(filesOn(QStringLiteral("d1")), (QStringList{"Conf1.tva", "Conf1us.tv1"}));
-    EXPECT_TRUE(filesOn(QStringLiteral("d2")).isEmpty());
-    EXPECT_EQ(splitLog(), (QStringList{"File1=C:\\Program Files\\Trelvo\\Conf1.tva", "C:\\Program Files\\Trelvo\\Conf1.tva= 0"}));
-    EXPECT_TRUE(helpEnabled());
-    const QStringList log = QString::fromLatin1(tm.readC(QStringLiteral("Program Files/Trelvo/Error.log"))).split(QStringLiteral("\r\n"));
-    EXPECT_EQ(log.filter(QStringLiteral("A:\\Conf1us.tv2 Save")).size(), 1);
-
-    // A restore of the slot offers what is on the floppies and nothing that is not.
-    EXPECT_EQ(heldAfterLoad(), QStringList{"Check9"});
-    EXPECT_EQ(tm.readC(QStringLiteral("Program Files/Trelvo/Config1.usr")), QByteArray(" 0\r\n\r\n"));
-}
-
 TEST_F(SaveFloppyTest, RetryAfterFreeingAWriteProtectedSecondDiskWritesItAndLabelsIt)
 {
     bigUserFiles(1000000);
@@ -287,30 +248,109 @@ TEST_F(SaveFloppyTest, ADiskOfTheSaveUnderWayIsNotFormattedAndAnotherIsAskedFor)
     EXPECT_TRUE(filesOn(QStringLiteral("d1")).isEmpty());
 }
 
-TEST_F(SaveFloppyTest, CancelAtADiskChangeKeepsThatArchiveAndGoesOnWithTheNext)
+// The floppies given up part of the way: what did not reach them whole is no part of the
+// configuration. The end message says so, its archives leave the program folder, the
+// description records only what the floppies hold, and a save of which nothing reached
+// them is no configuration at all.
+struct GivenUpCase {
+    const char* name;
+    bool winIniAndStartMenu;       // else the user files alone
+    const char* secondDisk;        // "protected": Cancel at the fault; "cancel": Cancel at the disk change
+    bool thenStartMenuOntoDisk2;   // after Cancel at the change the Start menu asks for disk 2 again
+    const char* endMessage;
+    QStringList held;              // what a restore of the slot offers; empty: the slot is free
+    QStringList onFirstDisk, onSecondDisk;
+    QStringList splitLog;
+};
+
+const QString kLog1 = QStringLiteral("File1=C:\\Program Files\\Trelvo\\Conf1.tva");
+const QString kLog1Count = QStringLiteral("C:\\Program Files\\Trelvo\\Conf1.tva= 0");
+
+const GivenUpCase kGivenUp[] = {
+    {"UserFilesAloneCancelledAtTheDiskChange", false, "cancel", false,
+     "The configuration could not be saved!  Not copied to the floppy disks, so not part of this configuration: user-defined Files",
+     {}, {"Conf1us.tv1"}, {}, {}},
+    {"WriteProtectedSecondDiskCancelledAtTheFault", true, "protected", false,
+     "The configuration was saved, but not all of it.  Not copied to the floppy disks, so not part of this configuration: "
+     "user-defined Files Start Menu  The description files are not on the floppy disks; they lie in the program folder: "
+     "C:\\Program Files\\Trelvo\\Config1.ini C:\\Program Files\\Trelvo\\Config1.usr",
+     {"Check9"}, {"Conf1.tva", "Conf1us.tv1"}, {}, {kLog1, kLog1Count}},
+    {"CancelAtTheDiskChangeAndTheNextArchiveGoesOn", true, "cancel", true,
+     "The configuration was saved, but not all of it.  Not copied to the floppy disks, so not part of this configuration: "
+     "user-defined Files",
+     {"Check9", "Check20"}, {"Conf1.tva", "Conf1us.tv1"}, {"Conf1s.tva", "Config1.ini", "Config1.usr"},
+     {kLog1, kLog1Count, "File3=C:\\Program Files\\Trelvo\\Conf1s.tva", "C:\\Program Files\\Trelvo\\Conf1s.tva= 0"}},
+};
+
+void PrintTo(const GivenUpCase& c, std::ostream* os) { *os << c.name; }
+
+class FloppiesGivenUpTest : public SaveFloppyTest, public ::testing::WithParamInterface<GivenUpCase> {};
+
+TEST_P(FloppiesGivenUpTest, WhatIsNotOnTheFloppiesIsNoPartOfTheConfiguration)
 {
-    tick(QStringLiteral("Form1"), QStringLiteral("Check1"));   // Start menu, after the user files
+    const GivenUpCase& c = GetParam();
+    if (c.winIniAndStartMenu)
+        tick(QStringLiteral("Form1"), QStringLiteral("Check1"));   // the Start menu, whose archive comes after the user files
+    else
+        core::CheckBoxOf(QStringLiteral("Form1"), QStringLiteral("Check2")).setValue(0);
     bigUserFiles(1000000);
     blankDisk(QStringLiteral("d2"));
+    const bool protectedDisk = QLatin1String(c.secondDisk) == u"protected";
+    platform::Machine::current().protectDisk(QStringLiteral("d2"), protectedDisk);
+
     ui->expect(prompt(1), QStringLiteral("OK"));
-    ui->expect(prompt(2), QStringLiteral("Cancel"));
-    // The first disk is full: the Start menu asks for the next one and goes onto it whole.
-    ui->expect(prompt(2), QStringLiteral("OK"), [] { insert(QStringLiteral("d2")); });
-    ui->expect(QStringLiteral("Not copied to the floppy disks; the archive lies in the program folder: ") + kConf +
-                   QStringLiteral("us.tva"),
-               QStringLiteral("OK"));
+    if (protectedDisk) {
+        ui->expect(prompt(2), QStringLiteral("OK"), [] { insert(QStringLiteral("d2")); });
+        ui->expect(kProtected + QStringLiteral("A:\\Conf1us.tv2  Remove the write protection of the disk and click on 'Retry'."),
+                   QStringLiteral("Cancel"));
+    } else {
+        ui->expect(prompt(2), QStringLiteral("Cancel"));
+    }
+    if (c.thenStartMenuOntoDisk2)
+        ui->expect(prompt(2), QStringLiteral("OK"), [] { insert(QStringLiteral("d2")); });
+    ui->expect(QString::fromUtf8(c.endMessage), QStringLiteral("OK"));
     saveInto(QStringLiteral("A:\\"));
 
-    EXPECT_TRUE(state().SaveDone);
+    // One box for a fault, none for the archive after it or for the description files.
+    EXPECT_EQ(ui->shown().size(), 3 + (protectedDisk ? 1 : 0) + (c.thenStartMenuOntoDisk2 ? 1 : 0));
+    for (const testsupport::ScriptedUi::Shown& box : ui->shown())
+        EXPECT_FALSE(box.prompt.contains(QStringLiteral("successfull"))) << box.prompt.toStdString();
     EXPECT_FALSE(state().SaveComplete);
-    EXPECT_TRUE(fs::exists(kConf + QStringLiteral("us.tva")));
-    EXPECT_EQ(splitLog(), (QStringList{"File1=C:\\Program Files\\Trelvo\\Conf1.tva", "C:\\Program Files\\Trelvo\\Conf1.tva= 0",
-                                       "File3=C:\\Program Files\\Trelvo\\Conf1s.tva", "C:\\Program Files\\Trelvo\\Conf1s.tva= 0"}));
-    EXPECT_EQ(filesOn(QStringLiteral("d2")), (QStringList{"Conf1s.tva", "Config1.ini", "Config1.usr"}));
-    EXPECT_EQ(label(QStringLiteral("d2")), QStringLiteral("SAVE#2"));
-    // The pieces that did go out stay where they are.
-    EXPECT_EQ(filesOn(QStringLiteral("d1")), (QStringList{"Conf1.tva", "Conf1us.tv1"}));
+    EXPECT_TRUE(helpEnabled());
+    // Nothing of the save lies in the program folder that the description does not record.
+    for (const char* suffix : {".tva", "us.tva", "s.tva"})
+        EXPECT_FALSE(fs::exists(kConf + QString::fromLatin1(suffix))) << suffix;
+    EXPECT_EQ(filesOn(QStringLiteral("d1")), c.onFirstDisk);
+    EXPECT_EQ(filesOn(QStringLiteral("d2")), c.onSecondDisk);
+
+    if (c.held.isEmpty()) {
+        // No configuration: not reported as saved, the slot free, no description kept.
+        EXPECT_FALSE(state().SaveDone);
+        EXPECT_EQ(statusText(), QStringLiteral("The configuration could not be saved!"));
+        EXPECT_EQ(state().ConfigDescription[0], QStringLiteral("available"));
+        EXPECT_FALSE(fs::exists(kProgramFolder + QStringLiteral("Config1.ini")));
+        EXPECT_FALSE(fs::exists(kProgramFolder + QStringLiteral("Config1.usr")));
+        EXPECT_EQ(iniFile(kProgramFolder + QStringLiteral("trelvo.ini")).value(QStringLiteral("Settings"), QStringLiteral("Config1")),
+                  QStringLiteral("available"));
+        return;
+    }
+    EXPECT_TRUE(state().SaveDone);
+    EXPECT_EQ(statusText(), QStringLiteral("Saving finished, but not everything was saved"));
+    EXPECT_EQ(splitLog(), c.splitLog);
+    // A restore of the slot offers what is on the floppies and nothing that is not.
+    EXPECT_EQ(heldAfterLoad(), c.held);
+    EXPECT_EQ(tm.readC(QStringLiteral("Program Files/Trelvo/Config1.usr")), QByteArray(" 0\r\n\r\n"));
+    if (protectedDisk) {
+        const QStringList log = QString::fromLatin1(tm.readC(QStringLiteral("Program Files/Trelvo/Error.log"))).split(QStringLiteral("\r\n"));
+        EXPECT_EQ(log.filter(QStringLiteral("A:\\Conf1us.tv2 Save")).size(), 1);
+        EXPECT_TRUE(filesOn(QStringLiteral("d2")).isEmpty());
+    } else {
+        EXPECT_EQ(label(QStringLiteral("d2")), QStringLiteral("SAVE#2"));
+    }
 }
+
+INSTANTIATE_TEST_SUITE_P(Rows, FloppiesGivenUpTest, ::testing::ValuesIn(kGivenUp),
+                         [](const ::testing::TestParamInfo<GivenUpCase>& info) { return std::string(info.param.name); });
 
 class SaveFloppyLastDiskTest : public SaveFloppyTest {
 protected:

@@ -196,3 +196,39 @@ TEST_F(RestoreFloppyTest, AProgramFolderWithoutRoomForTheJoinedArchiveStopsAndCh
     EXPECT_TRUE(core::ButtonOf(QStringLiteral("Form1"), QStringLiteral("Command3")).Enabled());
     EXPECT_TRUE(state().DiskRestoreFolder.isEmpty());
 }
+
+TEST_F(RestoreFloppyTest, AConfigurationWhoseArchivesWentOntoTheFloppiesWholeAsksForDisk1BeforeReadingIt)
+{
+    // Win.ini on disk 1, whole; the description records it with no pieces, as a save whose
+    // further archives were given up leaves it.
+    const QByteArray win = read(QStringLiteral("C:\\WINDOWS\\WIN.INI"));
+    save({.systemBoxes = {QStringLiteral("Check9")}});
+    insert("save1");
+    core::ProgramState& s = state();
+    s.SplitTargetPath = QStringLiteral("A:\\");
+    s.DiskNo = 1;
+    QString ask;
+    ASSERT_TRUE(backup::CopyArchiveToDisk(kProgram + QStringLiteral("Conf1.tva"), s.SplitTargetPath, ask));
+    ASSERT_EQ(backup::copyState().SplitPieceCount, 0);
+    s.SplitTargetPath.clear();
+    s.SplitArchive[1] = kProgram + QStringLiteral("Conf1.tva");
+    s.SplitPieces[1] = 0;
+    s.SaveFolder = QStringLiteral("A:\\");
+    s.DiskNo = 0;
+    write(QStringLiteral("C:\\WINDOWS\\WIN.INI"), "changed");
+
+    // Another disk is in the drive: nothing is read until disk 1 is in.
+    insert("save2");
+    choose({QStringLiteral("Check9")});
+    ui->expect(kQuestion, QStringLiteral("Yes"));
+    ui->expect(prompt(1), QStringLiteral("OK"), [] { insert("save1"); });
+    ui->expect(kRestored, QStringLiteral("OK"));
+    runRestore();
+
+    EXPECT_EQ(boxes().size(), 3) << boxes().join(u'\n').toStdString();
+    EXPECT_TRUE(fs::find(kDiskRestore + QStringLiteral("*.*"), 0).isEmpty()) << "the copied archive goes";
+    EXPECT_TRUE(state().DiskRestoreFolder.isEmpty());
+    EXPECT_EQ(state().SaveFolder, QStringLiteral("A:\\"));
+    closeAndBoot();
+    EXPECT_EQ(read(QStringLiteral("C:\\WINDOWS\\WIN.INI")), win);
+}
