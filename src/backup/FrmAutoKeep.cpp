@@ -170,7 +170,7 @@ void FrmAutoKeepForm::startkeep()
     } else {
         const QString failed = core::LoadResString(2101);
         Label3.setCaption(failed);
-        core::ErrorLog(0, QStringLiteral(" AutoKeep #") + QString::number(k) + u' ' + failed);
+        core::ErrorLog(0, u' ' + core::LoadResString(2102) + QString::number(k) + u' ' + failed);
     }
     StatusBar1.setText(core::LoadResString(1148));
     Refresh();

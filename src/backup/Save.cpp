@@ -667,7 +667,7 @@ bool SaveRun::stageUserFiles()
             platform::fs::writeAll(s.UserIniPath, platform::cp1252::encode(userIni));
         } catch (const platform::SysError& e) {
             core::ErrorLog(e.code(), s.UserIniPath + QStringLiteral(" Save"));
-            notSaved(QStringLiteral("user-defined Files"), reasonFor(e.code()));
+            notSaved(text(2178), reasonFor(e.code()));
         }
     }
     return true;
@@ -695,7 +695,7 @@ bool SaveRun::zipRun(int progress, const QString& suffix, const QString& options
         return false;
     }
     if (!exitCode || (*exitCode != 0 && *exitCode != 12)) {
-        const QString ended = QStringLiteral("zip.exe ended with ") + (exitCode ? QString::number(*exitCode) : QStringLiteral("no exit code"));
+        const QString ended = exitCode ? text(2176) + QString::number(*exitCode) : text(2177);
         // A write or create error of zip's own says when the disk is full.
         const bool diskFull = (exitCode == 14 || exitCode == 15) && core::LastOutput().contains(QStringLiteral("No space left on device"));
         core::ErrorLog(diskFull ? 61 : 0, archive + QStringLiteral(": ") + ended + QStringLiteral(" Save"));
@@ -1094,7 +1094,7 @@ void SaveRun::run()
                                QStringLiteral("Saving Start Menu."));
         markSaved(catalogue::StartMenuItem, ok);
         if (!ok)
-            notSaved(QStringLiteral("Start Menu"), zipFailure_);
+            notSaved(text(1088), zipFailure_);
     }
 
     stageSystemFiles();
@@ -1117,7 +1117,7 @@ void SaveRun::run()
         const bool userFilesSaved = zipRun(3, QStringLiteral("us.tva"), QStringLiteral("gqorumS "),
                                  quoted(stagingFolder() + QStringLiteral("\\User\\*.*")), QStringLiteral("Saving user-defined Files."));
         if (userFilesWanted_ && !userFilesSaved) {
-            notSaved(QStringLiteral("user-defined Files"), zipFailure_);
+            notSaved(text(2178), zipFailure_);
             userFilesLost_ = true;
         }
         userFilesArchived_ = userFilesSaved;

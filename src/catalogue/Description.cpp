@@ -39,7 +39,7 @@ void SaveCINI()
     // keeps its text, and an empty name would make the file look like a 1.2x one.
     const bool automatic = file.startsWith(core::ProgramFolder() + QStringLiteral("\\AutoKeep\\"), Qt::CaseInsensitive);
     write(QStringLiteral("Configuration"), QStringLiteral("ConfigName"),
-          automatic ? QStringLiteral("AutoKeep #") + QString::number(s.SelectedConfig + 1)
+          automatic ? core::LoadResString(2102) + QString::number(s.SelectedConfig + 1)
                     : s.ConfigDescription[s.SelectedConfig]);
     write(system, QStringLiteral("SystemPath"), s.SystemPath);
     write(system, QStringLiteral("SaveFolder"), s.SaveFolder);

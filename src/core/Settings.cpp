@@ -173,8 +173,8 @@ void ReadSettingsFile()
     const QString systemPath = ReadIni(kSystemPathes, QStringLiteral("SystemPath"), s.IniFile);
     if (!systemPath.isEmpty())
         s.SystemPath = systemPath;
-    const QString saveFolder = ReadIni(kSystemPathes, QStringLiteral("SaveFolder"), s.IniFile);
-    s.SaveFolder = saveFolder.isEmpty() || saveFolder == u"\\" ? withBackslash(ProgramFolder()) : withBackslash(saveFolder);
+    // An empty value is "\" alone: the root of the drive that is current.
+    s.SaveFolder = withBackslash(ReadIni(kSystemPathes, QStringLiteral("SaveFolder"), s.IniFile));
 
     for (const SelectionKey& k : kSystemFileKeys)
         CheckBoxOf(QStringLiteral("Form1"), str(k.box)).setValue(vb::CInt(ReadIni(kSystemFiles, str(k.key), s.IniFile)));

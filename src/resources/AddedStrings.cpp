@@ -9,8 +9,12 @@ std::optional<QString> addedAppString(int number)
     static const QHash<int, QString> table = {
         // The closing text of an automatic save that did not save everything it was asked to.
         {2101, QStringLiteral(u"Saving was not successful. Not every file could be saved.")},
+        // The name an automatic save gives its configuration, followed by the slot's number.
+        {2102, QStringLiteral(u"AutoKeep #")},
         // A file dropped on the user-file list from a folder that is no drive of this PC.
         {2110, QStringLiteral(u"This file does not lie on a drive of this PC and can not be added:")},
+        // A configuration whose folder cannot stand on a command line (the folder follows).
+        {2119, QStringLiteral(u"This configuration cannot be restored from its folder:")},
         // The end of a restore that put back some of the chosen files, not all; the lines
         // after it name each file or item that was not restored and why.
         {2120, QStringLiteral(u"Not all files were restored!")},
@@ -24,6 +28,20 @@ std::optional<QString> addedAppString(int number)
         {2124, QStringLiteral(u"some of its files could not be written")},
         // ... the archive holds the files of another temporary folder than this PC's (it follows).
         {2125, QStringLiteral(u"saved from another temporary folder than ")},
+        // A restore whose restart Windows refused.
+        {2126, QStringLiteral(u"Your computer could not be restarted.")},
+        {2127, QStringLiteral(u"Please restart it yourself to complete the restore.")},
+        // A restore stopped after system files were put in place or listed for the restart.
+        {2128, QStringLiteral(u"Restoring stopped.")},
+        {2129, QStringLiteral(u"Your system files will be completed when the computer is restarted next.")},
+        // The browser and mail items, as the end of a restore names those not restored.
+        {2190, QStringLiteral(u"Microsoft Windows Adressbook")},
+        {2191, QStringLiteral(u"Microsoft Internet Explorer Bookmarks")},
+        {2192, QStringLiteral(u"Microsoft Internet Explorer Cookies")},
+        {2193, QStringLiteral(u"Microsoft Outlook Express Mailbox")},
+        {2194, QStringLiteral(u"Netscape Navigator Bookmarks")},
+        {2195, QStringLiteral(u"Netscape Navigator Cookies")},
+        {2196, QStringLiteral(u"Netscape Messenger Mailbox")},
         // The rescue disk wizard: no rescue archive came of the packing, so no floppy is touched.
         {2140, QStringLiteral(u"The rescue archive Configd.tva could not be made. Nothing has been written to the floppy disk.")},
         // A rescue disk that lacks files it needs, followed by their names, and how to try again.
@@ -59,6 +77,12 @@ std::optional<QString> addedAppString(int number)
         {2174, QStringLiteral(u"Not found and removed from the User File List:")},
         // The status line after such a save.
         {2175, QStringLiteral(u"Saving finished, but not everything was saved")},
+        // Why an archive of a save is not there: the zip run ended with an error (its exit
+        // code follows), or without an exit code at all.
+        {2176, QStringLiteral(u"zip.exe ended with ")},
+        {2177, QStringLiteral(u"zip.exe ended with no exit code")},
+        // The user files of a save, as its end message names them when they were not saved.
+        {2178, QStringLiteral(u"user-defined Files")},
         // "Formatting..." chosen for a disk that already holds a part of the save under way.
         {2180, QStringLiteral(u"This disk holds a part of the configuration being saved and must not be formatted!")},
         {2181, QStringLiteral(u"Please insert another disk.")},

@@ -164,9 +164,7 @@ void RestartDidNotHappen()
     platform::withdrawRestart();
     vb::ResumeNext([] { core::Win(QStringLiteral("Form1")).setEnabled(true); });
     vb::ResumeNext([] { vb::Forms::unload(QStringLiteral("Reboot")); });
-    vb::MsgBox(QStringLiteral("Your computer could not be restarted.") + CR +
-                   QStringLiteral("Please restart it yourself to complete the restore."),
-               vb::vbOKOnly | vb::vbExclamation, res(1005));
+    vb::MsgBox(res(2126) + CR + res(2127), vb::vbOKOnly | vb::vbExclamation, res(1005));
 }
 
 enum class Route { Copy, DeleteFirst, WithAttributes };
@@ -194,8 +192,8 @@ const BootDriveFile kBootDriveFiles[] = {
 
 // The Start menu and the Microsoft data, in the order they are restored: the box, the
 // archive's position, the sentence of the missing-archive question, the folder whose drive
-// the archive unpacks onto, the step's name (a message and a text after it) and the name
-// the user knows the item by.
+// the archive unpacks onto, the step's name (a message and a text after it) and the message
+// that names the item as the user knows it.
 struct DataItem {
     vb::CheckBox RestoreReqForm::*box;
     int position;
@@ -203,23 +201,29 @@ struct DataItem {
     QString core::ProgramState::*folder;
     int stepMessage;
     const char16_t* stepText;
-    const char16_t* name;
+    int name;
 };
 const DataItem kDataItems[] = {
-    {&RestoreReqForm::Check20, 3, 1202, &core::ProgramState::PathStartmenue, 1117, u" Start Menu", u"Start Menu"},
-    {&RestoreReqForm::Check18, 6, 1203, &core::ProgramState::AddressBookFile, 1114, u"", u"Microsoft Windows Adressbook"},
-    {&RestoreReqForm::Check11, 5, 1204, &core::ProgramState::PathFavorites, 1117, u" Bookmarks",
-     u"Microsoft Internet Explorer Bookmarks"},
-    {&RestoreReqForm::Check19, 4, 1205, &core::ProgramState::IECookiesFolder, 1117, u" Cookies", u"Microsoft Internet Explorer Cookies"},
-    {&RestoreReqForm::Check21, 7, 1206, &core::ProgramState::OutlookExpressFolder, 1117, u" Mailbox", u"Microsoft Outlook Express Mailbox"},
+    {&RestoreReqForm::Check20, 3, 1202, &core::ProgramState::PathStartmenue, 1117, u" Start Menu", 1088},
+    {&RestoreReqForm::Check18, 6, 1203, &core::ProgramState::AddressBookFile, 1114, u"", 2190},
+    {&RestoreReqForm::Check11, 5, 1204, &core::ProgramState::PathFavorites, 1117, u" Bookmarks", 2191},
+    {&RestoreReqForm::Check19, 4, 1205, &core::ProgramState::IECookiesFolder, 1117, u" Cookies", 2192},
+    {&RestoreReqForm::Check21, 7, 1206, &core::ProgramState::OutlookExpressFolder, 1117, u" Mailbox", 2193},
 };
 
-// Why a chosen item was not restored: what the user reads, and the error and the file that
-// the error log names.
+// Why a chosen item was not restored: what the user reads; the error, the file it concerns
+// and the step of the run it came up in (the error log names the step); whether it goes to
+// the log at all (not what the user chose to pass over, nor what a box has told already).
 struct Failure {
+    Failure(QString why, int number, QString file, std::optional<QString> step = std::nullopt, bool logged = true)
+        : why(std::move(why)), number(number), file(std::move(file)), step(std::move(step)), logged(logged)
+    {
+    }
     QString why;
-    int number = 0;
+    int number;
     QString file;
+    std::optional<QString> step;   // unset: the step of the item it is recorded for
+    bool logged;
 };
 
 // What became of one chosen item; `what` names it as the user knows it (a file's path).
@@ -253,19 +257,24 @@ private:
         }
     }
     // The error trap: a failing statement costs one line in the error log, tagged with the
-    // item being restored, and the run goes on. True when the statement ran.
-    bool trap(const std::function<void()>& statement) { return trapOn(CurrentStep, statement); }
-    // The same for a statement on `file`, which the log line names.
-    static bool trapOn(const QString& file, const std::function<void()>& statement)
+    // step under way (" Restore" alone before the first), and the run goes on. True when the
+    // statement ran.
+    bool trap(const std::function<void()>& statement)
     {
         const std::optional<int> error = attempt(statement);
         if (error)
-            core::ErrorLog(*error, file + QStringLiteral(" Restore"));
+            logError(*error);
         return !error;
     }
+    void logError(int number) const { core::ErrorLog(number, CurrentStep + QStringLiteral(" Restore")); }
 
     void restored(const QString& what) { outcomes_.append({what, std::nullopt}); }
-    void notRestored(const QString& what, const Failure& failure) { outcomes_.append({what, failure}); }
+    void notRestored(const QString& what, Failure failure)
+    {
+        if (!failure.step)
+            failure.step = CurrentStep;
+        outcomes_.append({what, std::move(failure)});
+    }
     Failure missingArchive(int position) const;
     void logFailures();
     QString finalMessage() const;
@@ -277,6 +286,7 @@ private:
     QString archivePath(int position) const { return StripEnds(quotedName[position]); }
     bool askIfMissing(int position, int sentence);
     std::optional<Failure> unzip(const QString& commandLine, int position, bool eachFileOnItsOwn);
+    std::optional<Failure> unzipOutcome(const QString& commandLine, int position, bool eachFileOnItsOwn);
     std::optional<Failure> unzipInPlace(const QString& options, int position, const QString& pattern, const QString& root);
     void removeStaged(const QString& path);
     std::optional<int> copyOver(const QString& staged, const QString& live, bool* moved = nullptr);
@@ -364,13 +374,21 @@ bool RestoreRun::askIfMissing(int position, int sentence)
 
 Failure RestoreRun::missingArchive(int position) const
 {
-    return {res(2121) + archivePath(position), 53, archivePath(position)};
+    return {res(2121) + archivePath(position), 53, archivePath(position), std::nullopt, false};
 }
 
 // Runs one unzip command line for the archive at `position`. No failure when unzip ended
 // with 0, or with 1 (files it passed over) where each unpacked file is looked at on its own
 // afterwards (`eachFileOnItsOwn`); otherwise why what the archive holds was not restored.
 std::optional<Failure> RestoreRun::unzip(const QString& commandLine, int position, bool eachFileOnItsOwn)
+{
+    std::optional<Failure> failure = unzipOutcome(commandLine, position, eachFileOnItsOwn);
+    if (failure)
+        failure->step = CurrentStep;
+    return failure;
+}
+
+std::optional<Failure> RestoreRun::unzipOutcome(const QString& commandLine, int position, bool eachFileOnItsOwn)
 {
     s.ZipCommand = commandLine;
     s.ShellCommand = s.ZipCommand;
@@ -449,7 +467,7 @@ void RestoreRun::removeStaged(const QString& path)
 {
     if (!Present(path))
         return;
-    trapOn(path, [&] {
+    trap([&] {
         // Only a read-only, hidden or system copy needs plain attributes first; a plain one
         // would have them recorded only to have the record dropped again by the deletion.
         if (vb::GetAttr(path) & (vb::vbReadOnly | vb::vbHidden | vb::vbSystem))
@@ -486,16 +504,16 @@ std::optional<int> RestoreRun::copyOver(const QString& staged, const QString& li
     return error;
 }
 
-// One error-log line per failure, naming the file it concerns (an archive that several
-// items came from once).
+// One error-log line per failure, tagged with the step it came up in (an archive that
+// several items came from once); an archive the user chose to pass over costs none.
 void RestoreRun::logFailures()
 {
     QList<QPair<int, QString>> logged;
     for (const Outcome& o : outcomes_) {
-        if (!o.failure || logged.contains(qMakePair(o.failure->number, o.failure->file)))
+        if (!o.failure || !o.failure->logged || logged.contains(qMakePair(o.failure->number, o.failure->file)))
             continue;
         logged.append(qMakePair(o.failure->number, o.failure->file));
-        core::ErrorLog(o.failure->number, o.failure->file + QStringLiteral(" Restore"));
+        core::ErrorLog(o.failure->number, o.failure->step.value_or(QString()) + QStringLiteral(" Restore"));
     }
 }
 
@@ -535,12 +553,12 @@ void RestoreRun::enterBusyState()
 void RestoreRun::prepareWorkFolder()
 {
     const QString work = s.TempPath + QStringLiteral("trelvo");
-    trapOn(s.TempPath, [&] {
+    trap([&] {
         if (!FolderExists(s.TempPath))
             vb::MkDir(s.TempPath);
     });
     waitingForBoot = FolderExists(work) ? WaitingForBoot(work + u'\\') : QStringList();
-    trapOn(work, [&] {
+    trap([&] {
         if (!FolderExists(work)) {
             vb::MkDir(work);
             return;
@@ -618,7 +636,7 @@ void RestoreRun::systemFiles()
                     platform::fs::moveOver(work + name, core::WaitingCopyAside(work + name));
                     aside << name;
                 } catch (const platform::SysError& e) {
-                    core::ErrorLog(e.code(), work + name + QStringLiteral(" Restore"));
+                    logError(e.code());
                 }
             }
             archiveFailure = unzip(QStringLiteral("Unzip32.exe -qo ") + quotedName[1] + QStringLiteral(" -d ") + s.TempPath.left(3), 1, true);
@@ -639,12 +657,12 @@ void RestoreRun::systemFiles()
                         platform::fs::moveOver(kept, work + name);
                     }
                 } catch (const platform::SysError& e) {
-                    core::ErrorLog(e.code(), work + name + QStringLiteral(" Restore"));
+                    logError(e.code());
                 }
             }
             vb::DoEvents();
             if (!archiveFailure && !Present(s.TempPath + QStringLiteral("trelvo\\*.*")))
-                archiveFailure = Failure{res(2125) + s.TempPath, 53, archivePath(1)};
+                archiveFailure = Failure{res(2125) + s.TempPath, 53, archivePath(1), CurrentStep};
         }
     }
 
@@ -700,11 +718,15 @@ void RestoreRun::listForBootTimeRename()
     try {
         listed = WriteWininitRename();
     } catch (const vb::Error& e) {
-        core::ErrorLog(e.Number(), CurrentStep + QStringLiteral(" Restore"));
+        logError(e.Number());
         vb::MsgBox(QStringLiteral("'Wininit.ini' ") + vb::ErrorText(e.Number()) + CR + CR + res(1237),
                    vb::vbOKOnly | vb::vbCritical, res(1005));
         throw StopEarly{};
     }
+    // With no copy to list the file still gets its section; nothing waits for that, so a
+    // failure to write it is logged and the restore goes on.
+    if (listed.isEmpty())
+        trap(AddRenameSection);
     // A listed file comes into place when Windows starts next.
     for (const BootTimeFile& f : kBootTimeFiles) {
         if ((req.*f.box).Value() == 0)
@@ -763,6 +785,7 @@ void RestoreRun::userFiles()
     // are while the program waits, not once per file; the last file is always shown.
     vb::ProgressPace pace;
     bool anyEntry = false;
+    QString status = CurrentStep;   // the step, then the last chosen file
     // Entries that differ in letter case alone name one file, and User.ini one staged copy
     // for all of them: a copy a chosen entry still needs stays until that entry has had it,
     // and the entries after the first that put it in place are back with it.
@@ -780,17 +803,26 @@ void RestoreRun::userFiles()
             SetStatus(entry);
         QString staged = core::ReadIni(QStringLiteral("UserFilesSaved"), entry, s.UserIniPath);
         if (!staged.isEmpty() && !belowUserFolder(staged)) {
-            core::ErrorLog(75, entry + QStringLiteral(" Restore"));
+            logError(75);
             staged.clear();
+        }
+        // An entry that User.ini does not name is told at once, chosen or not; a chosen one
+        // is not restored, and the last box names it again.
+        if (staged.isEmpty() && !archiveFailure) {
+            vb::MsgBox(res(1243) + CR + res(1244) + entry, vb::vbOKOnly);
+            if (list.Selected(i))
+                notRestored(entry, Failure{res(1243), 53, entry, std::nullopt, false});
+            continue;
         }
         bool moved = false;
         if (list.Selected(i)) {
-            CurrentStep = entry;
+            CurrentStep = QStringLiteral(" User file");
+            status = entry;
             if (archiveFailure) {
                 notRestored(entry, *archiveFailure);
-            } else if (!staged.isEmpty() && placed.contains(staged.toCaseFolded())) {
+            } else if (placed.contains(staged.toCaseFolded())) {
                 restored(entry);
-            } else if (staged.isEmpty() || !Present(staged)) {
+            } else if (!Present(staged)) {
                 notRestored(entry, Failure{res(2123), 53, entry});
             } else {
                 makeFoldersOf(entry);
@@ -809,12 +841,12 @@ void RestoreRun::userFiles()
             removeStaged(staged);
         anyEntry = true;
         if (show) {
-            SetStatus(CurrentStep);
+            SetStatus(status);
             vb::DoEvents();
         }
     }
     if (anyEntry) {
-        SetStatus(CurrentStep);
+        SetStatus(status);
         vb::DoEvents();
     }
 
@@ -828,10 +860,10 @@ void RestoreRun::userFiles()
     folders.Clear();
     const QString userIni = s.TempPath + QStringLiteral("trelvo\\User\\user.ini");
     if (Present(userIni))
-        trapOn(userIni, [&] { vb::Kill(userIni); });
+        trap([&] { vb::Kill(userIni); });
     ListSubfolders(s.TempPath + QStringLiteral("trelvo"));
     for (int i = folders.ListCount() - 1; i >= 0; --i)
-        trapOn(folders.List(i), [&] { vb::RmDir(folders.List(i)); });
+        trap([&] { vb::RmDir(folders.List(i)); });
 }
 
 // Creates the missing folders along `path`, from the top level down (the drive root of
@@ -847,7 +879,7 @@ void RestoreRun::makeFoldersOf(const QString& path)
             continue;
         const QString folder = path.left(p);
         if (!FolderExists(folder))
-            trapOn(folder, [&] { vb::MkDir(folder); });
+            trap([&] { vb::MkDir(folder); });
     }
 }
 
@@ -858,7 +890,7 @@ void RestoreRun::startMenuAndUserData()
             continue;
         CurrentStep = res(item.stepMessage) + QString::fromUtf16(item.stepText);
         SetStatus(CurrentStep);
-        const QString what = QString::fromUtf16(item.name);
+        const QString what = res(item.name);
         if (!askIfMissing(item.position, item.sentence)) {
             notRestored(what, missingArchive(item.position));
             continue;
@@ -872,12 +904,13 @@ void RestoreRun::startMenuAndUserData()
 }
 
 // The three Netscape items share one archive; each takes its own entries out of it. They go
-// to the Netscape folder recorded in the description, or, when none is recorded, to this
-// machine's own; never anywhere else.
+// to the Netscape folder recorded in the description, or, where it records "NONE" (the
+// bookmarks were not saved), to this machine's own; never anywhere else. A description
+// without a Netscape folder at all restores none of them, and asks nothing.
 void RestoreRun::netscape()
 {
     QString folder = s.PathNetscape;
-    if (folder.isEmpty() || folder == u"NONE")
+    if (folder == u"NONE")
         folder = LiveNetscapeFolder();
     while (folder.endsWith(u'\\'))
         folder.chop(1);
@@ -892,14 +925,18 @@ void RestoreRun::netscape()
         QString what;
     };
     const Item items[] = {
-        {req.Check10, QStringLiteral("\\Bookmark.htm"), 1207, QStringLiteral("*Bookmark.htm"), QStringLiteral("Netscape Navigator Bookmarks")},
-        {req.Check22, QStringLiteral("\\Cookies.txt"), 1208, QStringLiteral("*Cookies.txt"), QStringLiteral("Netscape Navigator Cookies")},
+        {req.Check10, QStringLiteral("\\Bookmark.htm"), 1207, QStringLiteral("*Bookmark.htm"), res(2194)},
+        {req.Check22, QStringLiteral("\\Cookies.txt"), 1208, QStringLiteral("*Cookies.txt"), res(2195)},
         {req.Check23, QStringLiteral("\\Mail"), 1209, quoted(rel.isEmpty() ? QStringLiteral("Mail\\*") : rel + QStringLiteral("\\Mail\\*")),
-         QStringLiteral("Netscape Messenger Mailbox")},
+         res(2196)},
     };
     for (const Item& item : items) {
         if (item.box.Value() == 0)
             continue;
+        if (s.PathNetscape.isEmpty()) {
+            notRestored(item.what, Failure{vb::ErrorText(76), 76, {}, std::nullopt, false});
+            continue;
+        }
         const QString file = (folder.isEmpty() ? s.PathNetscape : folder) + item.name;
         CurrentStep = quoted(file);
         if (folder.isEmpty()) {
@@ -941,9 +978,7 @@ void RestoreRun::stopEarly()
     // Files of the boot drive copied back, or rename lines written: the rest of the system
     // files comes into place when Windows starts next.
     if (RestartNeeded)
-        vb::MsgBox(QStringLiteral("Restoring stopped.") + CR +
-                       QStringLiteral("Your system files will be completed when the computer is restarted next."),
-                   vb::vbOKOnly | vb::vbExclamation);
+        vb::MsgBox(res(2128) + CR + res(2129), vb::vbOKOnly | vb::vbExclamation);
 }
 
 void RestoreRun::finish()
@@ -1020,8 +1055,7 @@ void RestoreRun::run()
     if (!s.SaveFolder.endsWith(u'\\'))
         s.SaveFolder += u'\\';
     if (!UsableInCommandLine(s.SaveFolder)) {
-        vb::MsgBox(QStringLiteral("This configuration cannot be restored from its folder:") + CR + s.SaveFolder,
-                   vb::vbOKOnly | vb::vbCritical, res(1005));
+        vb::MsgBox(res(2119) + CR + s.SaveFolder, vb::vbOKOnly | vb::vbCritical, res(1005));
         ForgetLoadedRestore();
         return;
     }

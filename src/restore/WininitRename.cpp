@@ -34,6 +34,43 @@ auto onMachine(F&& call)
 
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
+QString wininitFile() { return BootWindowsFolder() + QStringLiteral("\\Wininit.ini"); }
+
+// The lines of a text file, whether they end in CR LF, CR or LF; a last line without an end
+// counts too.
+QList<QByteArray> linesOf(const QByteArray& text)
+{
+    QList<QByteArray> lines;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] != '\r' && text[i] != '\n')
+            continue;
+        lines << text.mid(start, i - start);
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < text.size())
+        lines << text.mid(start);
+    return lines;
+}
+
+// The index of the first line that is the section header "[rename]" (blanks around it and
+// letter case aside); -1 when there is none.
+qsizetype renameHeader(const QList<QByteArray>& lines)
+{
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        QByteArray line = lines[i];
+        while (!line.isEmpty() && isBlank(line.front()))
+            line.remove(0, 1);
+        while (!line.isEmpty() && isBlank(line.back()))
+            line.chop(1);
+        if (line.toLower() == "[rename]")
+            return i;
+    }
+    return -1;
+}
+
 } // namespace
 
 QString BootWindowsFolder()
@@ -73,7 +110,7 @@ QStringList WriteWininitRename()
     }
     if (lines.isEmpty())
         return {};
-    const QString file = windows + QStringLiteral("\\Wininit.ini");
+    const QString file = wininitFile();
     onMachine([&] {
         const QByteArray old = platform::fs::exists(file) ? platform::fs::readAll(file) : QByteArray();
         platform::fs::writeAll(file, MergeRenameLines(old, lines));
@@ -81,35 +118,24 @@ QStringList WriteWininitRename()
     return names;
 }
 
+void AddRenameSection()
+{
+    const QString file = wininitFile();
+    onMachine([&] {
+        const bool there = platform::fs::exists(file);
+        const QByteArray old = there ? platform::fs::readAll(file) : QByteArray();
+        if (!there || renameHeader(linesOf(old)) < 0)
+            platform::fs::writeAll(file, MergeRenameLines(old, {}));
+    });
+}
+
 QByteArray MergeRenameLines(const QByteArray& wininit, const QStringList& lines)
 {
-    QList<QByteArray> text;
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < wininit.size(); ++i) {
-        if (wininit[i] != '\r' && wininit[i] != '\n')
-            continue;
-        text << wininit.mid(start, i - start);
-        if (wininit[i] == '\r' && i + 1 < wininit.size() && wininit[i + 1] == '\n')
-            ++i;
-        start = i + 1;
-    }
-    if (start < wininit.size())
-        text << wininit.mid(start);
-
+    QList<QByteArray> text = linesOf(wininit);
     QList<QByteArray> added;
     for (const QString& line : lines)
         added << platform::cp1252::encode(line);
-    const auto isRenameHeader = [](QByteArray line) {
-        while (!line.isEmpty() && isBlank(line.front()))
-            line.remove(0, 1);
-        while (!line.isEmpty() && isBlank(line.back()))
-            line.chop(1);
-        return line.toLower() == "[rename]";
-    };
-    qsizetype header = -1;
-    for (qsizetype i = 0; i < text.size() && header < 0; ++i)
-        if (isRenameHeader(text[i]))
-            header = i;
+    const qsizetype header = renameHeader(text);
     if (header >= 0) {
         for (qsizetype i = 0; i < added.size(); ++i)
             text.insert(header + 1 + i, added[i]);

@@ -34,6 +34,11 @@ bool WininitPresent();
 // its run-time error and leaves the file as it was.
 QStringList WriteWininitRename();
 
+// Gives Wininit.ini its [rename] section where it has none, as a restore of system files
+// that lists no file does: a new file holds the header line alone, an existing one gains it
+// after its last line; one that has the section stays as it is. Failures raise as above.
+void AddRenameSection();
+
 // Wininit.ini (its bytes, possibly empty) with `lines` inserted once, right after the
 // first line that is exactly the section header "[rename]" (blanks around it and letter
 // case aside), or appended in a new section at the end. Every other line stays as it was;

@@ -28,7 +28,9 @@ enum class ListRead { Split, Retry };
 // the six list variables.
 ListRead ReadUpdateList(const QString& workingFolder, vb::TextBox& text);
 
-// A newer version than the installed one is announced.
+// A newer version than the installed one is announced: newer as a whole, the major numbers
+// compared first and the minor ones only between equal major numbers, so that an older
+// version with a higher minor number (1.6 under 2.5) is never offered as an update.
 bool UpdateOffered();
 // `shown` followed by the offer: the two description lines between messages 1018 and 1028.
 QString OfferText(const QString& shown);

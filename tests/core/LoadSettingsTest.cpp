@@ -204,11 +204,14 @@ TEST_F(LoadSettingsTest, TheSaveFolderGetsItsFinalBackslash)
     EXPECT_EQ(stored("SystemPathes", "SaveFolder"), QStringLiteral("C:\\Program Files\\"));
     EXPECT_EQ(stored("SystemPathes", "SaveFolderShort"), QStringLiteral("C:\\PROGRA~1"));
 
+    // No folder at all is the root of the current drive, and stays so.
     for (const char* empty : {"SaveFolder=", "SaveFolder=\\"}) {
         writeSettings(tm, goodFileWith("SaveFolder=C:\\WINDOWS\\", empty));
         core::LoadSettings();
-        EXPECT_EQ(state().SaveFolder, kFolder) << empty;
+        EXPECT_EQ(state().SaveFolder, QStringLiteral("\\")) << empty;
+        EXPECT_EQ(stored("SystemPathes", "SaveFolder"), QStringLiteral("\\")) << empty;
     }
+    EXPECT_TRUE(ui->shown().isEmpty());
 }
 
 TEST_F(LoadSettingsTest, AStoredWindowsFolderReplacesTheProbedOneOnlyWhenNotEmpty)

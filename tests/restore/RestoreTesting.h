@@ -27,6 +27,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QMap>
+#include <QRegularExpression>
 
 namespace restoretest {
 
@@ -251,6 +252,17 @@ protected:
     {
         return QString::fromLatin1(tm.readC(QStringLiteral("Program Files/Trelvo/Error.log")))
             .split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    }
+    // The tag of each line of the error log: what follows the error's text and the date.
+    QStringList logTags() const
+    {
+        static const QRegularExpression date(QStringLiteral("\\d\\d-\\d\\d-\\d\\d\\d\\d"));
+        QStringList tags;
+        for (const QString& line : errorLog()) {
+            const QRegularExpressionMatch m = date.match(line);
+            tags << (m.hasMatch() ? line.mid(m.capturedEnd()) : line);
+        }
+        return tags;
     }
 
     // The texts of the message boxes shown so far.

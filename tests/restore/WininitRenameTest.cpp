@@ -1,5 +1,6 @@
 // The boot-time rename list: merging the restore's lines into Wininit.ini, the lines written
-// only for unpacked copies that are there, and the test for the boot-time program.
+// only for unpacked copies that are there, the section header alone where no file is listed,
+// and the test for the boot-time program.
 #include "RestoreTesting.h"
 #include "restore/WininitRename.h"
 
@@ -77,6 +78,69 @@ TEST_F(WininitRenameTest, WithoutALineTheFileIsLeftAlone)
     fs::writeAll(kWininit, "[other]\r\n");
     EXPECT_EQ(WriteWininitRename(), QStringList());
     EXPECT_EQ(read(kWininit), QByteArray("[other]\r\n"));
+}
+
+// Byte for byte: the section header alone, on a line of its own, where the file has none.
+TEST_F(WininitRenameTest, TheSectionGoesInWhereItIsMissing)
+{
+    const struct {
+        const char* name;
+        std::optional<QByteArray> before;   // none: no file
+        QByteArray after;
+    } rows[] = {
+        {"no file", std::nullopt, "[rename]\r\n"},
+        {"an empty file", QByteArray(), "[rename]\r\n"},
+        {"another section", QByteArray("[boot]\r\nx=1\r\n"), "[boot]\r\nx=1\r\n[rename]\r\n"},
+        {"a last line without its end", QByteArray("[boot]\r\nx=1"), "[boot]\r\nx=1\r\n[rename]\r\n"},
+        {"the header only in a comment", QByteArray("; [rename] follows\r\n"), "; [rename] follows\r\n[rename]\r\n"},
+        {"the section there", QByteArray("[Rename]\r\nC:\\A=C:\\B\r\n"), "[Rename]\r\nC:\\A=C:\\B\r\n"},
+        {"the section there, lines ending in LF", QByteArray("[boot]\n [RENAME] \nx"), "[boot]\n [RENAME] \nx"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        if (fs::exists(kWininit))
+            fs::removeFile(kWininit);
+        if (row.before)
+            fs::writeAll(kWininit, *row.before);
+        restore::AddRenameSection();
+        EXPECT_EQ(read(kWininit), row.after);
+    }
+    // A file that cannot be written raises and stays as it was.
+    fs::writeAll(kWininit, "[boot]\r\n");
+    fs::setAttributes(kWininit, platform::AttrReadOnly);
+    EXPECT_THROW(restore::AddRenameSection(), vb::Error);
+    EXPECT_EQ(read(kWininit), QByteArray("[boot]\r\n"));
+}
+
+// A restore of files of the boot drive alone: Wininit.ini holds its section and nothing else,
+// or, where it cannot be written, the restore goes on and logs why.
+TEST_F(WininitRenameTest, ARestoreOfBootDriveFilesAloneLeavesTheSectionHeader)
+{
+    save({.systemBoxes = {QStringLiteral("Check1")}});
+    const QString autoexec = QStringLiteral("C:\\AUTOEXEC.BAT");
+    const QByteArray saved = read(autoexec);
+    const auto restoreAutoexec = [&] {
+        write(autoexec, "changed");
+        choose({QStringLiteral("Check1")});
+        ui->expect(kQuestion, QStringLiteral("Yes"));
+        ui->expect(kRestored, QStringLiteral("OK"));
+        runRestore();
+        EXPECT_EQ(read(autoexec), saved);
+    };
+    restoreAutoexec();
+    EXPECT_EQ(read(kWininit), QByteArray("[rename]\r\n"));
+    EXPECT_TRUE(errorLog().isEmpty()) << errorLog().join(u'\n').toStdString();
+
+    platform::withdrawRestart();
+    fs::writeAll(kWininit, "[boot]\r\n");
+    fs::setAttributes(kWininit, platform::AttrReadOnly);
+    restoreAutoexec();
+    EXPECT_EQ(read(kWininit), QByteArray("[boot]\r\n"));
+    // Both before the first step: the work folder the first run kept for the restart, empty
+    // (no file to delete), then the header.
+    EXPECT_EQ(logTags(), (QStringList{QStringLiteral(" Restore"), QStringLiteral(" Restore")}));
+    EXPECT_TRUE(errorLog().value(0).startsWith(QStringLiteral("File not found")));
+    EXPECT_TRUE(errorLog().value(1).startsWith(QStringLiteral("Path/File access error")));
 }
 
 TEST_F(WininitRenameTest, AFileThatCannotBeWrittenRaisesAndStaysAsItWas)
