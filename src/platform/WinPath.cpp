@@ -117,28 +117,40 @@ bool isNameable(const QString& name)
 
 bool hasWildcards(const QString& s) { return s.contains(u'*') || s.contains(u'?'); }
 
-static bool matchFrom(const QString& p, int pi, const QString& s, int si)
+// "*" any run, "?" one character, letter case aside. One pass over the name with a single
+// point to go back to: the last "*" seen and where in the name it began to match. A later
+// mismatch lets that "*" swallow one more character; an earlier "*" never needs to take
+// more, since the later one can take whatever it would have. So a pattern of many stars
+// costs at most pattern length times name length steps, never an exponential search.
+static bool matchFrom(const QString& p, const QString& s)
 {
-    while (pi < p.size()) {
-        const QChar pc = p[pi];
-        if (pc == u'*') {
+    qsizetype pi = 0;
+    qsizetype si = 0;
+    qsizetype starAt = -1;     // pattern index just after the last "*"
+    qsizetype starFrom = 0;    // where in the name that "*" currently ends
+    while (si < s.size()) {
+        if (pi < p.size() && p[pi] == u'*') {
             while (pi < p.size() && p[pi] == u'*')
                 ++pi;
             if (pi == p.size())
                 return true;
-            for (int k = si; k <= s.size(); ++k)
-                if (matchFrom(p, pi, s, k))
-                    return true;
-            return false;
+            starAt = pi;
+            starFrom = si;
+            continue;
         }
-        if (si >= s.size())
+        if (pi < p.size() && (p[pi] == u'?' || p[pi].toUpper() == s[si].toUpper())) {
+            ++pi;
+            ++si;
+            continue;
+        }
+        if (starAt < 0)
             return false;
-        if (pc != u'?' && pc.toUpper() != s[si].toUpper())
-            return false;
-        ++pi;
-        ++si;
+        pi = starAt;
+        si = ++starFrom;
     }
-    return si == s.size();
+    while (pi < p.size() && p[pi] == u'*')
+        ++pi;
+    return pi == p.size();
 }
 
 bool wildcardMatch(const QString& pattern, const QString& name)
@@ -157,14 +169,14 @@ bool wildcardMatch(const QString& pattern, const QString& name)
                 return false;
         return true;
     }
-    if (matchFrom(pattern, 0, name, 0))
+    if (matchFrom(pattern, name))
         return true;
     // "name.*" also matches "name" without any extension, as on the real system.
     if (pattern.endsWith(u".*") && !name.contains(u'.'))
-        return matchFrom(pattern.left(pattern.size() - 2), 0, name, 0);
+        return matchFrom(pattern.left(pattern.size() - 2), name);
     // "*." matches the names that have no extension.
     if (pattern.endsWith(u'.') && !name.contains(u'.'))
-        return matchFrom(pattern.left(pattern.size() - 1), 0, name, 0);
+        return matchFrom(pattern.left(pattern.size() - 1), name);
     return false;
 }
 

@@ -3,6 +3,7 @@
 #include "platform/WinPath.h"
 #include "support/TempMachine.h"
 
+#include <QElapsedTimer>
 #include <QTimeZone>
 
 using namespace platform;
@@ -72,15 +73,37 @@ TEST_F(MachineTest, TheLastNameInAFolderThatIsThereResolvesInEveryFormItHas)
     EXPECT_TRUE(m.resolve(QStringLiteral("c:\\put there.txt")).isFile());
 }
 
+// Each row: a pattern, a name, whether it matches. Every row must answer at once: a pattern
+// of many stars against a long name is one pass with one point to go back to.
 TEST(WinPath, WildcardsFollowDosRules)
 {
-    using winpath::wildcardMatch;
-    EXPECT_TRUE(wildcardMatch(QStringLiteral("*.*"), QStringLiteral("Programs")));
-    EXPECT_TRUE(wildcardMatch(QStringLiteral("*.INI"), QStringLiteral("win.ini")));
-    EXPECT_TRUE(wildcardMatch(QStringLiteral("conf?.tva"), QStringLiteral("Conf1.tva")));
-    EXPECT_FALSE(wildcardMatch(QStringLiteral("conf?.tva"), QStringLiteral("Conf12.tva")));
-    EXPECT_TRUE(wildcardMatch(QStringLiteral("*."), QStringLiteral("README")));
-    EXPECT_FALSE(wildcardMatch(QStringLiteral("*."), QStringLiteral("README.TXT")));
+    const QString forty = QString(u'a').repeated(40);
+    const struct { QString pattern, name; bool matches; } rows[] = {
+        {QStringLiteral("*.*"), QStringLiteral("Programs"), true},
+        {QStringLiteral("*.INI"), QStringLiteral("win.ini"), true},
+        {QStringLiteral("conf?.tva"), QStringLiteral("Conf1.tva"), true},
+        {QStringLiteral("conf?.tva"), QStringLiteral("Conf12.tva"), false},
+        {QStringLiteral("*."), QStringLiteral("README"), true},
+        {QStringLiteral("*."), QStringLiteral("README.TXT"), false},
+        {QStringLiteral("conf*.tv?"), QStringLiteral("Conf1us.tv2"), true},
+        {QStringLiteral("*us*.t*a"), QStringLiteral("conf1us.tva"), true},
+        {QStringLiteral("*a*b"), QStringLiteral("xaybzab"), true},
+        {QStringLiteral("*a*b"), QStringLiteral("xaybzaba"), false},
+        {QStringLiteral("a**?"), QStringLiteral("a"), false},
+        {QStringLiteral("a**?"), QStringLiteral("ab"), true},
+        {QStringLiteral("setup.*"), QStringLiteral("SETUP"), true},
+        {QStringLiteral("*a*a*a*a*a*a*a*a*a*a*b"), forty, false},
+        {QStringLiteral("*a*a*a*a*a*a*a*a*a*a*b"), forty + u'b', true},
+        {QStringLiteral("*?*?*?*?*?*?*?*?*?*?*?*?*?*?*?*?*?*?*?*?*b"), forty, false},
+        {QString(u'*').repeated(300) + u'c', QString(u'x').repeated(255), false},
+    };
+    for (const auto& row : rows) {
+        QElapsedTimer took;
+        took.start();
+        EXPECT_EQ(winpath::wildcardMatch(row.pattern, row.name), row.matches) << row.pattern.toStdString() << " against "
+                                                                              << row.name.toStdString();
+        EXPECT_LT(took.elapsed(), 200) << row.pattern.toStdString();
+    }
 }
 
 // Names fold as the full tables fold them, plain ASCII ones by the short way.
