@@ -23,6 +23,7 @@ fi
 
 BUILD_TYPE="${BUILD_TYPE:-RelWithDebInfo}"
 if [ ! -f build/build.ninja ]; then
-  cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE="$BUILD_TYPE"
+  # g++ unless CXX names another compiler (clang++ builds it as well).
+  cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE="$BUILD_TYPE" -DCMAKE_CXX_COMPILER="${CXX:-g++}"
 fi
 cmake --build build --parallel "$(nproc)"

@@ -922,7 +922,9 @@ void SaveRun::copyDescriptionBesideArchives()
     }
     const QString pairs[][2] = {{s.ConfigIniPath, s.ConfigIniCopyPath},
                                 {listFile, catalogue::UserFileListPath(s.ConfigIniCopyPath)}};
-    for (const auto& [from, to] : pairs) {
+    for (const auto& pair : pairs) {
+        const QString& from = pair[0];
+        const QString& to = pair[1];
         if (floppy) {
             if (writeToFloppy(to, [&] { vb::FileCopy(from, to); }))
                 continue;

@@ -452,8 +452,8 @@ std::optional<Failure> RestoreRun::unzipInPlace(const QString& options, int posi
               position, false);
     if (failure) {
         // A file the unzip did not replace still has its size and time, and the attributes it was given here.
-        for (const auto& [live, before] : unlocked)
-            attempt([&] {
+        for (const auto& entry : unlocked)
+            attempt([&, &live = entry.first, &before = entry.second] {
                 const std::optional<platform::fs::Entry> now = platform::fs::tryStat(live);
                 if (now && now->size == before.size && now->modified == before.modified &&
                     now->attrs == (before.attrs & ~quint32(platform::AttrReadOnly)))
