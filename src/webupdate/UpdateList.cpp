@@ -10,6 +10,7 @@
 #include "webupdate/RegistrySettings.h"
 
 #include <QRegularExpression>
+#include <algorithm>
 #include <limits>
 
 namespace webupdate {
@@ -19,10 +20,22 @@ namespace {
 constexpr int kFields = 6;
 constexpr int kListUnreadable = 2101;
 
+// The number at the start of a field as the version test and the length check read it, or
+// nothing when it lies beyond what a number holds ("1E999", "&H1FFFFFFFF", 400 digits): a
+// list from the server that says so is no list, never an overflow that ends the program.
+std::optional<double> numberIn(const QString& field)
+{
+    try {
+        return vb::Val(field);
+    } catch (const vb::Error&) {
+        return std::nullopt;
+    }
+}
+
 bool isVersionNumber(const QString& field)
 {
     static const QRegularExpression number(QStringLiteral("^\\s*\\d+(\\.\\d+)?\\s*$"));
-    return number.match(field).hasMatch();
+    return number.match(field).hasMatch() && numberIn(field);
 }
 
 // The names of DOS devices, which name a device in every folder, whatever their extension
@@ -45,8 +58,8 @@ bool isPlainFileName(const QString& name)
 
 bool isLength(const QString& field)
 {
-    const double length = vb::Val(field);
-    return length >= 1 && length <= std::numeric_limits<qint32>::max();
+    const std::optional<double> length = numberIn(field);
+    return length && *length >= 1 && *length <= std::numeric_limits<qint32>::max();
 }
 
 // The first item of a list file as sequential input reads one string item; "" when the file
@@ -134,8 +147,12 @@ QString DownloadAddress() { return LoadResString(1600) + state().gsUpdateFile; }
 void CheckDownloadedLength()
 {
     ProgramState& s = state();
-    vb::ResumeNext([&] { s.glDownloadedSize = qint32(vb::FileLen(s.gsInstallDir)); });
-    if (vb::Val(s.gsUpdateSize) != s.glDownloadedSize || !s.gsLastError.isEmpty()) {
+    // The announced length passed the list's checks, so it is a number of 32 bits; a file
+    // longer than that is another length, not one that wraps round to it.
+    qint64 length = -1;
+    if (vb::ResumeNext([&] { length = vb::FileLen(s.gsInstallDir); }) == 0)
+        s.glDownloadedSize = qint32(std::min<qint64>(length, std::numeric_limits<qint32>::max()));
+    if (numberIn(s.gsUpdateSize) != length || !s.gsLastError.isEmpty()) {
         vb::MsgBox(LoadResString(1041) + CR + LoadResString(1042), vb::vbOKOnly);
         ExitProgram();
     }

@@ -212,6 +212,37 @@ TEST_F(WizardTest, AReplyThatIsNoListIsRefusedAndNothingIsDownloaded)
     EXPECT_TRUE(leftInUpdates().isEmpty());
 }
 
+// Each row is a list whose numbers lie beyond what a number holds: each is refused as no
+// list (Retry fetches the next row), never a run-time error that ends the program.
+TEST_F(WizardTest, AListWithANumberOutOfRangeIsNoList)
+{
+    const QByteArray digits(400, '7');
+    const QByteArray rows[] = {
+        "2;5;a;setup.exe;b;1E999",
+        "2;5;a;setup.exe;b;-1E999",
+        "2;5;a;setup.exe;b;&H1FFFFFFFF",
+        "2;5;a;setup.exe;b;&O77777777777",
+        "2;5;a;setup.exe;b;1" + digits,
+        digits + ";0;a;setup.exe;b;10",
+        "2;" + digits + ";a;setup.exe;b;10",
+        "2;5E999;a;setup.exe;b;10",
+    };
+    server.serve(kListPath, rows[0]);
+    for (qsizetype i = 1; i <= qsizetype(std::size(rows)); ++i) {
+        const bool last = i == qsizetype(std::size(rows));
+        ui->expect(QStringLiteral("Information ") + kCannotRead, last ? QStringLiteral("Cancel") : QStringLiteral("Retry"),
+                   [&, i, last] {
+                       if (!last)
+                           server.serve(kListPath, rows[i]);
+                   });
+    }
+    expectExit();
+    nextEnds();
+    EXPECT_EQ(server.requests(), QStringList(qsizetype(std::size(rows)), kListPath));
+    EXPECT_TRUE(state().gsNewMajor.isEmpty());
+    EXPECT_TRUE(leftInUpdates().isEmpty());
+}
+
 TEST_F(WizardTest, ADownloadOfTheWrongLengthIsReportedAndLeftInPlace)
 {
     serveUpdate("2;1;a;setup.exe;b;500", bytes(499));
