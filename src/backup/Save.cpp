@@ -108,9 +108,6 @@ constexpr FloppyArchive kFloppyArchives[] = {
     {u"na.tva", u"Saving Netscape Navigator Files."},
 };
 
-// The old archives of a slot, in the order they are deleted.
-constexpr const char16_t* kOldArchives[] = {u".tva", u"s.tva", u"us.tva", u"mc.tva", u"mb.tva", u"ma.tva", u"mx.tva", u"na.tva"};
-
 // The position of an item of the description in the item table, by its save-side box.
 int itemIndex(const QString& form, const QString& box)
 {
@@ -491,7 +488,7 @@ void SaveRun::deleteOldConfiguration()
     if (!s.AutomaticSave)
         vb::ResumeNext([&] { core::RecordSlotFree(s.SelectedConfig); });
     QStringList old;
-    for (const char16_t* suffix : kOldArchives)
+    for (const char16_t* suffix : core::ArchiveSuffixes)
         old << archivePath(QString::fromUtf16(suffix));
     old << s.ConfigIniPath << catalogue::UserFileListPath(s.ConfigIniPath);
     if (s.ConfigIniCopyPath.compare(s.ConfigIniPath, Qt::CaseInsensitive) != 0)
@@ -977,7 +974,7 @@ void SaveRun::leaveEarly()
 // free now, on disk, on screen and in the settings.
 void SaveRun::freeTheSlot()
 {
-    for (const char16_t* suffix : kOldArchives) {
+    for (const char16_t* suffix : core::ArchiveSuffixes) {
         const QString archive = archivePath(QString::fromUtf16(suffix));
         vb::ResumeNext([&] { deleteFile(archive); });
     }

@@ -70,4 +70,7 @@ struct ProgramState {
 ProgramState& state();
 void resetState();
 
+// The archives of slot n are "Conf" & n & each of these, in the order a save deletes them.
+inline constexpr const char16_t* ArchiveSuffixes[] = {u".tva", u"s.tva", u"us.tva", u"mc.tva", u"mb.tva", u"ma.tva", u"mx.tva", u"na.tva"};
+
 } // namespace core

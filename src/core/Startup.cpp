@@ -9,6 +9,7 @@
 #include "platform/Boot.h"
 #include "platform/FileSystem.h"
 #include "platform/HostTransfer.h"
+#include "platform/IniDocument.h"
 #include "platform/SysError.h"
 #include "platform/Volume.h"
 #include "vb/FileIO.h"
@@ -62,6 +63,55 @@ void removeAllBut(const QString& folder, const QStringList& keep)
     }
 }
 
+// Whether the description Config<n>.ini at `path` is one that a save began and never
+// finished: the save deletes the slot's description before it builds anything and writes it
+// whole only at its end; a save onto floppies writes [SplitLog] into it first, as each archive
+// reaches the floppies. Absent, or holding [SplitLog] and nothing else, it describes nothing.
+// One that cannot be read, or holds anything else (a damaged one included), is not judged here.
+bool unfinishedDescription(const QString& path)
+{
+    try {
+        if (!platform::fs::exists(path))
+            return true;
+        const QStringList sections = platform::IniDocument::parse(platform::fs::readAll(path)).sections();
+        return !sections.isEmpty() &&
+               std::all_of(sections.begin(), sections.end(), [](const QString& s) { return s.compare(u"SplitLog", Qt::CaseInsensitive) == 0; });
+    } catch (const platform::SysError&) {
+        return false;
+    }
+}
+
+void removeIfThere(const QString& path)
+{
+    try {
+        if (!platform::fs::exists(path))
+            return;
+        platform::fs::setAttributes(path, platform::AttrNormal);
+        platform::fs::removeFile(path);
+    } catch (const platform::SysError&) {
+    }
+}
+
+// What a save that never finished left in the program folder, where the descriptions lie and
+// where a save onto floppies builds its archives: the slot's archives and its description
+// files, when the description is unfinished (above). A finished description keeps the
+// archives beside it, whatever folder it records; the AutoKeep folder, where the automatic
+// saves keep their slots, and every other folder are not looked at.
+void removeUnfinishedSaves()
+{
+    const QString folder = ProgramFolder() + u'\\';
+    for (int n = 1; n <= 5; ++n) {
+        const QString slot = QString::number(n);
+        const QString description = folder + QStringLiteral("Config") + slot + QStringLiteral(".ini");
+        if (!unfinishedDescription(description))
+            continue;
+        for (const char16_t* suffix : ArchiveSuffixes)
+            removeIfThere(folder + QStringLiteral("Conf") + slot + QString::fromUtf16(suffix));
+        removeIfThere(description);
+        removeIfThere(folder + QStringLiteral("Config") + slot + QStringLiteral(".usr"));
+    }
+}
+
 } // namespace
 
 void RemoveLeftovers()
@@ -91,6 +141,7 @@ void RemoveLeftovers()
         removeAllBut(staging, needed);
     }
     platform::fs::removeTree(ProgramFolder() + QStringLiteral("\\DiskRestore"));
+    removeUnfinishedSaves();
 }
 
 void StartupChecks()

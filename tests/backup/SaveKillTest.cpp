@@ -83,3 +83,59 @@ TEST_F(MachineTest, ASaveKilledInAUsedSlotLeavesTheSlotFree)
             << folder.toStdString();
     expectEveryListedSlotDescribed(tm);
 }
+
+// Killed while a save onto floppies moves its archives out of the program folder: the next
+// start removes what that save left there (the user files' archive, the description holding
+// only its piece record), and the configuration saved into the program folder itself stays,
+// to be restored later.
+TEST_F(MachineTest, AFloppySaveKilledLeavesNothingInTheProgramFolderThatTheNextStartKeeps)
+{
+    QByteArray data(3 << 20, '\0');
+    QRandomGenerator(13).fillRange(reinterpret_cast<quint32*>(data.data()), data.size() / 4);
+    tm.writeC("My Documents/scans.bin", data);
+    tm.writeC("My Documents/letter.txt", "Dear Anna,\r\n");
+    tm.writeC(kProgram + "trelvo.usr", " 1 \r\nc:\\my documents\\letter.txt\r\n");
+    {
+        ProgramRun kept(tm, {"@Form1.Option2 => Click", "@Form1.Text1 => \"Kept\"", "@Form1.Command1 => Click",
+                             "Configuration saved successfull! => OK", "@Form1.Command3 => Click"});
+        ASSERT_TRUE(kept.finish()) << kept.errors().toStdString();
+    }
+    ASSERT_TRUE(tm.existsC(kProgram + "Conf2us.tva"));
+    const QByteArray keptArchive = tm.readC(kProgram + "Conf2us.tva");
+
+    // Slot 1 onto floppies: Win.ini goes onto disk 1 whole, then the scans' archive in pieces.
+    tm.writeC(kProgram + "trelvo.usr", " 1 \r\nc:\\my documents\\scans.bin\r\n");
+    auto settings = platform::IniDocument::parse(tm.readC(kProgram + "trelvo.ini"));
+    settings.setValue("SystemPathes", "SaveFolder", "A:\\");
+    tm.writeC(kProgram + "trelvo.ini", settings.serialize());
+    tm.machine().createDisk("d1", platform::DiskFormat::byName("1.44M"), true);
+    tm.machine().insertDisk("d1");
+    {
+        ProgramRun floppies(tm, {"@Form1.Check2 => 1", "@Form1.Option1 => Click", "@Form1.Text1 => \"Floppies\"",
+                                 "@Form1.Command1 => Click", "Please insert Disk No. 1 now! => OK",
+                                 "Configuration saved successfull! => OK", "@Form1.Command3 => Click"});
+        const QFileInfo firstPiece(tm.hostDisk("d1") + "/Conf1us.tv1");
+        ASSERT_TRUE(floppies.killWhen([&] { return QFileInfo(firstPiece.filePath()).size() >= (1 << 20); }))
+            << floppies.errors().toStdString();
+    }
+    ASSERT_TRUE(tm.existsC(kProgram + "Conf1us.tva")) << "the run was not killed while the archives went out";
+    ASSERT_EQ(platform::IniDocument::parse(tm.readC(kProgram + "Config1.ini")).sections(), QStringList{"SplitLog"});
+
+    // The next start: slot 1 holds nothing and nothing of it is left; slot 2 is as it was.
+    ProgramRun next(tm, {"@Form1.Command3 => Click"});
+    ASSERT_TRUE(next.finish()) << next.errors().toStdString();
+    for (const char* file : {"Conf1.tva", "Conf1us.tva", "Config1.ini", "Config1.usr"})
+        EXPECT_FALSE(tm.existsC(kProgram + file)) << file;
+    EXPECT_EQ(platform::IniDocument::parse(tm.readC(kProgram + "trelvo.ini")).value("Settings", "Config1"), QStringLiteral("available"));
+    EXPECT_EQ(tm.readC(kProgram + "Conf2us.tva"), keptArchive);
+    expectEveryListedSlotDescribed(tm);
+
+    // A later restore of slot 2 brings the letter back.
+    tm.writeC("My Documents/letter.txt", "changed since");
+    ProgramRun restore(tm, {"@Form1.List2 => 1", "@Form1.Command4 => Click", "restore the following Configuration => Yes",
+                            "@RestoreReq.Command3 => Click", "@RestoreReq.Command1 => Click", "Files successfully restored => OK",
+                            "@Form1.Command3 => Click"});
+    ASSERT_TRUE(restore.finish()) << restore.errors().toStdString();
+    EXPECT_EQ(tm.readC("My Documents/letter.txt"), QByteArray("Dear Anna,\r\n"));
+    EXPECT_FALSE(restore.errors().contains("unexpected")) << restore.errors().toStdString();
+}
