@@ -76,6 +76,11 @@ std::optional<Directory> readDirectory(QFile& file, QString* error)
         --end;
     if (end < 0)
         return refuse(error, QStringLiteral("not a zip archive: no end-of-central-directory record"));
+    // unzip reads the last whole end record of the file, whatever length of comment it names:
+    // one more in this record's comment would show unzip other entries than those read here.
+    const qsizetype later = tail.indexOf(QByteArrayView("PK\x05\x06", 4), end + 1);
+    if (later >= 0 && later <= tailSize - kEndSize)
+        return refuse(error, QStringLiteral("damaged archive: a second end-of-central-directory record in its comment"));
 
     const char* e = tail.constData() + end;
     const qint64 endOffset = tailStart + end;
