@@ -28,15 +28,19 @@ struct UnzipRequest {
     bool test = false;       // -t: read every entry back and check it, extract nothing
     QString archive;
     QStringList patterns;    // "/"-separated
+    QStringList exclusions;  // after "-x"
     std::optional<QString> target;
 };
 
 std::optional<UnzipRequest> parse(const QStringList& args, QString* error)
 {
     UnzipRequest req;
+    bool excluding = false;
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString& arg = args[i];
-        if (arg == u"-d") {
+        if (arg == u"-x") {
+            excluding = true;
+        } else if (arg == u"-d") {
             if (i + 1 == args.size()) {
                 *error = QStringLiteral("error:  must specify directory to which to extract with -d option\n");
                 return std::nullopt;
@@ -57,7 +61,7 @@ std::optional<UnzipRequest> parse(const QStringList& args, QString* error)
         } else if (req.archive.isEmpty()) {
             req.archive = arg;
         } else {
-            req.patterns << QString(arg).replace(u'\\', u'/');
+            (excluding ? req.exclusions : req.patterns) << QString(arg).replace(u'\\', u'/');
         }
     }
     if (req.archive.isEmpty()) {
@@ -72,19 +76,6 @@ bool unsafe(const QString& name)
 {
     const QString n = QString(name).replace(u'\\', u'/');
     return n.startsWith(u'/') || n.contains(u':') || n.split(u'/').contains(QStringLiteral(".."));
-}
-
-// The name as a pattern of unzip that matches only itself.
-QString literalPattern(const QString& name)
-{
-    QString p;
-    for (const QChar c : name) {
-        if (c == u'[' || c == u'*' || c == u'?' || c == u'\\')
-            p += u'[' + QString(c) + u']';
-        else
-            p += c;
-    }
-    return p;
 }
 
 // The attributes the machine gives an extracted file: as stored for entries of DOS
@@ -385,6 +376,8 @@ proc::Outcome runUnzip(const proc::Invocation& inv)
         if (req->quiet)
             args << QStringLiteral("-q");
         args << archive.host() << req->patterns;
+        if (!req->exclusions.isEmpty())
+            args << QStringLiteral("-x") << req->exclusions;
         QString testOut;
         const int rc = proc::runHost(kUnzip, args, QString(), &testOut);
         out += testOut.replace(archive.host(), req->archive);
@@ -392,12 +385,12 @@ proc::Outcome runUnzip(const proc::Invocation& inv)
     }
 
     Merger merger(req->overwrite, &out);
-    QStringList refused;
+    QList<zip::ZipEntry> refused;
     const std::optional<QList<zip::ZipEntry>> entries = zip::readEntries(archive.host());
     if (entries) {
         for (const zip::ZipEntry& e : *entries) {
             if (unsafe(e.name))
-                refused << e.name;
+                refused << e;
             else
                 merger.attrs.insert(e.name, attributesOf(e));
         }
@@ -415,12 +408,15 @@ proc::Outcome runUnzip(const proc::Invocation& inv)
     if (req->caseless)
         args << QStringLiteral("-C");
     args << archive.host() << req->patterns;
-    if (!refused.isEmpty()) {
-        args << QStringLiteral("-x");
-        for (const QString& name : refused) {
-            args << literalPattern(name);
-            merger.code = UnzipWarning;
-            out += QStringLiteral("error:  refused to extract %1 outside the target folder\n").arg(name);
+    if (!refused.isEmpty() || !req->exclusions.isEmpty()) {
+        args << QStringLiteral("-x") << req->exclusions;
+        const bool told = req->patterns.isEmpty() && req->exclusions.isEmpty();
+        for (const zip::ZipEntry& e : std::as_const(refused)) {
+            args << literalPattern(e);
+            if (told) {
+                merger.code = UnzipWarning;
+                out += QStringLiteral("error:  refused to extract %1 outside the target folder\n").arg(e.name);
+            }
         }
     }
     args << QStringLiteral("-d") << scratch.path();
@@ -463,6 +459,36 @@ proc::Outcome runUnzip(const proc::Invocation& inv)
     if (rc < 0)
         return proc::Outcome::ended(UnzipError, out);
     return proc::Outcome::ended(rc > UnzipWarning ? rc : qMax(rc, merger.code), out);
+}
+
+namespace {
+// A byte that a pattern cannot name as it is stored.
+bool unnameable(char byte) { return quint8(byte) >= 0x80 || byte == '\\'; }
+} // namespace
+
+QString literalPattern(const zip::ZipEntry& entry)
+{
+    QString p;
+    p.reserve(entry.rawName.size());
+    for (const char byte : entry.rawName) {
+        if (unnameable(byte))
+            p += u'?';
+        else if (byte == '[' || byte == '*' || byte == '?')
+            p += u'[' + QChar::fromLatin1(byte) + u']';
+        else
+            p += QChar::fromLatin1(byte);
+    }
+    return p;
+}
+
+bool patternsMayMeet(const QByteArray& rawA, const QByteArray& rawB)
+{
+    if (rawA.size() != rawB.size())
+        return false;
+    for (qsizetype i = 0; i < rawA.size(); ++i)
+        if (rawA[i] != rawB[i] && !unnameable(rawA[i]) && !unnameable(rawB[i]))
+            return false;
+    return true;
 }
 
 } // namespace platform::infozip

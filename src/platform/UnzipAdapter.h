@@ -2,16 +2,28 @@
 // The "unzip" behaviour: a Windows Unzip32.exe command line carried out with the host's
 // Info-ZIP unzip, extracting onto the machine through its file layer.
 #include "platform/Process.h"
+#include "platform/ZipArchive.h"
 
 namespace platform::infozip {
 
-// "-[C][q][o] archive [patterns] [-d folder]"; "-t[q] archive [patterns]" tests the entries
+// "-[C][q][o] archive [patterns] [-x patterns] [-d folder]"; "-t[q] archive [patterns]" tests the entries
 // (every one read back and its checksum compared) and writes nothing. Entries are merged into the target folder
 // without regard to the case of existing folders and get the attributes stored in the
 // archive; an entry that unzip could not unpack whole (damaged data, a checksum that does
 // not hold) is not extracted at all, so a file in its place stays as it was. Exit codes are
 // unzip's: 0, 1 warnings (also a read-only file or an unsafe entry that was refused),
 // 2 error, 9 no zip archive, 10 bad options, 11 no matching files, 50 disk full.
+// An entry that unzip refuses to write outside its target folder ("..", a root, a drive) is
+// left out, and said so (exit code 1) when the command line names no files to unpack or leave
+// out; a caller that names them has looked at the entries itself.
 proc::Outcome runUnzip(const proc::Invocation& inv);
+
+// The file pattern of unzip that takes `entry`: its stored bytes, with "[", "*" and "?" taken
+// literally, and each byte beyond ASCII, and "\", as "?" (unzip reads such bytes through a code
+// page, and a command line turns "\" into "/", so they cannot be named as they are stored). Such
+// a pattern may take other names too: only names of the same length that agree wherever both
+// hold other bytes (patternsMayMeet).
+QString literalPattern(const zip::ZipEntry& entry);
+bool patternsMayMeet(const QByteArray& rawA, const QByteArray& rawB);
 
 } // namespace platform::infozip

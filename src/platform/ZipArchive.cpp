@@ -120,6 +120,7 @@ std::optional<Directory> readDirectory(QFile& file, QString* error)
         ZipEntry entry;
         const QByteArray name(h + kCentralSize, nameLength);
         entry.name = le16(h + 8) & kUtf8Names ? QString::fromUtf8(name) : cp1252::decode(name);
+        entry.rawName = name;
         entry.versionMadeBy = le16(h + 4);
         entry.method = le16(h + 10);
         entry.dosTime = le16(h + 12);

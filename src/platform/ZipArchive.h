@@ -19,6 +19,7 @@ enum Host : quint8 { HostMsDos = 0, HostUnix = 3 };
 
 struct ZipEntry {
     QString name;                   // as stored, "/"-separated; folders end in "/"
+    QByteArray rawName;             // the stored bytes of the name, as unzip sees them
     quint16 versionMadeBy = 0;      // upper byte: Host; lower byte: format version * 10
     quint16 method = 0;             // 0 stored, 8 deflated
     quint32 crc = 0;

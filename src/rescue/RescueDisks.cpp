@@ -1,7 +1,13 @@
 #include "rescue/RescueDisks.h"
 #include "core/IniValues.h"
 #include "core/Messages.h"
+#include "core/ProgramState.h"
 #include "core/Shell.h"
+#include "platform/FileSystem.h"
+#include "platform/SysError.h"
+#include "platform/ZipArchive.h"
+#include "rescue/SelWiz.h"
+#include "restore/ArchivePlace.h"
 #include "vb/Conversions.h"
 #include "vb/Error.h"
 #include "vb/FileIO.h"
@@ -13,11 +19,37 @@ QString Text(int number) { return core::LoadResString(number); }
 
 QString RescueArchive() { return core::ProgramFolder() + QStringLiteral("\\Configd.tva"); }
 
+namespace {
+
+// The DOS restore module unpacks the rescue archive whole: it may hold nothing but the staged
+// system files. One that holds more (an older archive that zip grew because it could not be
+// deleted, or one changed by hand) is no rescue archive; each entry out of place is logged.
+bool HoldsOnlyTheStagedFiles()
+{
+    std::optional<QList<platform::zip::ZipEntry>> entries;
+    try {
+        entries = platform::zip::readEntries(platform::fs::resolveReady(RescueArchive()).host());
+    } catch (const platform::SysError&) {
+    }
+    if (!entries)
+        return false;
+    const QString staging = core::state().TempPath + QStringLiteral("trelvo\\");
+    QList<restore::Spot> place;
+    for (const QString& name : RescueStagedNames())
+        place << restore::Spot{staging + name};
+    const restore::SortedEntries sorted = restore::SortEntries(*entries, staging.left(3), place, [](int) { return true; });
+    for (const platform::zip::ZipEntry& e : sorted.refused)
+        core::ErrorLog(75, restore::EntryShown(e) + QStringLiteral(" (Configd.tva) Wizard Configuration Save"));
+    return sorted.refused.isEmpty();
+}
+
+} // namespace
+
 bool RescueArchiveReady()
 {
     bool present = false;
     vb::ResumeNext([&] { present = !vb::Dir(RescueArchive()).isEmpty(); });
-    if (!present)
+    if (!present || !HoldsOnlyTheStagedFiles())
         return false;
     bool tested = false;
     vb::ResumeNext([&] {

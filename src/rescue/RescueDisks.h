@@ -16,8 +16,9 @@ QString Text(int number);
 // The rescue archive in the program folder, where SelWiz packs it.
 QString RescueArchive();
 
-// True when SelWiz has left a rescue archive that the unzip program reads back whole, every
-// entry with its checksum. Nothing is written to a floppy without one.
+// True when SelWiz has left a rescue archive that holds only the staged system files and that
+// the unzip program reads back whole, every entry with its checksum. Nothing is written to a
+// floppy without one.
 bool RescueArchiveReady();
 
 // The ten lines of Autoexec.bat on the boot disk and on the data disk.

@@ -167,4 +167,12 @@ void SelWizForm::SaveData()
 
 SelWizForm& SelWiz() { return vb::Forms::get<SelWizForm>(QStringLiteral("SelWiz")); }
 
+QStringList RescueStagedNames()
+{
+    QStringList names;
+    for (const RescueFile& f : kRescueFiles)
+        names << QString::fromUtf16(f.file);
+    return names;
+}
+
 } // namespace rescue

@@ -29,4 +29,7 @@ private:
 
 SelWizForm& SelWiz();
 
+// The names the files of the rescue archive have in the staging folder (TempPath & "trelvo").
+QStringList RescueStagedNames();
+
 } // namespace rescue

@@ -42,6 +42,11 @@ std::optional<QString> addedAppString(int number)
         {2194, QStringLiteral(u"Netscape Navigator Bookmarks")},
         {2195, QStringLiteral(u"Netscape Navigator Cookies")},
         {2196, QStringLiteral(u"Netscape Messenger Mailbox")},
+        // Why a restore did not unpack an entry of an archive: it would land outside the files
+        // and folders of that archive's own items (the entry and its archive are named) ...
+        {2197, QStringLiteral(u"not where this archive may write")},
+        // ... and the number of such entries of one archive that are not named one by one.
+        {2198, QStringLiteral(u"further entries")},
         // The rescue disk wizard: no rescue archive came of the packing, so no floppy is touched.
         {2140, QStringLiteral(u"The rescue archive Configd.tva could not be made. Nothing has been written to the floppy disk.")},
         // A rescue disk that lacks files it needs, followed by their names, and how to try again.

@@ -1,4 +1,5 @@
 #include "restore/Restore.h"
+#include "restore/ArchivePlace.h"
 #include "backup/FolderPaths.h"
 #include "backup/JoinPieces.h"
 #include "core/Animate.h"
@@ -287,7 +288,15 @@ private:
     bool askIfMissing(int position, int sentence);
     std::optional<Failure> unzip(const QString& commandLine, int position, bool eachFileOnItsOwn);
     std::optional<Failure> unzipOutcome(const QString& commandLine, int position, bool eachFileOnItsOwn);
-    std::optional<Failure> unzipInPlace(const QString& options, int position, const QString& pattern, const QString& root);
+    const QList<platform::zip::ZipEntry>* entriesOf(int position);
+    Failure unreadable(int position) const { return {res(2122) + archivePath(position), 57, archivePath(position), CurrentStep}; }
+    std::optional<Failure> unpack(const QString& options, int position, const SortedEntries& sorted, const QString& root,
+                                  bool eachFileOnItsOwn);
+    void nameRefused(int position, const SortedEntries& sorted);
+    std::optional<Failure> unpackSystemFiles(const QString& root);
+    std::optional<Failure> unpackUserFiles(const QString& root);
+    std::optional<Failure> unzipInPlace(const QString& options, int position, const QList<Spot>& place,
+                                        const std::function<bool(int)>& spotWanted, const QString& root);
     void removeStaged(const QString& path);
     std::optional<int> copyOver(const QString& staged, const QString& live, bool* moved = nullptr);
 
@@ -314,6 +323,9 @@ private:
     QStringList earlierCopies;            // of those, chosen ones this configuration's archive does not hold
     std::array<QString, 9> plainName;     // positions 1..8
     std::array<QString, 9> quotedName;
+    // The entries of each archive, read from its directory once per run (none: unreadable).
+    std::array<std::optional<std::optional<QList<platform::zip::ZipEntry>>>, 9> directories_;
+    std::array<bool, 9> refusalsNamed_{};  // an archive's entries outside its place are named once
     QList<Outcome> outcomes_;             // one per chosen item, in the order they were restored
 };
 
@@ -407,49 +419,148 @@ std::optional<Failure> RestoreRun::unzipOutcome(const QString& commandLine, int 
     return Failure{res(2122) + archive, 57, archive};
 }
 
-namespace {
-
-// Whether unzip's wildcard `pattern` ("*" and "?", "*" across folders too) takes `name`,
-// without regard to case. Both are "/"-separated.
-bool patternTakes(const QString& pattern, const QString& name)
+// The entries of the archive at `position`, or none when its directory cannot be read: such an
+// archive is not unpacked at all, as nothing tells where its entries would land.
+const QList<platform::zip::ZipEntry>* RestoreRun::entriesOf(int position)
 {
-    QString rx;
-    for (const QChar c : pattern)
-        rx += c == u'*' ? QStringLiteral(".*") : c == u'?' ? QStringLiteral(".") : QRegularExpression::escape(QString(c));
-    return QRegularExpression(QRegularExpression::anchoredPattern(rx), QRegularExpression::CaseInsensitiveOption).match(name).hasMatch();
+    std::optional<std::optional<QList<platform::zip::ZipEntry>>>& directory = directories_[position];
+    if (!directory) {
+        directory.emplace();
+        try {
+            *directory = platform::zip::readEntries(platform::fs::resolveReady(archivePath(position)).host());
+        } catch (const platform::SysError&) {
+        }
+    }
+    return *directory ? &**directory : nullptr;
 }
 
-} // namespace
+namespace {
+constexpr int kRefusalsNamed = 20;   // entries of one archive named one by one; the rest are counted
+}
 
-// Unpacks the archive at `position` (the entries `pattern` takes, all when it is empty)
-// straight into place below the drive root `root`. A read-only file it replaces is made
-// writable first, as a chosen file is, and gets the attributes it was saved with from the
-// archive; when the unzip fails, the files made writable that it did not replace are given
-// their read-only attribute back.
-std::optional<Failure> RestoreRun::unzipInPlace(const QString& options, int position, const QString& pattern, const QString& root)
+// Unpacks what `sorted` takes of the archive at `position` below `root`, in as many unzip runs
+// as the command line needs, after naming the entries refused for where they would land.
+std::optional<Failure> RestoreRun::unpack(const QString& options, int position, const SortedEntries& sorted, const QString& root,
+                                          bool eachFileOnItsOwn)
 {
+    nameRefused(position, sorted);
+    std::optional<Failure> failure;
+    for (const QString& files : UnzipFileArguments(sorted)) {
+        const std::optional<Failure> run =
+            unzip(QStringLiteral("Unzip32.exe ") + options + u' ' + quotedName[position] + (files.isEmpty() ? QString() : u' ' + files) +
+                      QStringLiteral(" -d ") + root,
+                  position, eachFileOnItsOwn);
+        if (run && !failure)
+            failure = run;
+    }
+    return failure;
+}
+
+// Each entry of an archive that would land outside its place is one outcome of the run (the
+// first ones by name, the others counted), and so one line of the error log.
+void RestoreRun::nameRefused(int position, const SortedEntries& sorted)
+{
+    if (sorted.refused.isEmpty() || std::exchange(refusalsNamed_[position], true))
+        return;
+    const QString archive = QStringLiteral(" (") + backup::GetFileName(archivePath(position)) + u')';
+    const auto refuse = [&](const QString& what) { notRestored(what + archive, Failure{res(2197), 75, what + archive, what + archive}); };
+    for (qsizetype i = 0; i < qMin<qsizetype>(sorted.refused.size(), kRefusalsNamed); ++i)
+        refuse(EntryShown(sorted.refused[i]));
+    if (sorted.refused.size() > kRefusalsNamed)
+        refuse(QString::number(sorted.refused.size() - kRefusalsNamed) + u' ' + res(2198));
+}
+
+// The system archive may fill the work folder with the staged copies of the system files;
+// those of the chosen ones are unpacked.
+std::optional<Failure> RestoreRun::unpackSystemFiles(const QString& root)
+{
+    const QList<platform::zip::ZipEntry>* entries = entriesOf(1);
+    if (!entries)
+        return unreadable(1);
+    const QString work = s.TempPath + QStringLiteral("trelvo\\");
+    QList<Spot> place;
+    QList<const vb::CheckBox*> boxes;
+    for (const BootDriveFile& f : kBootDriveFiles) {
+        place << Spot{s.TempPath + QString::fromUtf16(f.staged)};
+        boxes << &(req.*f.box);
+    }
+    for (const BootTimeFile& f : kBootTimeFiles) {
+        place << Spot{work + QString::fromUtf16(f.name)};
+        boxes << &(req.*f.box);
+    }
+    SortedEntries sorted = SortEntries(*entries, root, place, [&](int spot) { return boxes[spot]->Value() != 0; });
+    // What a save on a PC whose temporary folder lay elsewhere staged is not unpacked either;
+    // the chosen files say so, rather than each entry.
+    QSet<QString> staged;
+    for (const Spot& spot : std::as_const(place))
+        staged << QStringLiteral("trelvo/") + spot.path.mid(work.size()).toCaseFolded();
+    const qsizetype inPlace = sorted.take.size() + sorted.leave.size();
+    for (qsizetype i = sorted.refused.size() - 1; i >= 0; --i)
+        if (staged.contains(sorted.refused[i].name.section(u'/', -2).toCaseFolded()))
+            sorted.leave << sorted.refused.takeAt(i);
+    if (inPlace == 0 && sorted.leave.size() > 0) {
+        nameRefused(1, sorted);
+        return Failure{res(2125) + s.TempPath, 53, archivePath(1), CurrentStep};
+    }
+    return unpack(QStringLiteral("-qo"), 1, sorted, root, true);
+}
+
+// The user-file archive may fill the work folder's User folder. User.ini comes first; the
+// staged copies it names for the chosen entries follow.
+std::optional<Failure> RestoreRun::unpackUserFiles(const QString& root)
+{
+    const QList<platform::zip::ZipEntry>* entries = entriesOf(2);
+    if (!entries)
+        return unreadable(2);
+    const QList<Spot> place{{s.TempPath + QStringLiteral("trelvo\\User\\"), true}};
+    const auto wholeSpot = [](int) { return true; };
+    const QString userIni = LandingKey(s.UserIniPath);
+    if (const std::optional<Failure> failure =
+            unpack(QStringLiteral("-o"), 2, SortEntries(*entries, root, place, wholeSpot, [&](const QString& key) { return key == userIni; }),
+                   root, true))
+        return failure;
+    QSet<QString> wanted{userIni};
+    for (int i = 0; i < req.List1.ListCount(); ++i) {
+        if (!req.List1.Selected(i) || req.List1.List(i).isEmpty())
+            continue;
+        const QString staged = core::ReadIni(QStringLiteral("UserFilesSaved"), req.List1.List(i), s.UserIniPath);
+        if (!staged.isEmpty())
+            wanted.insert(LandingKey(staged));
+    }
+    return unpack(QStringLiteral("-o"), 2, SortEntries(*entries, root, place, wholeSpot, [&](const QString& key) { return wanted.contains(key); }),
+                  root, true);
+}
+
+// Unpacks the entries of the archive at `position` that lie in the wanted spots of its place
+// straight into place below the drive root `root`. A read-only file it replaces is made writable first, as a chosen file
+// is, and gets the attributes it was saved with from the archive; when the unzip fails, the
+// files made writable that it did not replace are given their read-only attribute back.
+std::optional<Failure> RestoreRun::unzipInPlace(const QString& options, int position, const QList<Spot>& place,
+                                                const std::function<bool(int)>& spotWanted, const QString& root)
+{
+    const QList<platform::zip::ZipEntry>* entries = entriesOf(position);
+    if (!entries)
+        return unreadable(position);
+    const SortedEntries sorted = SortEntries(*entries, root, place, spotWanted);
+    nameRefused(position, sorted);
+    if (sorted.take.isEmpty())
+        return Failure{res(2123), 53, archivePath(position), CurrentStep};
     QList<QPair<QString, platform::fs::Entry>> unlocked;   // each with what it was before
     try {
-        QString filter = pattern.startsWith(u'"') ? StripEnds(pattern) : pattern;
-        filter.replace(u'\\', u'/');
-        const std::optional<QStringList> names = platform::zip::entryNames(platform::fs::resolveReady(archivePath(position)).host());
-        for (const QString& name : names.value_or(QStringList())) {
-            if (name.endsWith(u'/') || (!filter.isEmpty() && !patternTakes(filter, name)))
+        for (const platform::zip::ZipEntry& e : sorted.take) {
+            if (e.isDir())
                 continue;
-            const QString live = root + QString(name).replace(u'/', u'\\');
-            const std::optional<platform::fs::Entry> e = platform::fs::tryStat(live);
-            if (e && !e->isDir() && (e->attrs & platform::AttrReadOnly)) {
-                platform::fs::setAttributes(live, e->attrs & ~quint32(platform::AttrReadOnly));
-                unlocked.append({live, *e});
+            const QString live = root + QString(e.name).replace(u'/', u'\\');
+            const std::optional<platform::fs::Entry> now = platform::fs::tryStat(live);
+            if (now && !now->isDir() && (now->attrs & platform::AttrReadOnly)) {
+                platform::fs::setAttributes(live, now->attrs & ~quint32(platform::AttrReadOnly));
+                unlocked.append({live, *now});
             }
         }
     } catch (const platform::SysError&) {
         // What could not be looked at is left as it is; the unzip says what it could not write.
     }
-    const std::optional<Failure> failure =
-        unzip(QStringLiteral("Unzip32.exe ") + options + u' ' + quotedName[position] + (pattern.isEmpty() ? QString() : u' ' + pattern) +
-                  QStringLiteral(" -d ") + root,
-              position, false);
+    const std::optional<Failure> failure = unpack(options, position, sorted, root, false);
     if (failure) {
         // A file the unzip did not replace still has its size and time, and the attributes it was given here.
         for (const auto& entry : unlocked)
@@ -639,7 +750,7 @@ void RestoreRun::systemFiles()
                     logError(e.code());
                 }
             }
-            archiveFailure = unzip(QStringLiteral("Unzip32.exe -qo ") + quotedName[1] + QStringLiteral(" -d ") + s.TempPath.left(3), 1, true);
+            archiveFailure = unpackSystemFiles(s.TempPath.left(3));
             for (const QString& name : aside) {
                 const auto chosenNow = [&] {
                     for (const BootTimeFile& f : kBootTimeFiles)
@@ -661,8 +772,6 @@ void RestoreRun::systemFiles()
                 }
             }
             vb::DoEvents();
-            if (!archiveFailure && !Present(s.TempPath + QStringLiteral("trelvo\\*.*")))
-                archiveFailure = Failure{res(2125) + s.TempPath, 53, archivePath(1), CurrentStep};
         }
     }
 
@@ -768,8 +877,7 @@ void RestoreRun::userFiles()
     }
     CurrentStep = res(1117) + QStringLiteral(" UserFiles");
     SetStatus(CurrentStep);
-    const std::optional<Failure> archiveFailure =
-        unzip(QStringLiteral("Unzip32.exe -o ") + quotedName[2] + QStringLiteral(" -d ") + s.TempPath.left(3), 2, true);
+    const std::optional<Failure> archiveFailure = unpackUserFiles(s.TempPath.left(3));
     vb::DoEvents();
 
     // User.ini comes from the archive: only a staged copy below its own folder is taken.
@@ -895,7 +1003,11 @@ void RestoreRun::startMenuAndUserData()
             notRestored(what, missingArchive(item.position));
             continue;
         }
-        if (const std::optional<Failure> failure = unzipInPlace(QStringLiteral("-o"), item.position, {}, (s.*item.folder).left(3)))
+        // The address book is one file; the others are folders with everything in them.
+        const QString folder = s.*item.folder;
+        if (const std::optional<Failure> failure =
+                unzipInPlace(QStringLiteral("-o"), item.position, {{folder, item.folder != &core::ProgramState::AddressBookFile}},
+                             [](int) { return true; }, folder.left(3)))
             notRestored(what, *failure);
         else
             restored(what);
@@ -916,21 +1028,21 @@ void RestoreRun::netscape()
         folder.chop(1);
     if (!UsableInCommandLine(folder))
         folder.clear();
-    const QString rel = folder.mid(3);
     struct Item {
         vb::CheckBox& box;
         QString name;
         int sentence;
-        QString pattern;
         QString what;
     };
+    // The archive's place: the bookmarks and the cookies file of the folder, and its Mail folder.
     const Item items[] = {
-        {req.Check10, QStringLiteral("\\Bookmark.htm"), 1207, QStringLiteral("*Bookmark.htm"), res(2194)},
-        {req.Check22, QStringLiteral("\\Cookies.txt"), 1208, QStringLiteral("*Cookies.txt"), res(2195)},
-        {req.Check23, QStringLiteral("\\Mail"), 1209, quoted(rel.isEmpty() ? QStringLiteral("Mail\\*") : rel + QStringLiteral("\\Mail\\*")),
-         res(2196)},
+        {req.Check10, QStringLiteral("\\Bookmark.htm"), 1207, res(2194)},
+        {req.Check22, QStringLiteral("\\Cookies.txt"), 1208, res(2195)},
+        {req.Check23, QStringLiteral("\\Mail"), 1209, res(2196)},
     };
-    for (const Item& item : items) {
+    const QList<Spot> place{{folder + items[0].name}, {folder + items[1].name}, {folder + items[2].name + u'\\', true}};
+    for (int k = 0; k < 3; ++k) {
+        const Item& item = items[k];
         if (item.box.Value() == 0)
             continue;
         if (s.PathNetscape.isEmpty()) {
@@ -949,7 +1061,7 @@ void RestoreRun::netscape()
         }
         SetStatus(res(1235));
         StatusBar().Refresh();
-        if (const std::optional<Failure> failure = unzipInPlace(QStringLiteral("-Cqo"), 8, item.pattern, folder.left(3)))
+        if (const std::optional<Failure> failure = unzipInPlace(QStringLiteral("-qo"), 8, place, [k](int spot) { return spot == k; }, folder.left(3)))
             notRestored(item.what, *failure);
         else
             restored(item.what);

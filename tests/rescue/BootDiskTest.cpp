@@ -3,6 +3,7 @@
 // end the program.
 #include "vb/Forms.h"
 #include "RescueTesting.h"
+#include "support/HostileArchive.h"
 
 #include <QFile>
 
@@ -176,6 +177,23 @@ TEST_F(BootDiskTest, WithoutARescueArchiveTheFloppyIsNotTouched)
     EXPECT_TRUE(label(kFloppy).isEmpty());
     EXPECT_FALSE(wizard().BootDiskDone);
     EXPECT_TRUE(wizard().Command2.Enabled());
+}
+
+TEST_F(BootDiskTest, AnOlderRescueArchiveHoldingFilesOfOtherPlacesIsNotTakenForTheNewOne)
+{
+    // A read-only archive that the packing cannot delete, so zip only adds to it.
+    testsupport::addEntries(tm.hostC(QStringLiteral("Program Files/Trelvo/Configd.tva")), {{QStringLiteral("WINDOWS/WIN.INI"), "planted"}});
+    fs::setAttributes(kArchive, platform::AttrReadOnly | platform::AttrArchive);
+    ui->expect(QStringLiteral("The rescue archive Configd.tva could not be made. Nothing has been written to the floppy disk."),
+               QStringLiteral("OK"));
+
+    wizard().MakeBootDisk();
+
+    EXPECT_TRUE(filesOn(kFloppy).isEmpty());
+    EXPECT_FALSE(wizard().BootDiskDone);
+    EXPECT_TRUE(errorLog().contains(LogLine{QStringLiteral("Path/File access error"),
+                                            QStringLiteral("WINDOWS\\WIN.INI (Configd.tva) Wizard Configuration Save")}))
+        << ::testing::PrintToString(errorLog());
 }
 
 TEST_F(BootDiskTest, AMissingIoSysIsReportedAndEndsTheProgram)
