@@ -5,8 +5,10 @@
 #include "platform/WinPath.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QFile>
 #include <QRegularExpression>
+#include <algorithm>
 
 namespace platform {
 
@@ -14,6 +16,7 @@ namespace {
 
 const QString kRestart = QStringLiteral("Restart");
 const QString kPending = QStringLiteral("Pending");
+const QString kOwed = QStringLiteral("OwedRestart");
 
 // A full Windows path ("C:\X\Y"); relative names mean nothing at boot time.
 bool isFullPath(const QString& path)
@@ -213,26 +216,82 @@ BootReport bootMachine()
     if (report.lines.isEmpty())
         report.lines << QStringLiteral("nothing to rename");
     withdrawRestart();
+    // What the pass carried out is owed no more; a list it left alone (no Wininit.exe) still is.
+    if (const QList<OwedLine> owed = owedRenameLines(); !owed.isEmpty()) {
+        const QStringList still = pendingRenameLines();
+        QList<OwedLine> kept;
+        for (const OwedLine& o : owed)
+            if (std::any_of(still.begin(), still.end(), [&](const QString& line) { return sameRenameLine(line, o.line); }))
+                kept << o;
+        try {
+            if (kept.size() != owed.size())
+                recordOwedRenameLines(kept);
+        } catch (const SysError& e) {
+            report.lines << QStringLiteral("the record of the restart owed cannot be updated (error %1)").arg(e.code());
+        }
+    }
     appendToBootLog(m, report);
     return report;
+}
+
+QStringList pendingRenameLines()
+{
+    const QString list = Machine::current().windowsFolder() + QStringLiteral("\\Wininit.ini");
+    try {
+        if (fs::exists(list) && !fs::isDirectory(list))
+            return renameLines(fs::readAll(list));
+    } catch (const SysError&) {
+    }
+    return {};
 }
 
 QStringList pendingRenameSources()
 {
     QStringList sources;
-    const QString list = Machine::current().windowsFolder() + QStringLiteral("\\Wininit.ini");
-    try {
-        if (!fs::exists(list) || fs::isDirectory(list))
-            return sources;
-        for (const QString& line : renameLines(fs::readAll(list))) {
-            const qsizetype eq = line.indexOf(u'=');
-            if (eq > 0 && line.left(eq).trimmed().compare(u"NUL", Qt::CaseInsensitive) != 0)
-                sources << line.mid(eq + 1).trimmed();
-        }
-    } catch (const SysError&) {
+    for (const QString& line : pendingRenameLines()) {
+        const qsizetype eq = line.indexOf(u'=');
+        if (eq > 0 && line.left(eq).trimmed().compare(u"NUL", Qt::CaseInsensitive) != 0)
+            sources << line.mid(eq + 1).trimmed();
     }
     return sources;
 }
+
+QList<OwedLine> owedRenameLines()
+{
+    // Line<i> and Owner<i>, i = 1, 2, ... in the order they were recorded.
+    QHash<int, OwedLine> byNumber;
+    for (const auto& [key, value] : Machine::current().settingEntries(kOwed)) {
+        const bool line = key.startsWith(u"Line", Qt::CaseInsensitive);
+        if (!line && !key.startsWith(u"Owner", Qt::CaseInsensitive))
+            continue;
+        bool ok = false;
+        const int i = key.mid(line ? 4 : 5).toInt(&ok);
+        if (ok && i > 0)
+            (line ? byNumber[i].line : byNumber[i].owner) = value;
+    }
+    QList<int> numbers = byNumber.keys();
+    std::sort(numbers.begin(), numbers.end());
+    QList<OwedLine> lines;
+    for (const int i : numbers)
+        if (!byNumber[i].line.trimmed().isEmpty())
+            lines << byNumber[i];
+    return lines;
+}
+
+void recordOwedRenameLines(const QList<OwedLine>& lines)
+{
+    Machine& m = Machine::current();
+    if (lines.isEmpty() && m.settingKeys(kOwed).isEmpty())
+        return;
+    QList<std::pair<QString, QString>> entries;
+    for (int i = 0; i < lines.size(); ++i) {
+        entries.append({QStringLiteral("Line%1").arg(i + 1), lines[i].line});
+        entries.append({QStringLiteral("Owner%1").arg(i + 1), lines[i].owner});
+    }
+    m.setSection(kOwed, entries);
+}
+
+bool sameRenameLine(const QString& a, const QString& b) { return a.trimmed().compare(b.trimmed(), Qt::CaseInsensitive) == 0; }
 
 bool bootIfRestartPending()
 {

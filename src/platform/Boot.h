@@ -44,9 +44,29 @@ struct BootReport {
 // Every line of the report is also appended to boot.log in the machine's folder.
 BootReport bootMachine();
 
-// The files the next boot pass is to move into place: the source of every "target=source"
-// line of Wininit.ini, as written there. Empty when there is no list.
+// The lines of the [rename] sections of Wininit.ini, as the boot pass reads them (comments
+// and blank lines left out), and of those the source of every "target=source" line. Empty
+// when there is no list.
+QStringList pendingRenameLines();
 QStringList pendingRenameSources();
+
+// A restart owed. A program that writes lines into the boot-time list for work that is
+// complete only once they are carried out records them first, each with the name of that
+// work, in the [OwedRestart] section of machine.ini (the section written whole, in one write
+// of the file, so a kill leaves the old record or the new one). The boot pass drops what it
+// carried out; the program drops what it takes back. So a start that finds recorded lines
+// still in the list and no restart requested knows that the work that wrote them was cut
+// short before it asked for the restart, and whose work it was.
+struct OwedLine {
+    QString line;    // "target=source", as written into the list
+    QString owner;   // the work that wrote it, as the user knows it
+};
+QList<OwedLine> owedRenameLines();
+// Replaces the record with `lines` (none: the section goes). Raises SysError when machine.ini
+// cannot be written; the old record then stands.
+void recordOwedRenameLines(const QList<OwedLine>& lines);
+// Whether two lines of the list name the same replacement (blanks around them and letter case aside).
+bool sameRenameLine(const QString& a, const QString& b);
 
 // Performs the boot pass when a restart request is recorded; false when none was.
 bool bootIfRestartPending();

@@ -158,14 +158,31 @@ void Machine::setSetting(const QString& section, const QString& key, const QStri
     readingVolumes_.clear();
     IniDocument doc = ini();
     doc.setValue(section, key, value);
+    writeIni(std::move(doc), cp1252::canHold(section) && cp1252::canHold(key) && cp1252::canHold(value));
+}
+
+void Machine::setSection(const QString& section, const QList<std::pair<QString, QString>>& entries)
+{
+    readingVolumes_.clear();
+    IniDocument doc = ini();
+    doc.removeSection(section);
+    bool exact = cp1252::canHold(section);
+    for (const auto& [key, value] : entries) {
+        doc.setValue(section, key, value);
+        exact = exact && cp1252::canHold(key) && cp1252::canHold(value);
+    }
+    writeIni(std::move(doc), exact);
+}
+
+void Machine::writeIni(IniDocument doc, bool exact)
+{
     const QString path = hostFile(QStringLiteral("machine.ini"));
     const QByteArray bytes = doc.serialize();
     writeFileAtomically(path, bytes);
     // What this process wrote is what it holds, within the same tick of the clock too: a
     // later change by another writer replaces the file and shows in its stamp. The file as
     // edited is what reading it back would give, unless a value could not be written as it
-    // stands.
-    const bool exact = cp1252::canHold(section) && cp1252::canHold(key) && cp1252::canHold(value);
+    // stands (`exact` false).
     ini_ = exact ? std::move(doc) : IniDocument::parse(bytes);
     iniBytes_ = bytes;
     iniParsed_ = true;
@@ -176,6 +193,7 @@ void Machine::setSetting(const QString& section, const QString& key, const QStri
 }
 
 QStringList Machine::settingKeys(const QString& section) const { return ini().keys(section); }
+QList<std::pair<QString, QString>> Machine::settingEntries(const QString& section) const { return ini().entries(section); }
 
 QString Machine::programFolder() const
 {

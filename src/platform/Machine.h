@@ -70,7 +70,11 @@ public:
     // machine.ini
     QString setting(const QString& section, const QString& key, const QString& def = {}) const;
     void setSetting(const QString& section, const QString& key, const QString& value);
+    // Replaces the keys of `section` by `entries`, in their order (none: the section goes),
+    // in one write of the file.
+    void setSection(const QString& section, const QList<std::pair<QString, QString>>& entries);
     QStringList settingKeys(const QString& section) const;
+    QList<std::pair<QString, QString>> settingEntries(const QString& section) const;   // in file order
 
     // Identity
     QString programFolder() const;   // "C:\Program Files\Trelvo"
@@ -153,6 +157,8 @@ private:
     };
     const DirListing* listing(const QString& hostDir, const HostStamp* dirStamp = nullptr) const;
     const IniDocument& ini() const;
+    // Writes machine.ini whole as `doc` holds it and keeps `doc` as what the file says.
+    void writeIni(IniDocument doc, bool exact);
     // What machine.ini says of a drive letter, taken from one parse of it and kept with it:
     // a drive is asked for at every file operation.
     struct Drive {

@@ -102,6 +102,18 @@ std::optional<QString> addedAppString(int number)
         // A save folder inside one of the program's own work folders (the folder follows).
         {2251, QStringLiteral(u"This folder lies in a folder that Trelvo uses for its own work and empties, so it can not keep a configuration:")},
         {2252, QStringLiteral(u"Please choose another folder for your configurations.")},
+        // Files that a restore listed for replacement at the next start while no restart came:
+        // at the start (2300) or before a later restore restarts the computer (2304), the
+        // restores follow by name (2307 when none is known), then the files (after 2301), then
+        // what Yes (2302 or 2305) and No (2303) do. An automatic run logs 2306 and withdraws them.
+        {2300, QStringLiteral(u"The restore of this configuration was interrupted before the computer was restarted:")},
+        {2301, QStringLiteral(u"These files were to be replaced when the computer starts next:")},
+        {2302, QStringLiteral(u"Click on 'Yes' to restart the computer now and complete the restore.")},
+        {2303, QStringLiteral(u"Click on 'No' to withdraw it: the files stay as they are now.")},
+        {2304, QStringLiteral(u"The restore of this configuration has not been completed yet:")},
+        {2305, QStringLiteral(u"Click on 'Yes' to have these files replaced as well when this restore restarts the computer.")},
+        {2306, QStringLiteral(u"The replacements were withdrawn: the files stay as they are now.")},
+        {2307, QStringLiteral(u"(a configuration of which no record is left)")},
         // The automatic save's own folder chosen for an ordinary save (the folder follows).
         {2253, QStringLiteral(u"This folder holds Trelvo's automatic saves, so it can not keep another configuration:")},
     };

@@ -18,6 +18,7 @@
 #include "platform/SysError.h"
 #include "platform/Volume.h"
 #include "platform/ZipArchive.h"
+#include "restore/InterruptedRestore.h"
 #include "restore/Reboot.h"
 #include "restore/RestoreReq.h"
 #include "restore/WininitRename.h"
@@ -104,18 +105,15 @@ void ClearAttributesIn(const QString& folder)
         vb::ResumeNext([&] { vb::SetAttr(folder + name, vb::vbNormal); });
 }
 
-// The names (case-folded) of the files lying directly in the work folder `work` (ending in
-// "\") that the boot-time rename list still moves into place: the copies an earlier restore
-// left there for the restart that has not happened yet.
-QStringList WaitingForBoot(const QString& work)
+// The names (case-folded) of the files lying directly in the work folder that the boot-time
+// rename list still moves into place: the copies an earlier restore left there for the
+// restart that has not happened yet.
+QStringList WaitingForBoot()
 {
     QStringList names;
-    const QString key = core::FolderKey(work);
-    for (const QString& source : platform::pendingRenameSources()) {
-        const qsizetype last = source.lastIndexOf(u'\\');
-        if (last > 0 && last + 1 < source.size() && core::FolderKey(source.left(last + 1)) == key)
-            names << source.mid(last + 1).toCaseFolded();
-    }
+    for (const QString& source : platform::pendingRenameSources())
+        if (StagedInWorkFolder(source))
+            names << source.mid(source.lastIndexOf(u'\\') + 1).toCaseFolded();
     return names;
 }
 
@@ -668,7 +666,7 @@ void RestoreRun::prepareWorkFolder()
         if (!FolderExists(s.TempPath))
             vb::MkDir(s.TempPath);
     });
-    waitingForBoot = FolderExists(work) ? WaitingForBoot(work + u'\\') : QStringList();
+    waitingForBoot = FolderExists(work) ? WaitingForBoot() : QStringList();
     trap([&] {
         if (!FolderExists(work)) {
             vb::MkDir(work);
@@ -1128,7 +1126,7 @@ void RestoreRun::finish()
         for (const QString& folder : {work + QStringLiteral("User\\"), work}) {
             // What an earlier run left for the restart still waits for it.
             if (folder == work && !waitingForBoot.isEmpty()) {
-                RemoveFilesBut(folder, WaitingForBoot(work));
+                RemoveFilesBut(folder, WaitingForBoot());
                 vb::ResumeNext([&] { vb::RmDir(folder.left(folder.size() - 1)); });
                 continue;
             }
@@ -1184,6 +1182,8 @@ void RestoreRun::run()
             ForgetLoadedRestore();
             return;
         }
+        // Its restart carries out whatever the list holds: nothing of another restore unasked.
+        AskAboutWaitingRestores();
     }
     RestartNeeded = false;
     enterBusyState();

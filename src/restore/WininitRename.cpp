@@ -4,13 +4,18 @@
 #include "core/PathUtils.h"
 #include "core/ProgramState.h"
 #include "core/System.h"
+#include "core/IniValues.h"
+#include "platform/Boot.h"
 #include "platform/Cp1252.h"
 #include "platform/FileSystem.h"
 #include "platform/SysError.h"
+#include "restore/InterruptedRestore.h"
 #include "restore/RestoreReq.h"
 #include "vb/Error.h"
 #include "vb/FileIO.h"
 #include "vb/UiServices.h"
+
+#include <algorithm>
 
 namespace restore {
 
@@ -110,12 +115,93 @@ QStringList WriteWininitRename()
     }
     if (lines.isEmpty())
         return {};
+    // The restart these lines need is owed from before the first of them is in the list: it
+    // is recorded with them, under the name of this restore (see InterruptedRestore.h). A
+    // line already listed becomes this restore's own.
+    QList<platform::OwedLine> owed = platform::owedRenameLines();
+    const QList<platform::OwedLine> before = owed;
+    for (const QString& line : lines) {
+        owed.removeIf([&](const platform::OwedLine& o) { return platform::sameRenameLine(o.line, line); });
+        owed.append({line, RestoreName()});
+    }
     const QString file = wininitFile();
     onMachine([&] {
-        const QByteArray old = platform::fs::exists(file) ? platform::fs::readAll(file) : QByteArray();
-        platform::fs::writeAll(file, MergeRenameLines(old, lines));
+        platform::recordOwedRenameLines(owed);
+        try {
+            const QByteArray old = platform::fs::exists(file) ? platform::fs::readAll(file) : QByteArray();
+            platform::fs::writeAll(file, MergeRenameLines(old, lines));
+        } catch (const platform::SysError&) {
+            // The lines did not go into the list: no restart is owed for them.
+            try {
+                platform::recordOwedRenameLines(before);
+            } catch (const platform::SysError&) {
+            }
+            throw;
+        }
     });
     return names;
+}
+
+bool StagedInWorkFolder(const QString& path)
+{
+    const qsizetype last = path.lastIndexOf(u'\\');
+    return last > 0 && last + 1 < path.size() &&
+           core::FolderKey(path.left(last + 1)) == core::FolderKey(core::state().TempPath + QStringLiteral("trelvo\\"));
+}
+
+void WithdrawRenameLines(const QStringList& lines)
+{
+    const QString file = wininitFile();
+    const auto logged = [](const QString& what, const platform::SysError& e) { core::ErrorLog(e.code(), what + QStringLiteral(" Restore")); };
+    try {
+        if (platform::fs::exists(file)) {
+            const QByteArray old = platform::fs::readAll(file);
+            const QByteArray now = RemoveRenameLines(old, lines);
+            if (now != old)
+                platform::fs::writeAll(file, now);
+        }
+    } catch (const platform::SysError& e) {
+        // Lines that stay in the list stay owed too: the next start asks again.
+        logged(file, e);
+        return;
+    }
+    for (const QString& line : lines) {
+        const QString source = line.mid(line.indexOf(u'=') + 1).trimmed();
+        if (!StagedInWorkFolder(source))
+            continue;
+        try {
+            if (platform::fs::exists(source)) {
+                platform::fs::setAttributes(source, platform::AttrNormal);
+                platform::fs::removeFile(source);
+            }
+        } catch (const platform::SysError& e) {
+            logged(source, e);   // a copy no line names goes with the start's leftovers
+        }
+    }
+    QList<platform::OwedLine> owed = platform::owedRenameLines();
+    owed.removeIf([&](const platform::OwedLine& o) {
+        return std::any_of(lines.begin(), lines.end(), [&](const QString& line) { return platform::sameRenameLine(o.line, line); });
+    });
+    try {
+        platform::recordOwedRenameLines(owed);
+    } catch (const platform::SysError& e) {
+        logged(QStringLiteral("machine.ini"), e);   // it names lines no longer listed, which count for nothing
+    }
+}
+
+QByteArray RemoveRenameLines(const QByteArray& wininit, const QStringList& lines)
+{
+    QByteArray out;
+    bool inRename = false;
+    for (const QByteArray& raw : linesOf(wininit)) {
+        const QString line = platform::cp1252::decode(raw).trimmed();
+        if (line.startsWith(u'[') && line.endsWith(u']'))
+            inRename = line.mid(1, line.size() - 2).trimmed().compare(u"rename", Qt::CaseInsensitive) == 0;
+        else if (inRename && std::any_of(lines.begin(), lines.end(), [&](const QString& l) { return platform::sameRenameLine(l, line); }))
+            continue;
+        out += raw + "\r\n";
+    }
+    return out;
 }
 
 void AddRenameSection()

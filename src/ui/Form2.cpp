@@ -7,6 +7,7 @@
 #include "core/Settings.h"
 #include "core/Windows.h"
 #include "platform/FileSystem.h"
+#include "restore/InterruptedRestore.h"
 #include "restore/RestoreReq.h"
 #include "ui/Form1.h"
 #include "ui/UserFiles.h"
@@ -158,6 +159,9 @@ void Form2Form::Timer1_Timer()
     CheckSystemf();
     Unload();
     core::state().SettingsSaved = true;
+    // A restore cut short before its restart is completed or withdrawn before anything else
+    // runs; an automatic run has nobody to ask.
+    restore::SettleInterruptedRestore(backup::AutomaticRunWanted());
     backup::LoadAutoKeepSettings();
     core::ReleaseNotices();
     Form1().Show();

@@ -1,7 +1,8 @@
 // A restore whose Windows files still wait for the restart (the run stopped after listing
 // them, or the restart did not happen), followed by another restore before the machine
 // starts again: the files the first one left in the work folder for the boot-time rename
-// are the ones that come into place at the next start, whatever the second one chose.
+// stay theirs, whatever the second one chose; a second restore that restarts the machine
+// carries them out only when the user agrees, and otherwise withdraws them.
 #include "RestoreTesting.h"
 
 using namespace restoretest;
@@ -12,6 +13,8 @@ const QString kWininit = QStringLiteral("C:\\WINDOWS\\Wininit.ini");
 const QString kWinIni = QStringLiteral("C:\\WINDOWS\\WIN.INI");
 const QString kAutoexec = QStringLiteral("C:\\AUTOEXEC.BAT");
 const QString kStopped = QStringLiteral("Your system files will be completed when the computer is restarted next.");
+const QString kNotCompleted = QStringLiteral("The restore of this configuration has not been completed yet: \"Weekly\" "
+                                             "These files were to be replaced when the computer starts next: C:\\WINDOWS\\Win.ini");
 
 class PendingRenameTest : public RestoreTest {
 protected:
@@ -64,7 +67,17 @@ TEST_F(PendingRenameTest, AUserFileRestoreBeforeTheRestartLeavesTheWaitingWindow
     EXPECT_EQ(read(kWinIni), savedWin) << "the Win.ini the first restore put in the rename list did not come back";
 }
 
-TEST_F(PendingRenameTest, ASecondConfigurationRestoredBeforeTheRestartPutsNoFileInPlaceThatNobodyChose)
+// The answer to the question about the waiting files, and whose Win.ini the machine has after the restart.
+struct LaterRestartCase {
+    const char* name;
+    const char* answer;
+    bool slot1WinIni;   // else the one the user has now
+};
+void PrintTo(const LaterRestartCase& c, std::ostream* os) { *os << c.name; }
+
+class LaterRestartTest : public PendingRenameTest, public ::testing::WithParamInterface<LaterRestartCase> {};
+
+TEST_P(LaterRestartTest, ASecondConfigurationRestoredBeforeTheRestartPutsNoFileInPlaceThatNobodyChose)
 {
     // Slot 1 holds one Win.ini, slot 2 another and an AUTOEXEC.BAT.
     write(kWinIni, "[windows]\r\nslot=1\r\n");
@@ -76,22 +89,34 @@ TEST_F(PendingRenameTest, ASecondConfigurationRestoredBeforeTheRestartPutsNoFile
     state().SelectedConfig = 1;
     save({.systemBoxes = {QStringLiteral("Check1"), QStringLiteral("Check9")}});
     const QByteArray autoexecOfSlot2 = read(kAutoexec);
-    write(kWinIni, "[windows]\r\nrun=evil.exe\r\n");
+    const QByteArray current = "[windows]\r\nedited=since\r\n";
+    write(kWinIni, current);
     write(kAutoexec, "REM changed since\r\n");
 
     restoreWinIniAndStop();
 
-    // Then AUTOEXEC.BAT alone from slot 2, which ends in the restart.
+    // Then AUTOEXEC.BAT alone from slot 2, which ends in the restart: it says what else the
+    // restart would replace before it changes anything.
     state().SelectedConfig = 1;
     choose({QStringLiteral("Check1")});
     ui->expect(kQuestion, QStringLiteral("Yes"));
+    ui->expect(kNotCompleted, QString::fromLatin1(GetParam().answer));
     ui->expect(kRestored, QStringLiteral("OK"));
     runRestore();
     EXPECT_EQ(read(kAutoexec), autoexecOfSlot2);
+    EXPECT_EQ(read(kWininit).contains("Win.ini="), GetParam().slot1WinIni);
     startAgain();
 
-    EXPECT_EQ(read(kWinIni), winOfSlot1) << "Win.ini is not the one the user chose to restore";
+    EXPECT_EQ(read(kWinIni), GetParam().slot1WinIni ? winOfSlot1 : current) << "Win.ini is not the one the user chose";
+    EXPECT_TRUE(platform::owedRenameLines().isEmpty());
 }
+
+const LaterRestartCase kLaterRestart[] = {
+    {"TheUserAgreesToTheWaitingFiles", "Yes", true},
+    {"TheUserWithdrawsThem", "No", false},
+};
+INSTANTIATE_TEST_SUITE_P(Answers, LaterRestartTest, ::testing::ValuesIn(kLaterRestart),
+                         [](const ::testing::TestParamInfo<LaterRestartCase>& info) { return std::string(info.param.name); });
 
 TEST_F(PendingRenameTest, TheSameFileChosenAgainFromAnotherConfigurationComesFromTheLaterChoice)
 {
@@ -109,6 +134,7 @@ TEST_F(PendingRenameTest, TheSameFileChosenAgainFromAnotherConfigurationComesFro
     state().SelectedConfig = 1;
     choose({QStringLiteral("Check9")});
     ui->expect(kQuestion, QStringLiteral("Yes"));
+    ui->expect(kNotCompleted, QStringLiteral("Yes"));
     ui->expect(kRestored, QStringLiteral("OK"));
     runRestore();
     EXPECT_FALSE(fs::exists(kWork + QStringLiteral("win.ini.wait")));
