@@ -299,7 +299,7 @@ int main(int argc, char** argv)
     const QList<std::pair<QString, std::function<void()>>> ownBoxes = {
         {QStringLiteral("save-not-all"), [&] {
              vb::MsgBox(t(2170) + QStringLiteral("\r\r") + t(2171) + u'\r' + QStringLiteral("C:\\My Documents\\Letters\\1999\\letter to the office.doc") +
-                            QStringLiteral("\r\r") + t(2172) + u'\r' + folder + QStringLiteral("Conf1us.tva") + QStringLiteral("\r\r") + t(2173) +
+                            QStringLiteral("\r\r") + t(2172) + u'\r' + t(2178) + QStringLiteral("\rStart Menu\r\r") + t(2173) +
                             u'\r' + folder + QStringLiteral("Config1.ini\r") + folder + QStringLiteral("Config1.usr\r\r") + t(2174) + u'\r' +
                             QStringLiteral("c:\\my documents\\gone.txt"),
                         vb::vbExclamation);
@@ -328,6 +328,15 @@ int main(int argc, char** argv)
          }},
         {QStringLiteral("rescue-incomplete"), [&] {
              vb::MsgBox(t(2143) + QStringLiteral("\r\r") + t(2144), vb::vbCritical, t(1005));
+         }},
+        {QStringLiteral("restore-interrupted"), [&] {
+             vb::MsgBox(t(2300) + QStringLiteral("\r\"Weekly\"\r") + t(2301) + QStringLiteral("\rC:\\WINDOWS\\system.ini\rC:\\WINDOWS\\Win.ini\r\r") +
+                            t(2302) + u'\r' + t(2303),
+                        vb::vbYesNo | vb::vbExclamation, t(1005));
+         }},
+        {QStringLiteral("restore-not-completed"), [&] {
+             vb::MsgBox(t(2304) + u'\r' + t(2307) + u'\r' + t(2301) + QStringLiteral("\rC:\\WINDOWS\\Win.ini\r\r") + t(2305) + u'\r' + t(2303),
+                        vb::vbYesNo | vb::vbQuestion, t(1005));
          }},
         {QStringLiteral("rescue-put-back"), [&] { vb::MsgBox(t(2145), vb::vbExclamation, t(1005)); }},
         {QStringLiteral("rescue-data-disk-again"), [&] { vb::MsgBox(t(2146), vb::vbOKCancel | vb::vbExclamation, t(1005)); }},
