@@ -22,7 +22,7 @@ QSet<QString> namesGiven(const QByteArray& input)
 {
     using platform::winpath::caseFolded;
     QSet<QString> names{caseFolded(QStringLiteral("Wininit.bak"))};
-    static const QRegularExpression separators(QStringLiteral("[\\r\\n=\\\\]"));
+    static const QRegularExpression separators(QStringLiteral("[\\r\\n=\\\\/]"));
     for (QString name : platform::cp1252::decode(input).split(separators)) {
         name = name.trimmed();
         while (name.endsWith(u'.') || name.endsWith(u' '))

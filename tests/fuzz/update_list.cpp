@@ -45,10 +45,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             OfferText(QString());
         DownloadAddress();
     });
-    // A download of three bytes: any other announced length is told and ends the program.
+    // A download of three bytes: any other announced length is told and ends the program. (A
+    // name of more than 255 bytes in the host's encoding is one the host cannot hold.)
     s.gsInstallDir = working + s.gsUpdateFile;
     QFile download(update.host());
-    fuzz::require(download.open(QIODevice::WriteOnly) && download.write("abc") == 3, QStringLiteral("cannot write a download"));
+    if (!download.open(QIODevice::WriteOnly) || download.write("abc") != 3)
+        return 0;
     download.close();
     fuzz::handlesItsErrors("the length check", CheckDownloadedLength);
     return 0;
