@@ -462,8 +462,9 @@ proc::Outcome runUnzip(const proc::Invocation& inv)
 }
 
 namespace {
-// A byte that a pattern cannot name as it is stored.
-bool unnameable(char byte) { return quint8(byte) >= 0x80 || byte == '\\'; }
+// A byte that a pattern cannot name as it is stored: beyond ASCII, "\\", and what would end the
+// pattern's quotes on a command line or the argument itself.
+bool unnameable(char byte) { return quint8(byte) >= 0x80 || quint8(byte) < 0x20 || byte == '\\' || byte == '"'; }
 } // namespace
 
 QString literalPattern(const zip::ZipEntry& entry)

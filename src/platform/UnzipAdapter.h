@@ -19,8 +19,9 @@ namespace platform::infozip {
 proc::Outcome runUnzip(const proc::Invocation& inv);
 
 // The file pattern of unzip that takes `entry`: its stored bytes, with "[", "*" and "?" taken
-// literally, and each byte beyond ASCII, and "\", as "?" (unzip reads such bytes through a code
-// page, and a command line turns "\" into "/", so they cannot be named as they are stored). Such
+// literally, and each byte beyond ASCII, "\", a control character and a double quote as "?"
+// (unzip reads such bytes through a code page, a command line turns "\" into "/", and the others
+// would end the pattern's quotes or the argument, so they cannot be named as they are stored). Such
 // a pattern may take other names too: only names of the same length that agree wherever both
 // hold other bytes (patternsMayMeet).
 QString literalPattern(const zip::ZipEntry& entry);

@@ -17,6 +17,7 @@ const QString kAddressBook = QStringLiteral("C:\\WINDOWS\\Application Data\\Micr
 const QString kDiskRestore = kProgram + QStringLiteral("DiskRestore\\");
 
 QByteArray planted(const QString& entry) { return "planted as " + entry.toLatin1(); }
+QByteArray found(const QString& path) { return fs::isDirectory(path) ? "a folder" : fs::exists(path) ? fs::readAll(path) : "absent"; }
 
 QStringList numbered(const QString& pattern, int count)
 {
@@ -57,6 +58,9 @@ const Row kRows[] = {
      {kWinIni, "C:\\WINDOWS\\Start Menu Old\\Evil.url"}, {kStartMenu + "Windows Update.url"},
      {{"WINDOWS/Start Menu/Programs/New.url", kStartMenu + "Programs\\New.url"}},
      {"WINDOWS\\WIN.INI (Conf1s.tva)", "WINDOWS\\Start Menu Old\\Evil.url (Conf1s.tva)"}},
+    {"StartMenuEntryWhoseNameWouldBreakTheCommandLine", {.startMenu = true}, "s.tva", {"WINDOWS/Start Menu Old/Quote\" \"Evil.url"},
+     {"Check20"}, {}, {"C:\\WINDOWS\\Start Menu Old"}, {kStartMenu + "Windows Update.url"}, {},
+     {"WINDOWS\\Start Menu Old\\Quote\" \"Evil.url (Conf1s.tva)"}},
     {"FavoritesArchiveWithShortNames", {.favorites = true}, "mb.tva", {"WINDOWS/FAVORI~1/Short.url", "WINDOWS/STARTM~1/Evil.url"},
      {"Check11"}, {}, {kStartMenu + "Evil.url"}, {"C:\\WINDOWS\\Favorites\\Weather.url"},
      {{"WINDOWS/FAVORI~1/Short.url", "C:\\WINDOWS\\Favorites\\Short.url"}}, {"WINDOWS\\STARTM~1\\Evil.url (Conf1mb.tva)"}},
@@ -143,7 +147,7 @@ TEST_P(HostileArchiveTest, NothingOutsideItsPlaceIsUnpackedAndEachEntryIsNamed)
 
     QMap<QString, QByteArray> before, saved;
     for (const QString& file : row.untouched)
-        before[file] = fs::exists(file) ? read(file) : QByteArray("absent");
+        before[file] = found(file);
     for (const QString& file : row.restored) {
         saved[file] = read(file);
         write(file, "changed since the save");
@@ -170,7 +174,7 @@ TEST_P(HostileArchiveTest, NothingOutsideItsPlaceIsUnpackedAndEachEntryIsNamed)
     EXPECT_EQ(boxes().last(), header + QStringLiteral("\r\r") + row.named.join(reason + u'\r') + reason +
                                   (row.last.isEmpty() ? QString() : u'\r' + row.last));
     for (const QString& file : row.untouched)
-        EXPECT_EQ(fs::exists(file) ? read(file) : QByteArray("absent"), before[file]) << file.toStdString();
+        EXPECT_EQ(found(file), before[file]) << file.toStdString();
     for (const QString& file : row.restored)
         EXPECT_EQ(read(file), saved[file]) << file.toStdString();
     for (const auto& [entry, arrival] : row.arrived)
