@@ -22,6 +22,7 @@ namespace fuzz {
 namespace {
 
 QString g_inputName;
+QTemporaryDir* g_scratch = nullptr;
 
 void writeFile(const QString& path, const QByteArray& bytes)
 {
@@ -58,11 +59,22 @@ void fail(const QString& what)
 {
     std::fprintf(stderr, "\nFUZZ INVARIANT BROKEN%s%s: %s\n", g_inputName.isEmpty() ? "" : " by ",
                  qPrintable(g_inputName), qPrintable(what));
+    if (g_scratch)
+        QDir(g_scratch->path()).removeRecursively();
     std::fflush(stderr);
     std::abort();
 }
 
 void setInputName(const QString& name) { g_inputName = name; }
+
+QString scratchFolder()
+{
+    static QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/trelvo-fuzz-XXXXXX"));
+    g_scratch = &dir;
+    if (!dir.isValid())
+        fail(QStringLiteral("cannot make a temporary folder in %1").arg(QDir::tempPath()));
+    return dir.path();
+}
 
 std::pair<QByteArray, QByteArray> splitAtFormFeed(const QByteArray& input)
 {
@@ -151,14 +163,13 @@ Stamps stampsUnder(const QString& folder, const QStringList& leftOut)
 
 QString freshMachine()
 {
-    static QTemporaryDir root(QDir::tempPath() + QStringLiteral("/trelvo-fuzz-XXXXXX"));
-    static const QString dir = root.path() + QStringLiteral("/machine");
-    static const QString outside = root.path() + QStringLiteral("/outside.txt");
+    static const QString dir = scratchFolder() + QStringLiteral("/machine");
+    static const QString outside = scratchFolder() + QStringLiteral("/outside.txt");
     static const QByteArray outsideBytes = "a host file beside the machine folder\n";
     static QMap<QString, QByteArray> made;   // every item as made, with the bytes of the files
     static Stamps madeStamps;                 // and as it stands after the last call
     if (made.isEmpty()) {
-        if (!root.isValid() || !platform::createDemoMachine(dir))
+        if (!platform::createDemoMachine(dir))
             fail(QStringLiteral("cannot make a demo machine in %1").arg(dir));
         writeFile(outside, outsideBytes);
         const Stamps items = stampsUnder(dir);

@@ -34,10 +34,13 @@ inline QByteArray bytesOf(const uint8_t* data, size_t size)
 // when there is none). Inputs of two files use it.
 std::pair<QByteArray, QByteArray> splitAtFormFeed(const QByteArray& input);
 
-// The demo machine of the process in a temporary folder, made at the first call and made
+// A temporary folder of the process, removed when it ends (also through fail()).
+QString scratchFolder();
+
+// The demo machine of the process in the temporary folder, made at the first call and made
 // the process's machine. Every later call first puts its files back as they were made (an
 // input may have changed, added or removed some). Returns the machine's host folder.
-// The temporary folder holding it (its parent) holds nothing else but `outside.txt`.
+// Beside it in that folder lies `outside.txt`, a host file no input may touch.
 QString freshMachine();
 // The same for a target that runs windows: the first call also starts a QApplication on the
 // offscreen platform, installs UI services that show nothing (a message box gets its first

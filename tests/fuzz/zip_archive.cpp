@@ -6,10 +6,8 @@
 #include "FuzzTarget.h"
 #include "platform/ZipArchive.h"
 
-#include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QTemporaryDir>
 
 namespace zip = platform::zip;
 
@@ -17,8 +15,7 @@ namespace {
 
 QString writeScratch(const QString& name, const QByteArray& bytes)
 {
-    static QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/trelvo-fuzz-zip-XXXXXX"));
-    const QString path = dir.path() + u'/' + name;
+    const QString path = fuzz::scratchFolder() + u'/' + name;
     QFile f(path);
     fuzz::require(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size(), QStringLiteral("cannot write %1").arg(path));
     return path;
