@@ -242,6 +242,7 @@ void removeTree(const QString& winPath)
             removeFile(path);
         } catch (const SysError&) {
         }
+        whileWaiting();   // thousands of files take a while
     }
     try {
         removeDirectory(winPath);
@@ -310,6 +311,7 @@ QStringList removeFilesIn(const QString& winFolder, const QStringList& names)
             continue;
         gone << relBase + stored;
         removed << stored;
+        whileWaiting();   // thousands of files take a while
     }
     if (!gone.isEmpty()) {
         folder.volume->forgetAll(gone);

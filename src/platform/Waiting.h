@@ -1,13 +1,14 @@
 #pragma once
 // The program has one thread, and the platform blocks it while a child program runs and
-// while a long copy lasts. The layer that owns the windows installs a step that keeps them
-// painted meanwhile (no input is taken, no handler runs); the platform's waits call
-// whileWaiting() between their steps, and the step runs at most every kWaitStepMs.
+// while a long copy lasts. The layer that owns the windows installs a step that runs the
+// waiting events meanwhile, so that the windows stay painted and answer the window manager;
+// the platform's waits call whileWaiting() between their steps, and the step runs at most
+// every kWaitStepMs, never inside itself (a wait within the step only waits).
 #include <functional>
 
 namespace platform {
 
-constexpr int kWaitStepMs = 40;
+constexpr int kWaitStepMs = 50;
 
 using WaitStep = std::function<void()>;
 

@@ -2,6 +2,7 @@
 #include "platform/FileSystem.h"
 #include "platform/HostTransfer.h"
 #include "platform/SysError.h"
+#include "platform/Waiting.h"
 #include "platform/WinPath.h"
 #include "platform/ZipArchive.h"
 
@@ -155,6 +156,7 @@ private:
         if (!req_.hiddenToo && (attrs & (AttrHidden | AttrSystem)))
             return;
         const Item item{rel, dir, quint8(attrs)};
+        whileWaiting();   // a tree of thousands of files takes a while
         if (!d.names.contains(item.entryName())) {
             d.names.insert(item.entryName());
             d.items.append(item);
@@ -200,6 +202,7 @@ void removePacked(const QList<DriveItems>& drives)
                     fs::removeDirectory(winPathOf(d.drive, it->rel));
                 } catch (const SysError&) {
                 }
+                whileWaiting();
             }
         }
     }

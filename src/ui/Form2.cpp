@@ -149,19 +149,24 @@ void Form2Form::Form_Load()
 void Form2Form::Timer1_Timer()
 {
     Timer1.setEnabled(false);
-    // Whether anybody is there to read a box is known once the automatic save has been
-    // looked for; until then what start-up tells waits.
-    core::HoldNotices();
-    Form1Form::LoadAtStart();
-    core::MakeProgramFolderCurrent();
-    UserFiles();
-    restore::RestoreReq();
-    CheckSystemf();
-    Unload();
-    core::state().SettingsSaved = true;
-    // A restore cut short before its restart is completed or withdrawn before anything else
-    // runs; an automatic run has nobody to ask.
-    restore::SettleInterruptedRestore(backup::AutomaticRunWanted());
+    {
+        // No other event runs before the main window or the automatic-save window is up,
+        // also not while a file is written.
+        const vb::OnlyPaintWhileWaiting startingUp;
+        // Whether anybody is there to read a box is known once the automatic save has been
+        // looked for; until then what start-up tells waits.
+        core::HoldNotices();
+        Form1Form::LoadAtStart();
+        core::MakeProgramFolderCurrent();
+        UserFiles();
+        restore::RestoreReq();
+        CheckSystemf();
+        Unload();
+        core::state().SettingsSaved = true;
+        // A restore cut short before its restart is completed or withdrawn before anything else
+        // runs; an automatic run has nobody to ask.
+        restore::SettleInterruptedRestore(backup::AutomaticRunWanted());
+    }
     backup::LoadAutoKeepSettings();
     core::ReleaseNotices();
     Form1().Show();

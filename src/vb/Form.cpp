@@ -34,7 +34,7 @@ Form::Form(const QString& name) : name_(name), window_(new QWidget(nullptr, Qt::
     window_->setWindowTitle(name);
     window_->resize(320, 240);
     window_->installEventFilter(this);
-    installWaitPainting();
+    installWaitStep();
 }
 
 Form::~Form()

@@ -33,11 +33,16 @@ bool ProgressPace::due()
     return true;
 }
 
-// Every so often within one long wait each window is painted whole: the window system may
-// have uncovered a part of it, and that news waits in the event queue with the input.
+namespace {
+
+int g_onlyPaint = 0;
+
+// Every so often within one long wait that only paints, each window is painted whole: the
+// window system may have uncovered a part of it, and that news waits in the event queue
+// with the input.
 constexpr int kWholePaintMs = 250;
 
-void PaintWhileWaiting()
+void paintWindows()
 {
     static QElapsedTimer sinceStep;
     static QElapsedTimer sinceWhole;
@@ -45,7 +50,6 @@ void PaintWhileWaiting()
     if (!sinceStep.isValid() || sinceStep.elapsed() > 4 * platform::kWaitStepMs)
         sinceWhole.start();
     sinceStep.start();
-    AnimationControl::catchUpPlaying();
     const bool whole = sinceWhole.elapsed() >= kWholePaintMs;
     for (QWidget* window : QApplication::topLevelWidgets()) {
         if (!window->isVisible() || window->isMinimized())
@@ -61,6 +65,23 @@ void PaintWhileWaiting()
         sinceWhole.start();
 }
 
+} // namespace
+
+OnlyPaintWhileWaiting::OnlyPaintWhileWaiting() { ++g_onlyPaint; }
+OnlyPaintWhileWaiting::~OnlyPaintWhileWaiting() { --g_onlyPaint; }
+
+void RunEventsWhileWaiting()
+{
+    AnimationControl::catchUpPlaying();
+    if (g_onlyPaint > 0) {
+        paintWindows();
+        return;
+    }
+    // No deferred deletion and no new look at the drives here: the wait lies inside a step
+    // of the running work, which may still hold a window or a reading of the machine.
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
 void PaintNow(Form& form)
 {
     QWidget* window = form.window();
@@ -73,10 +94,10 @@ void PaintNow(Form& form)
     window->repaint();
 }
 
-void installWaitPainting()
+void installWaitStep()
 {
     static const bool installed = [] {
-        platform::setWaitStep(&PaintWhileWaiting);
+        platform::setWaitStep(&RunEventsWhileWaiting);
         return true;
     }();
     (void)installed;

@@ -10,9 +10,10 @@ class Form;
 // unloaded forms) once, without waiting for more.
 void DoEvents();
 
-// A run of many small steps (one per file) shows its progress at the rate the windows are
-// painted while the program waits: due() is true at the first step and then once 40 ms or
-// more have passed since it was last true. The run shows its last state itself at its end.
+// A run of many small steps (one per file) shows its progress and lets events run at the
+// rate they run while the program waits: due() is true at the first step and then once
+// platform::kWaitStepMs or more have passed since it was last true. The run shows its last
+// state itself at its end.
 class ProgressPace {
 public:
     bool due();
@@ -21,12 +22,26 @@ private:
     QElapsedTimer since_;
 };
 
-// What the windows do while the platform blocks the thread (a child program runs, a long
-// copy lasts): changes made before the wait are painted, playing animations move on, and
-// now and then every window is painted whole (one uncovered meanwhile included). Input,
-// timers and posted work wait until the program lets events run again. Forms install it.
-void PaintWhileWaiting();
-void installWaitPainting();
+// What runs while the platform blocks the thread (a child program runs, a long copy lasts),
+// at most every platform::kWaitStepMs: the events that are waiting, as DoEvents runs them
+// (input, timers, the window system's requests, painting), so that the windows stay painted
+// and answer the window manager, a close request included. The windows refuse what must not
+// start beside the running work themselves, as they do at every DoEvents of it. Forms
+// install it. While an OnlyPaintWhileWaiting lives, the waits only paint instead.
+void RunEventsWhileWaiting();
+void installWaitStep();
+
+// For work that lets no other event run until it is done (the start of the program, its
+// end): while one of these lives, the waits of the platform only paint the windows (changes
+// made before the wait, playing animations, what the window system uncovered) and leave
+// input, timers and posted work waiting until the program lets events run again.
+class OnlyPaintWhileWaiting {
+public:
+    OnlyPaintWhileWaiting();
+    ~OnlyPaintWhileWaiting();
+    OnlyPaintWhileWaiting(const OnlyPaintWhileWaiting&) = delete;
+    OnlyPaintWhileWaiting& operator=(const OnlyPaintWhileWaiting&) = delete;
+};
 
 // Puts the present look of the window `form` on the screen at once, also for a window shown
 // a moment ago that the window system has not put up yet (that is waited for, briefly, with

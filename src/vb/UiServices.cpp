@@ -1,6 +1,7 @@
 #include "vb/UiServices.h"
 #include "platform/Machine.h"
 #include "vb/QtUi.h"
+#include "vb/Screen.h"
 #include "vb/ScriptUi.h"
 
 #include <QApplication>
@@ -101,6 +102,8 @@ void OnEnd(std::function<void()> hook) { endHooks().push_back(std::move(hook)); 
 
 void AtEnd()
 {
+    // The program is on its way out: what its last steps wait for runs no handler.
+    const OnlyPaintWhileWaiting ending;
     auto hooks = std::exchange(endHooks(), {});
     for (auto& hook : hooks)
         hook();

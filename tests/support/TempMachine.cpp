@@ -10,6 +10,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <sys/statvfs.h>
+#include <unistd.h>
 
 namespace testsupport {
 
@@ -28,6 +30,16 @@ TempMachine::TempMachine() : tmp_(QDir::tempPath() + QStringLiteral("/trelvo-tes
 }
 
 TempMachine::~TempMachine() = default;
+
+void temporaryFilesInMemory()
+{
+    const QString memory = QStringLiteral("/dev/shm");
+    struct statvfs fs;
+    if (::statvfs(QFile::encodeName(memory).constData(), &fs) != 0 || ::access(QFile::encodeName(memory).constData(), W_OK) != 0)
+        return;
+    if (quint64(fs.f_bavail) * fs.f_frsize >= (quint64(512) << 20))
+        qputenv("TMPDIR", QFile::encodeName(memory));
+}
 
 platform::Machine& TempMachine::machine() const { return platform::Machine::current(); }
 

@@ -30,6 +30,11 @@ private:
     QString dir_;
 };
 
+// From now on the test process's temporary folders (and so the machines made after this)
+// lie on the host's memory file system, when it has room: for a test that times the
+// program, so that a host disk busy with other work does not stall single file operations.
+void temporaryFilesInMemory();
+
 // Base fixture: every test gets its own machine.
 class MachineTest : public ::testing::Test {
 protected:
