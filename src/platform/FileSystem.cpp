@@ -34,9 +34,23 @@ Resolved resolveReady(const QString& winPath)
     case Resolved::NotReady:
         fail(ErrDiskNotReady, winPath);
     case Resolved::Unsupported:
+    case Resolved::BadName:
         fail(ErrBadFileName, winPath);
     }
     return r;
+}
+
+void requireNameable(const QString& winPath)
+{
+    if (!winpath::isNameablePath(winPath))
+        fail(ErrBadFileName, winpath::printable(winPath));
+}
+
+QString below(const QString& folder, const QString& rest)
+{
+    if (!winpath::isNameablePath(rest) || winpath::split(rest).rooted || !winpath::split(rest).drive.isNull())
+        fail(ErrBadFileName, winpath::printable(rest));
+    return folder + rest;
 }
 
 // The entry of an item that is there, from one look at it: its time in local time as the

@@ -24,8 +24,17 @@ struct Entry {
 
 Machine& machine();
 
-// Resolves and fails like the statements do: no such drive 68, no disk 71, UNC 52.
+// Resolves and fails like the statements do: no such drive 68, no disk 71, UNC or a name
+// with a character no name may hold 52.
 Resolved resolveReady(const QString& winPath);
+
+// A path read from a file (a list of user files, a description, User.ini) taken as a typed
+// one is: 52 unless each of its names is one the machine can name (winpath::isNameablePath),
+// so it names what it says and nothing above it.
+void requireNameable(const QString& winPath);
+// `folder` (ending in "\") followed by `rest`, a path that must stay below it: 52 when
+// `rest` holds a name that is no name ("..", ".", a bad character), which could lead out.
+QString below(const QString& folder, const QString& rest);
 
 std::optional<Entry> tryStat(const QString& winPath);
 Entry stat(const QString& winPath);                 // 53 (76 when the folder is missing)

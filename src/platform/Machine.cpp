@@ -448,6 +448,8 @@ void Machine::setCurrentDir(const QString& winPath)
         fail(ErrDeviceUnavailable, winPath);
     if (r.status == Resolved::NotReady)
         fail(ErrDiskNotReady, winPath);
+    if (r.status == Resolved::BadName)
+        fail(ErrBadFileName, winPath);
     if (!r.ok() || !r.isDir())
         fail(ErrPathNotFound, winPath);
     currentDirs_[r.drive] = r.components;
@@ -583,6 +585,17 @@ Resolved Machine::resolve(const QString& winPath) const
     Resolved r;
     const OneReading reading(*this);
     const winpath::Parts p = winpath::split(winPath);
+    // A NUL would end the path at the host's calls ("C:\..<NUL>" is the machine's own folder
+    // there, "C:\NEWF<NUL>tail" another file), so such a path goes no further; nor does one
+    // with a character that Windows refuses in any name.
+    for (const QString& name : p.components) {
+        if (winpath::holdsBadCharacter(name)) {
+            r.status = Resolved::BadName;
+            r.drive = p.drive.isNull() ? currentDrive_ : p.drive;
+            r.components = p.components;
+            return r;
+        }
+    }
     if (p.unc) {
         r.status = Resolved::Unsupported;
         return r;

@@ -21,7 +21,9 @@ enum class DriveKind { None = 1, Removable = 2, Fixed = 3, Network = 4, CdRom = 
 
 // A Windows path taken onto the host.
 struct Resolved {
-    enum Status { Ok, NoSuchDrive, NotReady, Unsupported };
+    // BadName: a name of the path holds a character that no name may hold (see
+    // winpath::holdsBadCharacter); nothing of it is looked at on the host.
+    enum Status { Ok, NoSuchDrive, NotReady, Unsupported, BadName };
     Status status = Ok;
     QChar drive;
     std::shared_ptr<Volume> volume;

@@ -115,6 +115,43 @@ bool isNameable(const QString& name)
     return cp1252::canHold(name);
 }
 
+bool holdsBadCharacter(const QString& name)
+{
+    for (const QChar c : name) {
+        const char16_t u = c.unicode();
+        if (u < 0x20 || u == u'<' || u == u'>' || u == u'"' || u == u'|')
+            return true;
+    }
+    return false;
+}
+
+bool isNameablePath(const QString& path)
+{
+    if (path.isEmpty())
+        return false;
+    const Parts parts = split(path);
+    // Every name as it stands, "." included (split() leaves it out); empty ones between
+    // separators name nothing.
+    qsizetype from = parts.drive.isNull() ? 0 : 2;
+    for (qsizetype i = from; i <= path.size(); ++i) {
+        if (i < path.size() && !isSep(path[i]))
+            continue;
+        if (i > from && !isNameable(path.mid(from, i - from)))
+            return false;
+        from = i + 1;
+    }
+    return true;
+}
+
+QString printable(const QString& path)
+{
+    QString out = path.size() > kMaxPath ? path.left(kMaxPath) + QStringLiteral("...") : path;
+    for (QChar& c : out)
+        if (c.unicode() < 0x20)
+            c = u'?';
+    return out;
+}
+
 bool hasWildcards(const QString& s) { return s.contains(u'*') || s.contains(u'?'); }
 
 // "*" any run, "?" one character, letter case aside. One pass over the name with a single

@@ -44,8 +44,21 @@ bool listedBefore(const QString& a, const QString& b);
 // code page, none a control character or one of \ / : * ? " < > |, not ending in a blank
 // or a full stop (a path drops those, so it would name another item).
 bool isNameable(const QString& name);
+// True when a name holds a character that no name may hold and that a path cannot carry to
+// the host whole: NUL (where a host call would end the path) and the other control
+// characters, and < > " |. The resolver refuses a path with one in any of its names.
+bool holdsBadCharacter(const QString& name);
+// True when each name of the path after its drive, root or server is one the machine can
+// name (isNameable): no "." or "..", no character a name may not hold, no blank or full stop
+// at its end. Such a path is its own normal form: it names what it says, and put below a
+// folder it stays below it. The check a path typed, chosen or read from a file passes before
+// it joins the user-file list or is staged, restored or named to the user.
+bool isNameablePath(const QString& path);
 // The longest full path the system's file functions take: 259 characters.
 constexpr int kMaxPath = 259;
+// A path as it may be shown or logged: control characters as "?", and no longer than a path
+// can be (what is beyond kMaxPath as "...").
+QString printable(const QString& path);
 
 // True when the name is a valid short (8.3) name as it stands, letter case aside.
 bool isShortName(const QString& name);

@@ -31,31 +31,23 @@ constexpr int kDefaultPointer = 0;
 constexpr int kHourglass = 11;
 
 // Whether an entry of the list is to be dropped as an orphan: its drive is there and ready,
-// and no file (hidden and system files count, a folder does not) has its name. An entry on
+// and no file (hidden and system files count, a folder does not) has its name; a name with a
+// character no name may hold names no file. An entry on
 // a drive without its disk, or on the network, cannot be judged and stays.
 bool isOrphan(const QString& entry)
 {
     const platform::Resolved at = platform::fs::machine().resolve(entry);
-    if (at.status == platform::Resolved::NoSuchDrive)
+    if (at.status == platform::Resolved::NoSuchDrive || at.status == platform::Resolved::BadName)
         return true;
     return at.ok() && !at.isFile();
 }
 
-// True when the machine can name the path: each of its parts a name it can store. A name
-// with a character outside the code page would be written to trelvo.usr with a "?" in its
-// place and then name no file at all.
-bool isNameable(const QString& winPath)
-{
-    for (const QString& part : platform::winpath::split(winPath).components)
-        if (!platform::winpath::isNameable(part))
-            return false;
-    return true;
-}
-
 // Refuses a path that the machine cannot name, with a message naming it.
+// (A name with a character outside the code page would be written to trelvo.usr with a "?"
+// in its place and then name no file at all.)
 bool acceptable(const QString& winPath)
 {
-    if (isNameable(winPath))
+    if (platform::winpath::isNameablePath(winPath))
         return true;
     vb::MsgBox(LoadResString(2160) + u'\r' + winPath, vb::vbCritical, LoadResString(1005));
     return false;

@@ -5,6 +5,7 @@
 #include "support/TempMachine.h"
 
 #include <QDirIterator>
+#include <QFile>
 #include <QMap>
 
 namespace testsupport {
@@ -29,6 +30,21 @@ inline QMap<QString, FileState> driveCFiles(const TempMachine& tm)
         files.insert(rel, {platform::fs::readAll(win), platform::fs::attributes(win)});
     }
     return files;
+}
+
+// Every file and folder of the machine's own folder (drives, records, machine.ini), by host
+// path below it, with the bytes of each file: what "nothing was written anywhere" compares.
+inline QMap<QString, QByteArray> hostTree(const TempMachine& tm)
+{
+    QMap<QString, QByteArray> tree;
+    QDirIterator it(tm.dir(), QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        QFile f(path);
+        tree.insert(path.mid(tm.dir().size()), it.fileInfo().isDir() || !f.open(QIODevice::ReadOnly) ? QByteArray("<folder>") : f.readAll());
+    }
+    return tree;
 }
 
 } // namespace testsupport
