@@ -21,6 +21,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Profile.h"
 #include "platform/SysError.h"
+#include "platform/WinPath.h"
 #include "vb/Conversions.h"
 #include "vb/DateTime.h"
 #include "vb/Error.h"
@@ -555,13 +556,16 @@ void stageCopy(const QString& from, const QString& to)
 // Where a user file is staged: below trelvo\User\ by its path less the drive. A second
 // file that would land on the same path goes below ~2\, a third below ~3\, and so on.
 // `key` takes the staged path as the staged paths are told apart.
+// The entry is read from trelvo.usr and taken as a typed one is: a path whose names are not
+// all names (a NUL, "..") is refused with 52, so no staged path ever lies outside trelvo\User.
 QString SaveRun::stagedPathFor(const QString& item, QString& key)
 {
+    platform::fs::requireNameable(item);
     const QString userFolder = stagingFolder() + QStringLiteral("\\User\\");
     const QString rel = item.startsWith(QStringLiteral("\\\\")) ? item.mid(2) : item.mid(3);
-    QString staged = userFolder + rel;
+    QString staged = platform::fs::below(userFolder, rel);
     for (int k = 2; stagedUserPaths_.contains(key = staged.toCaseFolded()); ++k)
-        staged = userFolder + u'~' + QString::number(k) + u'\\' + rel;
+        staged = platform::fs::below(userFolder, u'~' + QString::number(k) + u'\\' + rel);
     return staged;
 }
 
@@ -591,7 +595,13 @@ void SaveRun::makeStagingFolders(const QString& staged)
 bool SaveRun::stageUserFiles()
 {
     vb::ListBox& list = core::ListBoxOf(kUserFiles, QStringLiteral("List1"));
-    withHandler2(core::LoadUserFileList);
+    // A list file that is there but cannot be read leaves out every file it lists: not a
+    // save without user files, but one that lacks them, and the end message says why.
+    if (const int error = core::LoadUserFileList()) {
+        const QString listFile = core::UserFileListFile();
+        core::ErrorLog(error, u' ' + listFile + QStringLiteral(" Save"));
+        notSaved(text(2280) + listFile, error == core::kListDamaged ? text(2281) : reasonFor(error));
+    }
     if (list.ListCount() <= 0)
         return true;
     userListNotEmpty_ = true;
@@ -625,7 +635,20 @@ bool SaveRun::stageUserFiles()
             continue;
         }
         QString stagedKey;
-        const QString staged = stagedPathFor(currentItem_, stagedKey);
+        QString staged;
+        try {
+            staged = stagedPathFor(currentItem_, stagedKey);
+        } catch (const platform::SysError& e) {
+            // Named once, in the log and the end message, and left out: no question, and the
+            // list file keeps it for the user to mend.
+            const QString shown = platform::winpath::printable(currentItem_);
+            core::ErrorLog(e.code(), shown + QStringLiteral(" Save"));
+            userFilesWanted_ = true;
+            notSaved(shown, reasonFor(e.code()));
+            stagedItems.insert(itemKey);
+            ++i;
+            continue;
+        }
         try {
             makeStagingFolders(staged);
             stageCopy(currentItem_, staged);
@@ -1140,8 +1163,8 @@ bool nothingSelected()
     for (const DataRun& run : browserAndMailRuns())
         if (run.wanted)
             return false;
-    vb::ResumeNext(core::LoadUserFileList);
-    return core::ListBoxOf(kUserFiles, QStringLiteral("List1")).ListCount() <= 0;
+    // A list file that cannot be read is no empty selection: the save tells what is wrong with it.
+    return core::LoadUserFileList() == 0 && core::ListBoxOf(kUserFiles, QStringLiteral("List1")).ListCount() <= 0;
 }
 
 } // namespace

@@ -120,7 +120,9 @@ void LoadCINI()
         FinishRestoreChoice();
     } catch (const vb::Error& e) {
         core::ErrorLog(e.Number(), QStringLiteral("LoadCINI"));
-        if (e.Number() == 53)
+        // A list file that cannot be read (a folder in its place, empty, no list) leaves the
+        // user files as unknown as a missing one does, and is asked about the same way.
+        if (e.Number() == 53 || !listFile.isEmpty())
             s.LoadResult = ContinueWithoutFileChoice(listFile) ? 2 : 1;
         else
             s.LoadResult = 2;

@@ -4,6 +4,7 @@
 #include "core/Messages.h"
 #include "core/ProgramState.h"
 #include "core/System.h"
+#include "core/UserFileList.h"
 #include "core/Windows.h"
 #include "vb/Conversions.h"
 #include "vb/Error.h"
@@ -17,12 +18,6 @@ namespace catalogue {
 namespace {
 
 vb::ListBox& RestoreList() { return core::ListBoxOf(QStringLiteral("RestoreReq"), QStringLiteral("List1")); }
-
-// Closes a file number on every way out of the procedure that opened it.
-struct CloseOnExit {
-    int fileNumber;
-    ~CloseOnExit() { vb::Close(fileNumber); }
-};
 
 } // namespace
 
@@ -94,16 +89,9 @@ void ReadUserFileList(const QString& listFile)
 {
     vb::ListBox& list = RestoreList();
     list.Clear();
-    const CloseOnExit file{vb::FreeFile()};
-    vb::Open(listFile, vb::OpenMode::Input, file.fileNumber);
-    // The count line says nothing the entries do not; an empty file is an empty list.
-    if (!vb::Eof(file.fileNumber))
-        vb::LineInput(file.fileNumber);
-    while (!vb::Eof(file.fileNumber)) {
-        const QString entry = vb::LineInput(file.fileNumber);
-        if (!entry.isEmpty())
-            list.AddItem(entry);
-    }
+    // Every save writes the count line: an empty list file is a damaged one.
+    for (const QString& entry : core::ReadListFile(listFile, false))
+        list.AddItem(entry);
 }
 
 void FinishRestoreChoice()

@@ -28,8 +28,9 @@ void DropRestoreItem(int item);
 // bookmarks box), then PathStartmenue as it stands.
 void ReadBrowserFolders(const QString& file);
 
-// A user-file list file into RestoreReq.List1: the count line is passed over, every further
-// non-empty line is one entry. A missing file raises error 53.
+// A user-file list file into RestoreReq.List1 (core::ReadListFile): the count line is passed
+// over, every further non-empty line is one entry. A file that is missing (53), cannot be
+// read, is empty or is no list raises its error and leaves the list empty.
 void ReadUserFileList(const QString& listFile);
 
 // Turns what was read into the restore choice: a box is enabled exactly when it is ticked

@@ -121,7 +121,8 @@ void LoadCINIImport(const ImportSource& source)
     } catch (const vb::Error& e) {
         vb::Close(f);
         core::ErrorLog(e.Number(), QStringLiteral("LoadCINIImport"));
-        if (e.Number() == 53 && !ContinueWithoutFileChoice(opening)) {
+        // The list beside the description that cannot be read is asked about as a missing one.
+        if ((e.Number() == 53 || opening != file) && !ContinueWithoutFileChoice(opening)) {
             s.ImportActive = false;
             return;
         }

@@ -11,35 +11,68 @@
 #include "vb/FileIO.h"
 #include "vb/UiServices.h"
 
+#include <QRegularExpression>
+
 namespace core {
 
-void LoadUserFileList()
+namespace {
+
+// The count line: a number with the blanks the writers put around it (" 3", " 3 ").
+bool isCount(const QString& line)
 {
-    const QString path = ProgramFolder() + QStringLiteral("\\trelvo.usr");
-    vb::ListBox& list = ListBoxOf(QStringLiteral("UserFiles"), QStringLiteral("List1"));
-    list.Clear();
+    static const QRegularExpression count(QStringLiteral("^ *-?[0-9]{1,10} *$"));
+    return count.match(line).hasMatch();
+}
+
+} // namespace
+
+QStringList ReadListFile(const QString& path, bool mayBeEmpty)
+{
+    QStringList entries;
     const int n = vb::FreeFile();
     try {
         vb::Open(path, vb::OpenMode::Input, n);
-        if (!vb::Eof(n))
-            vb::LineInput(n);   // the entry count, which the list does not need
+        if (vb::Eof(n)) {
+            if (!mayBeEmpty)
+                vb::Raise(62);
+        } else if (!isCount(vb::LineInput(n))) {
+            vb::Raise(kListDamaged);
+        }
         while (!vb::Eof(n)) {
             const QString entry = vb::LineInput(n);
             if (!entry.isEmpty())
-                list.AddItem(entry);
+                entries << entry;
         }
-        vb::Close(n);
     } catch (const vb::Error&) {
-        vb::Close(n);
-        return;
+        vb::ResumeNext([&] { vb::Close(n); });
+        throw;
     }
+    vb::Close(n);
+    return entries;
+}
+
+QString UserFileListFile() { return ProgramFolder() + QStringLiteral("\\trelvo.usr"); }
+
+int LoadUserFileList()
+{
+    vb::ListBox& list = ListBoxOf(QStringLiteral("UserFiles"), QStringLiteral("List1"));
+    list.Clear();
+    QStringList entries;
+    try {
+        entries = ReadListFile(UserFileListFile(), true);
+    } catch (const vb::Error& e) {
+        return e.Number() == 53 ? 0 : e.Number();
+    }
+    for (const QString& entry : entries)
+        list.AddItem(entry);
     FrameOf(QStringLiteral("UserFiles"), QStringLiteral("Frame8"))
         .setCaption(LoadResString(1216) + vb::Str(list.ListCount()));
+    return 0;
 }
 
 bool SaveUserFileList()
 {
-    const QString path = ProgramFolder() + QStringLiteral("\\trelvo.usr");
+    const QString path = UserFileListFile();
     const vb::ListBox& list = ListBoxOf(QStringLiteral("UserFiles"), QStringLiteral("List1"));
     QString text = vb::Str(list.ListCount()) + QStringLiteral("\r\n");
     for (int i = 0; i < list.ListCount(); ++i)

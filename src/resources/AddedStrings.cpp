@@ -99,6 +99,11 @@ std::optional<QString> addedAppString(int number)
         {2186, QStringLiteral(u"Please select the files to save on the 'Options' page or in the 'Other Files' window.")},
         // trelvo.ini could not be written; its path and the reason follow on lines of their own.
         {2250, QStringLiteral(u"Trelvo could not save its settings into this file:")},
+        // The end of a save whose list of user files (the path follows) could not be read: the
+        // files it lists are not saved, and why follows (a file error, or the text below).
+        {2280, QStringLiteral(u"User-defined files listed in ")},
+        // A list file whose first line is not the number of its entries: no list the program wrote.
+        {2281, QStringLiteral(u"the file is damaged, it is not a list of files")},
         // A save folder inside one of the program's own work folders (the folder follows).
         {2251, QStringLiteral(u"This folder lies in a folder that Trelvo uses for its own work and empties, so it can not keep a configuration:")},
         {2252, QStringLiteral(u"Please choose another folder for your configurations.")},

@@ -17,6 +17,7 @@
 #include "platform/FileSystem.h"
 #include "platform/SysError.h"
 #include "platform/Volume.h"
+#include "platform/WinPath.h"
 #include "platform/ZipArchive.h"
 #include "restore/InterruptedRestore.h"
 #include "restore/Reboot.h"
@@ -880,13 +881,12 @@ void RestoreRun::userFiles()
 
     // User.ini comes from the archive: only a staged copy below its own folder is taken.
     const QString userFolder = s.TempPath + QStringLiteral("trelvo\\User\\");
-    static const QRegularExpression separator(QStringLiteral("[\\\\/]"));
     const auto belowUserFolder = [&](const QString& staged) {
-        if (!staged.startsWith(userFolder, Qt::CaseInsensitive) || staged.size() == userFolder.size())
-            return false;
-        const QStringList parts = staged.mid(userFolder.size()).split(separator);
-        return !parts.contains(QStringLiteral("..")) && !parts.contains(QStringLiteral(".")) && !parts.contains(QString());
+        return staged.startsWith(userFolder, Qt::CaseInsensitive) && platform::winpath::isNameablePath(staged.mid(userFolder.size()));
     };
+    // The list comes from the description's list file: an entry whose names are not all names
+    // (a NUL, "..") is taken no more than a typed one would be.
+    const auto nameable = [](const QString& entry) { return platform::winpath::isNameablePath(entry); };
     // The status line names the file under way and the windows are painted as often as they
     // are while the program waits, not once per file; the last file is always shown.
     vb::ProgressPace pace;
@@ -898,7 +898,7 @@ void RestoreRun::userFiles()
     QHash<QString, int> wanted;   // by staged copy (case-folded): the chosen entries still to come
     QSet<QString> placed;
     for (int i = 0; i < list.ListCount(); ++i)
-        if (list.Selected(i) && !list.List(i).isEmpty())
+        if (list.Selected(i) && nameable(list.List(i)))
             ++wanted[core::ReadIni(QStringLiteral("UserFilesSaved"), list.List(i), s.UserIniPath).toCaseFolded()];
     for (int i = 0; i < list.ListCount(); ++i) {
         const QString entry = list.List(i);
@@ -911,6 +911,17 @@ void RestoreRun::userFiles()
         if (!staged.isEmpty() && !belowUserFolder(staged)) {
             logError(75);
             staged.clear();
+        }
+        // A refused entry is named in the last box and the log (a chosen one), never looked for.
+        if (!nameable(entry)) {
+            if (list.Selected(i)) {
+                CurrentStep = QStringLiteral(" User file");
+                const QString shown = platform::winpath::printable(entry);
+                notRestored(shown, FileFailure(platform::ErrBadFileName, shown));
+            }
+            if (!staged.isEmpty() && wanted.value(staged.toCaseFolded()) <= 0)
+                removeStaged(staged);
+            continue;
         }
         // An entry that User.ini does not name is told at once, chosen or not; a chosen one
         // is not restored, and the last box names it again.

@@ -5,6 +5,7 @@
 #include "core/IniValues.h"
 #include "core/ProgramState.h"
 #include "vb/FileIO.h"
+#include "support/DamagedFiles.h"
 #include "support/SmallDisk.h"
 
 using namespace catalogue;
@@ -271,7 +272,7 @@ TEST_F(LoadCINITest, OffersExactlyTheSavedItemsNoneTickedAndTakesTheRecordedFold
     EXPECT_EQ(vb::CurDir(), "C:\\Program Files\\Trelvo");
 }
 
-TEST_F(LoadCINITest, NetscapeNoneDropsTheBookmarksAndAnEmptyListFileIsAnEmptyList)
+TEST_F(LoadCINITest, NetscapeNoneDropsTheBookmarksAndAListOfNoEntriesIsAnEmptyList)
 {
     fillAsAnEarlierLoad();
     DescriptionFile d;
@@ -279,7 +280,7 @@ TEST_F(LoadCINITest, NetscapeNoneDropsTheBookmarksAndAnEmptyListFileIsAnEmptyLis
     d.netscape = "NONE";
     d.startMenu = "NONE";
     writeDescription("Config1.ini", d);
-    tm.writeC(kProgram + "Config1.usr", QByteArray());
+    writeList("Config1.usr", {" 0", ""});
     LoadCINI();
     EXPECT_EQ(held(), QStringList({"Check11"}));
     EXPECT_EQ(ticked(), QStringList());
@@ -398,6 +399,34 @@ TEST_F(LoadCINITest, AMissingListFileAnsweredYesOffersTheItemsAsSavedAndAvailabl
         available.removeOne(box);
     EXPECT_EQ(held(), available);
     EXPECT_EQ(restoreList(), QStringList());
+}
+
+// Each row is a list file that is there but cannot be read as one: asked about as a missing
+// one is (never "no user files"), and the log names what was wrong.
+TEST_F(LoadCINITest, AListFileThatCannotBeReadIsAskedAboutAsAMissingOne)
+{
+    DescriptionFile d;
+    d.saved = {"Win.ini"};
+    writeDescription("Config1.ini", d);
+    const QString host = tm.hostC(kProgram + "Config1.usr");
+    for (const testsupport::Damage& damage : testsupport::listFileDamages(true)) {
+        fillAsAnEarlierLoad();
+        core::state().LoadResult = 0;
+        ui->requests.clear();
+        tm.writeC(kProgram + "Error.log", QByteArray());
+        damage.make(host);
+        ui->expect("File not found! (C:\\Program Files\\Trelvo\\Config1.usr)", "Yes");
+        LoadCINI();
+        EXPECT_EQ(ui->requests.size(), 1) << damage.name;
+        EXPECT_EQ(core::state().LoadResult, 2.0f) << damage.name;
+        EXPECT_EQ(restoreList(), QStringList()) << damage.name;
+        EXPECT_EQ(ticked(), QStringList({"Check9"})) << damage.name;
+        const QByteArray log = errorLog();
+        EXPECT_TRUE(log.endsWith("LoadCINI\r\n") && log.count('\n') == 1) << damage.name << ": " << log.constData();
+        EXPECT_FALSE(log.startsWith("File not found")) << damage.name;
+        QFile::remove(host);
+        QDir(host).removeRecursively();
+    }
 }
 
 TEST_F(LoadCINITest, ADamagedDescriptionStopsAtTheBadValueSilently)

@@ -1,6 +1,7 @@
 // Reading a configuration saved in another folder: the description file, and the
 // sequential file that version 1.2x wrote under the same name.
 #include "CatalogueTesting.h"
+#include "support/DamagedFiles.h"
 #include "catalogue/ImportedDescription.h"
 #include "core/ProgramState.h"
 #include "vb/FileIO.h"
@@ -146,6 +147,27 @@ TEST_F(ImportTest, ADescriptionWithoutItsListAsksAndNoAbandonsTheImport)
     EXPECT_TRUE(core::state().ImportActive);
     EXPECT_EQ(held(), QStringList({"Check9"}));
     EXPECT_EQ(ticked(), QStringList());
+}
+
+// Each row is a list beside the imported description that is there but cannot be read: asked
+// about as a missing one, and No abandons the import.
+TEST_F(ImportTest, AListThatCannotBeReadIsAskedAboutAsAMissingOne)
+{
+    DescriptionFile d;
+    d.saved = {"Win.ini"};
+    writeImport("Config2.ini", d.lines());
+    const QString host = tm.hostC("Import/Config2.usr");
+    for (const testsupport::Damage& damage : testsupport::listFileDamages(true)) {
+        core::state().ImportActive = true;
+        damage.make(host);
+        ui->expect("File not found! (C:\\Import\\Config2.usr)", "No");
+        LoadCINIImport(kSlot2);
+        EXPECT_FALSE(core::state().ImportActive) << damage.name;
+        EXPECT_EQ(restoreList(), QStringList()) << damage.name;
+        QFile::remove(host);
+        QDir(host).removeRecursively();
+    }
+    expectOwnStateUntouched();
 }
 
 TEST_F(ImportTest, ADamagedDescriptionIsLoggedAndWhatWasReadIsOffered)
