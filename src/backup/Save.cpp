@@ -201,6 +201,25 @@ void showProgress(int value)
         autoKeep->control<vb::ProgressBar>(QStringLiteral("ProgressBar1")).setValue(value);
 }
 
+// The bars between the system files' archive and the user files' one follow the staging of
+// the user files: it takes them half the way, the archive run the other half.
+void showStaged(int done, int count)
+{
+    const double fraction = count > 0 ? 0.5 * done / count : 0.0;
+    core::ProgressBarOf(kForm1, QStringLiteral("ProgressBar1")).setPartWay(fraction);
+    if (vb::Form* autoKeep = shownAutoKeepWindow())
+        autoKeep->control<vb::ProgressBar>(QStringLiteral("ProgressBar1")).setPartWay(fraction);
+}
+
+// The status line once the save is over, however it ended, so that it never still says
+// "Please wait..." under the box that tells the outcome.
+void showOutcome(const QString& status)
+{
+    vb::StatusBar& bar = core::StatusBarOf(kForm1, QStringLiteral("StatusBar1"));
+    bar.setText(status);
+    bar.Refresh();
+}
+
 // One save, from the destination checks to the completion message.
 class SaveRun {
 public:
@@ -617,8 +636,10 @@ bool SaveRun::stageUserFiles()
     QString userIni = QStringLiteral("[UserFilesSaved]\r\n");
     QSet<QString> stagedItems;
 
-    // The windows are painted as often as while the program waits, not once per file.
+    // The windows are painted, and the bars follow the files, as often as while the program
+    // waits, not once per file.
     vb::ProgressPace pace;
+    const int count = list.ListCount();
     // Between two paintings the files are staged against one look at the drives (the drive
     // table, the volume and its records), as within one file operation; whatever happens
     // while the windows are painted or a question is asked is seen by the next file.
@@ -677,10 +698,12 @@ bool SaveRun::stageUserFiles()
         }
         if (pace.due()) {
             reading.reset();
+            showStaged(i, count);
             vb::DoEvents();
         }
     }
     reading.reset();
+    showStaged(count, count);
     vb::DoEvents();
     if (!stagedItems.isEmpty()) {
         try {
@@ -784,6 +807,7 @@ void SaveRun::runBrowserAndMailArchives()
 // once it is there whole.
 void SaveRun::spreadOverFloppies()
 {
+    showRunStatus(text(1250));
     core::AnimateForm& progress = core::Animate();
     vb::ResumeNext([&] { progress.Show(vb::vbModeless); });
     vb::DoEvents();
@@ -987,7 +1011,7 @@ void SaveRun::leaveEarly()
     stopShowingProgress();
     if (!s.SplitTargetPath.isEmpty())
         s.SaveFolder = s.SplitTargetPath;
-    core::StatusBarOf(kForm1, QStringLiteral("StatusBar1")).Refresh();
+    showOutcome(text(2261));
     removeTree(stagingFolder());
     freeTheSlot();
     readyForTheNext();
@@ -1028,10 +1052,8 @@ void SaveRun::giveUp()
         s.SaveFolder = s.PrevSaveFolder;
     freeTheSlot();
     s.SaveComplete = false;
+    showOutcome(text(2200));
     tellTheEnd(true);
-    vb::StatusBar& bar = core::StatusBarOf(kForm1, QStringLiteral("StatusBar1"));
-    bar.setText(text(2200));
-    bar.Refresh();
     readyForTheNext();
 }
 
@@ -1085,10 +1107,8 @@ void SaveRun::finish()
     copyDescriptionBesideArchives();
 
     s.SaveComplete = notSaved_.isEmpty() && leftOut_.isEmpty() && !descriptionKept_;
+    showOutcome(s.SaveComplete ? QStringLiteral("Saving finished") : text(2175));
     tellTheEnd();
-    vb::StatusBar& bar = core::StatusBarOf(kForm1, QStringLiteral("StatusBar1"));
-    bar.setText(s.SaveComplete ? QStringLiteral("Saving finished") : text(2175));
-    bar.Refresh();
     readyForTheNext();
     s.SaveDone = true;
 }

@@ -121,6 +121,11 @@ std::optional<QString> addedAppString(int number)
         {2307, QStringLiteral(u"(a configuration of which no record is left)")},
         // The automatic save's own folder chosen for an ordinary save (the folder follows).
         {2253, QStringLiteral(u"This folder holds Trelvo's automatic saves, so it can not keep another configuration:")},
+        // The status line: between the count of files done and the count of all of them
+        // ("Updating UserFiles: 120 of 5000"), and after a save or a restore that stopped early.
+        {2260, QStringLiteral(u" of ")},
+        {2261, QStringLiteral(u"Saving stopped")},
+        {2262, QStringLiteral(u"Restoring stopped")},
     };
     const auto found = table.constFind(number);
     if (found == table.constEnd())

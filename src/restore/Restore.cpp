@@ -318,6 +318,7 @@ private:
     bool RestartNeeded = false;
     QString keptSaveFolder;               // SaveFolder while the floppy phase points it at DiskRestoreFolder
     QList<QPointer<vb::Form>> inert;      // windows disabled while the run is busy
+    QPointer<QWidget> inertPages;         // and the main window's pages
     QStringList waitingForBoot;           // copies in the work folder an earlier run listed for the restart
     QStringList earlierCopies;            // of those, chosen ones this configuration's archive does not hold
     std::array<QString, 9> plainName;     // positions 1..8
@@ -649,9 +650,17 @@ void RestoreRun::enterBusyState()
 {
     SetStatus(res(1018) + res(1019));
     ExitButton().setEnabled(false);
-    // No other operation can start from any window while the restore runs.
+    // No other operation can start from any window while the restore runs. Of the main
+    // window only the tab strip and its pages go: its status line and progress bars stay
+    // readable, and Help, which starts nothing, stays at hand.
     for (vb::Form* form : vb::Forms::loaded()) {
-        if (form->Enabled() && (form->Visible() || form->Name() == u"Form1")) {
+        if (form->Name() == u"Form1") {
+            QWidget* pages = core::Ctl<vb::TabStrip>(QStringLiteral("Form1"), QStringLiteral("SSTab2")).widget();
+            if (pages->isEnabled()) {
+                pages->setEnabled(false);
+                inertPages = pages;
+            }
+        } else if (form->Enabled() && form->Visible()) {
             form->setEnabled(false);
             inert << form;
         }
@@ -887,11 +896,25 @@ void RestoreRun::userFiles()
     // The list comes from the description's list file: an entry whose names are not all names
     // (a NUL, "..") is taken no more than a typed one would be.
     const auto nameable = [](const QString& entry) { return platform::winpath::isNameablePath(entry); };
-    // The status line names the file under way and the windows are painted as often as they
-    // are while the program waits, not once per file; the last file is always shown.
+    // The status line counts the files of the phase, and the second bar shows how far it has
+    // come (from empty to full, where the system files left it); both are shown, and the
+    // windows painted, as often as while the program waits, not once per file.
     vb::ProgressPace pace;
     bool anyEntry = false;
-    QString status = CurrentStep;   // the step, then the last chosen file
+    const QString phase = CurrentStep;
+    int done = 0;
+    int count = 0;
+    for (int i = 0; i < list.ListCount(); ++i)
+        count += list.List(i).isEmpty() ? 0 : 1;
+    const auto showDone = [&] {
+        SetStatus(phase + QStringLiteral(": ") + QString::number(done) + res(2260) + QString::number(count));
+        vb::ProgressBar& bar = core::ProgressBarOf(QStringLiteral("Form1"), QStringLiteral("ProgressBar2"));
+        const double at = bar.Min() + double(bar.Max() - bar.Min()) * done / qMax(1, count);
+        vb::ResumeNext([&] {
+            bar.setValue(int(at));
+            bar.setPartWay(at - int(at));
+        });
+    };
     // Entries that differ in letter case alone name one file, and User.ini one staged copy
     // for all of them: a copy a chosen entry still needs stays until that entry has had it,
     // and the entries after the first that put it in place are back with it.
@@ -906,7 +929,8 @@ void RestoreRun::userFiles()
             continue;
         const bool show = pace.due();
         if (show)
-            SetStatus(entry);
+            showDone();
+        ++done;
         QString staged = core::ReadIni(QStringLiteral("UserFilesSaved"), entry, s.UserIniPath);
         if (!staged.isEmpty() && !belowUserFolder(staged)) {
             logError(75);
@@ -934,7 +958,6 @@ void RestoreRun::userFiles()
         bool moved = false;
         if (list.Selected(i)) {
             CurrentStep = QStringLiteral(" User file");
-            status = entry;
             if (archiveFailure) {
                 notRestored(entry, *archiveFailure);
             } else if (placed.contains(staged.toCaseFolded())) {
@@ -957,13 +980,11 @@ void RestoreRun::userFiles()
         if (!staged.isEmpty() && !moved && wanted.value(staged.toCaseFolded()) <= 0)
             removeStaged(staged);
         anyEntry = true;
-        if (show) {
-            SetStatus(status);
+        if (show)
             vb::DoEvents();
-        }
     }
     if (anyEntry) {
-        SetStatus(status);
+        showDone();
         vb::DoEvents();
     }
 
@@ -1083,11 +1104,14 @@ void RestoreRun::releaseWindows()
     for (const QPointer<vb::Form>& form : std::exchange(inert, {}))
         if (form)
             form->setEnabled(true);
+    if (const QPointer<QWidget> pages = std::exchange(inertPages, nullptr))
+        pages->setEnabled(true);
 }
 
 void RestoreRun::stopEarly()
 {
     vb::Screen::setMousePointer(0);
+    vb::ResumeNext([] { SetStatus(res(2262)); });
     ExitButton().setEnabled(true);
     releaseWindows();
     if (!keptSaveFolder.isEmpty()) {

@@ -411,7 +411,9 @@ bool Form1Form::RefusesOperations() const { return Busy() || core::state().SaveR
 void Form1Form::SSTab2_Click(int)
 {
     core::ProgramState& s = core::state();
-    if (!s.SettingsSaved) {
+    // The question about unsaved settings waits while an operation runs (a save and a
+    // restore write the settings at their end anyway): the page just changes.
+    if (!s.SettingsSaved && !RefusesOperations()) {
         s.SettingsSaved = true;
         SSTab2.setTab(2);   // shows the Options page through this handler
         if (vb::MsgBox(LoadResString(1527), vb::vbYesNo | vb::vbQuestion, LoadResString(1009)) != vb::vbYes)
@@ -429,7 +431,9 @@ void Form1Form::ShowPage(int tab)
     for (int i = 0; i < 6; ++i)
         pages[i]->setVisible(i == tab);
     setHelpContextID(kHelpContext[tab]);
-    StatusBar1.setText(LoadResString(tab == 0 && !Text1.Text().isEmpty() ? 1506 : kStatusText[tab]));
+    // While a save or a restore runs the status line is theirs: it says what they do.
+    if (!RefusesOperations())
+        StatusBar1.setText(LoadResString(tab == 0 && !Text1.Text().isEmpty() ? 1506 : kStatusText[tab]));
     if (tab == 1 && List2.ListIndex() == -1)
         Command4.setEnabled(false);
 }

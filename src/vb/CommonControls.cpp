@@ -8,14 +8,44 @@
 #include <QProgressBar>
 #include <QScopedValueRollback>
 #include <QSlider>
+#include <QStyleOptionProgressBar>
+#include <QStylePainter>
 #include <QTabWidget>
 
 namespace vb {
 
 // --- ProgressBar ------------------------------------------------------------------------
 
+namespace {
+
+// A progress bar that can also stand between two of its values.
+class PartWayBar : public QProgressBar {
+public:
+    using QProgressBar::QProgressBar;
+    double partWay = 0;
+
+protected:
+    void paintEvent(QPaintEvent* event) override
+    {
+        if (partWay <= 0)
+            return QProgressBar::paintEvent(event);
+        constexpr int kFine = 1000;
+        QStylePainter painter(this);
+        QStyleOptionProgressBar option;
+        initStyleOption(&option);
+        option.minimum *= kFine;
+        option.maximum *= kFine;
+        option.progress = qMin(option.maximum, option.progress * kFine + qRound(partWay * kFine));
+        painter.drawControl(QStyle::CE_ProgressBar, option);
+    }
+};
+
+PartWayBar* partWayBar(QWidget* widget) { return static_cast<PartWayBar*>(widget); }
+
+} // namespace
+
 ProgressBar::ProgressBar(Place place, const QString& name)
-    : WidgetControl(place, name, new QProgressBar(place.widget()))
+    : WidgetControl(place, name, new PartWayBar(place.widget()))
 {
     bar()->setTextVisible(false);
     bar()->setRange(0, 100);
@@ -32,6 +62,7 @@ void ProgressBar::setMin(int min)
     if (min >= Max())
         Raise(380);
     const int value = Value();
+    setPartWay(0);
     bar()->setMinimum(min);
     bar()->setValue(qBound(min, value, Max()));
 }
@@ -41,6 +72,7 @@ void ProgressBar::setMax(int max)
     if (max <= Min())
         Raise(380);
     const int value = Value();
+    setPartWay(0);
     bar()->setMaximum(max);
     bar()->setValue(qBound(Min(), value, max));
 }
@@ -49,8 +81,21 @@ void ProgressBar::setValue(int value)
 {
     if (value < Min() || value > Max())
         Raise(380);
+    setPartWay(0);
     bar()->setValue(value);
 }
+
+void ProgressBar::setPartWay(double fraction)
+{
+    fraction = Value() < Max() ? qBound(0.0, fraction, 1.0) : 0.0;
+    PartWayBar* shown = partWayBar(bar());
+    if (shown->partWay == fraction)
+        return;
+    shown->partWay = fraction;
+    shown->update();
+}
+
+double ProgressBar::PartWay() const { return partWayBar(bar())->partWay; }
 
 // --- StatusBar --------------------------------------------------------------------------
 

@@ -20,6 +20,11 @@ public:
     void setMax(int max);   // error 380 unless above Min
     int Value() const;
     void setValue(int value);   // error 380 outside Min..Max
+    // Shows the bar `fraction` (0 to 1) of the way from Value() to the value after it, without
+    // changing Value(): how far the work of one step has come. Setting Value, Min or Max
+    // ends it.
+    void setPartWay(double fraction);
+    double PartWay() const;
 
 private:
     QProgressBar* bar() const;

@@ -4,8 +4,10 @@
 // also look at the windows (`onTick`), to follow what they showed during the work, and
 // `describe` says what they showed when the largest gap began.
 #include <QElapsedTimer>
+#include <QEvent>
 #include <QString>
 #include <QTimer>
+#include <QWidget>
 #include <functional>
 
 namespace testsupport {
@@ -65,6 +67,27 @@ private:
     qint64 largestGap_ = 0;
     qint64 largestGapAt_ = 0;
     int ticks_ = 0;
+};
+
+// Calls `onPaint` each time `widget` is painted: what the user saw of it, however long or
+// short the event loop ran between two of its paintings.
+class PaintWatch : public QObject {
+public:
+    PaintWatch(QWidget* widget, std::function<void()> onPaint) : onPaint_(std::move(onPaint))
+    {
+        widget->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            onPaint_();
+        return false;
+    }
+
+private:
+    std::function<void()> onPaint_;
 };
 
 } // namespace testsupport
