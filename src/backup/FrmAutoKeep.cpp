@@ -49,16 +49,18 @@ QString SlotDate(const QString& today)
 FrmAutoKeepForm::FrmAutoKeepForm() : vb::Form(QStringLiteral("FrmAutoKeep"))
 {
     setCaption(QStringLiteral("AutoKeep"));
-    setClientSize(6135, 2370);
+    setClientSize(6135, 2610);
     Picture1.Move(180, 180, 720, 720);
     Picture1.setPicture(window()->style()->standardIcon(QStyle::SP_DriveHDIcon).pixmap(48, 48));
     Label2.Move(1080, 180, 4875, 900);
     Label2.setWordWrap(true);
-    Label3.Move(1080, 1140, 4875, 285);
-    ProgressBar1.Move(1080, 1560, 3375, 255);
+    // Two lines: the outcome of a save that did not save everything takes both.
+    Label3.Move(1080, 1140, 4875, 525);
+    Label3.setWordWrap(true);
+    ProgressBar1.Move(1080, 1800, 3375, 255);
     ProgressBar1.setMin(0);
     ProgressBar1.setMax(10);
-    Command1.Move(4740, 1500, 1215, 390);
+    Command1.Move(4740, 1740, 1215, 390);
     Command1.setCaption(QStringLiteral("Cancel"));
     Command1.setCancel(true);   // Esc passes over the automatic save, as the button does
     connect(&Timer1, &vb::Timer::Tick, this, [this] { Timer1_Timer(); });

@@ -20,7 +20,13 @@ RebootForm::RebootForm() : vb::Form(QStringLiteral("Reboot"))
     Label1.Move(1080, 390, 3540, 255);
     idleWatch_.setInterval(50);
     connect(&idleWatch_, &QTimer::timeout, this, [this] {
-        if (vb::RunningEventHandlers() > 0)
+        // The notice stays up long enough to be read before the program closes, counted from
+        // when it was last put up (it steps aside for the restore's final message).
+        if (!Visible())
+            upSince_.invalidate();
+        else if (!upSince_.isValid())
+            upSince_.start();
+        if (vb::RunningEventHandlers() > 0 || (upSince_.isValid() && upSince_.elapsed() < kReadableMs))
             return;
         idleWatch_.stop();
         CloseForRestart();

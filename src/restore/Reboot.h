@@ -4,6 +4,7 @@
 // program is idle again, it closes the program for the restart.
 #include "vb/Form.h"
 
+#include <QElapsedTimer>
 #include <QTimer>
 
 namespace restore {
@@ -20,13 +21,16 @@ public:
     void Form_QueryUnload(int& cancel, int unloadMode) override;
     void Form_Unload(int& cancel) override;
 
-    // Runs CloseForRestart as soon as no event handler runs any more: the handler that ran
-    // the restore, and the one that showed the restore-choice window, have both returned.
+    // Runs CloseForRestart as soon as no event handler runs any more (the handler that ran
+    // the restore, and the one that showed the restore-choice window, have both returned)
+    // and the notice has been on screen for kReadableMs.
     void CloseWhenIdle();
     void StopWaiting();
+    static constexpr int kReadableMs = 2000;
 
 private:
     QTimer idleWatch_;
+    QElapsedTimer upSince_;
 };
 
 RebootForm& Reboot();

@@ -442,7 +442,12 @@ void Form1Form::Command2_Click() { vb::ui().ShowHelp(vb::App().HelpFile, HelpCon
 
 void Form1Form::Command3_Click() { core::QuitProgram(); }
 
-void Form1Form::Command9_Click() { Readme().Show(vb::vbModal); }
+void Form1Form::Command9_Click()
+{
+    // F1 in the read-me viewer opens the help of the page it was opened from.
+    Readme().setHelpContextID(HelpContextID());
+    Readme().Show(vb::vbModal);
+}
 
 void Form1Form::Command23_Click()
 {

@@ -2,10 +2,12 @@
 // size, F1 opening the window's or the page's help, Esc acting as Cancel, each window opening
 // centred over the one that opened it, and the windows the start-up makes hidden.
 #include "backup/FloppyPrep.h"
+#include "backup/FrmAutoKeep.h"
 #include "catalogue/CatalogueTesting.h"
 #include "core/Animate.h"
 #include "core/Messages.h"
 #include "core/Windows.h"
+#include "restore/Reboot.h"
 #include "support/Layout.h"
 #include "ui/AddUser.h"
 #include "ui/UiTesting.h"
@@ -139,6 +141,31 @@ TEST_F(WindowMannersTest, EveryWindowShowsItsWholeText)
     EXPECT_EQ(textsCutOff(selWiz), QStringList());
     selWiz.Hide();
 
+    // The automatic-save window with each of its texts: the countdown, the save under way and
+    // either outcome.
+    backup::FrmAutoKeepForm& autoKeep = backup::FrmAutoKeep();
+    autoKeep.Timer1.setEnabled(false);
+    autoKeep.window()->setAttribute(Qt::WA_ShowWithoutActivating);
+    autoKeep.window()->show();
+    const auto text = [](int number) { return core::LoadResString(number); };
+    const std::pair<QString, QString> autoKeepTexts[] = {
+        {text(1170), text(1172) + QStringLiteral(" 4") + text(1173)},
+        {text(1169) + QStringLiteral("\r\r") + text(1019), QString()},
+        {QString(), text(1138)},
+        {QString(), text(2101)},
+    };
+    for (const auto& [label2, label3] : autoKeepTexts) {
+        autoKeep.Label2.setCaption(label2);
+        autoKeep.Label3.setCaption(label3);
+        EXPECT_EQ(textsCutOff(autoKeep), QStringList());
+    }
+    autoKeep.Hide();
+
+    // The restart notice.
+    restore::Reboot().Show(vb::vbModeless);
+    EXPECT_EQ(textsCutOff(restore::Reboot()), QStringList());
+    vb::Forms::unload(QStringLiteral("Reboot"));
+
     // The import window listing a deep folder.
     const QString deep = QStringLiteral("Backups of the old PC/Saved Configurations/1999/December/Before the trip/Weekly");
     tm.writeC(deep + QStringLiteral("/Config2.ini"), cataloguetest::DescriptionFile().lines().join(QStringLiteral("\r\n")).toLatin1());
@@ -214,6 +241,14 @@ TEST_F(WindowMannersTest, F1OpensTheHelpOfThePageOrWindowAndEscCancels)
         EXPECT_EQ(helpOnF1(*main), QStringLiteral("topic %1").arg(pageHelp[tab])) << "page " << tab;
     }
     EXPECT_EQ(helpOnF1(*main, main->Text2.widget()), "topic 2020");   // from a control as well
+    // The read-me viewer, opened from the Info page, has that page's help.
+    QString readmeHelp;
+    ui->onForm("Readme", [&](vb::Form& readme) {
+        readmeHelp = helpOnF1(readme);
+        QTest::keyClick(readme.window(), Qt::Key_Escape);
+    });
+    click(main->control<vb::CommandButton>("Command9"));
+    EXPECT_EQ(readmeHelp, "topic 2020");
 
     ui::UserFilesForm& userFiles = ui::UserFiles();
     main->SSTab2.setTab(2);

@@ -4,6 +4,7 @@
 #include "RestoreTesting.h"
 #include "restore/Reboot.h"
 #include "restore/WininitRename.h"
+#include "support/EventLoopProbe.h"
 
 #include <QTest>
 
@@ -394,7 +395,14 @@ TEST_F(RestoreRunTest, ARestartThatDoesNotHappenGivesTheProgramBackAndSaysSo)
     save({.systemBoxes = {QStringLiteral("Check9")}});
     choose({QStringLiteral("Check9")});
     ui->expect(kQuestion, QStringLiteral("Yes"));
-    ui->expect(kRestored, QStringLiteral("OK"));
+    // The notice steps aside for the final message and comes back after it.
+    QElapsedTimer sinceTheMessage;
+    int painted = 0;
+    std::optional<testsupport::PaintWatch> painting;
+    ui->expect(kRestored, QStringLiteral("OK"), [&] {
+        painting.emplace(restore::Reboot().window(), [&] { ++painted; });
+        sinceTheMessage.start();
+    });
     // As the OK button runs it, inside the handler of the Restore button that showed the window.
     vb::runEventHandler([&] {
         runRestore();
@@ -405,9 +413,12 @@ TEST_F(RestoreRunTest, ARestartThatDoesNotHappenGivesTheProgramBackAndSaysSo)
         EXPECT_TRUE(vb::Forms::isLoaded(QStringLiteral("Reboot")));
         ui->expect(QStringLiteral("Please restart it yourself to complete the restore."), QStringLiteral("OK"));
     });
-    for (int i = 0; i < 100 && vb::Forms::isLoaded(QStringLiteral("Reboot")); ++i)
+    // It stays up, painted, long enough to be read before the program closes.
+    while (vb::Forms::isLoaded(QStringLiteral("Reboot")) && sinceTheMessage.elapsed() < 20000)
         QTest::qWait(20);
     EXPECT_FALSE(vb::Forms::isLoaded(QStringLiteral("Reboot")));
+    EXPECT_GE(sinceTheMessage.elapsed(), restore::RebootForm::kReadableMs);
+    EXPECT_GE(painted, 1);
     EXPECT_FALSE(platform::restartPending());
     EXPECT_TRUE(core::Win(QStringLiteral("Form1")).Enabled());
     EXPECT_EQ(ui->shown().last().prompt,
