@@ -2,6 +2,7 @@
 #include "platform/FileSystem.h"
 #include "platform/HostTransfer.h"
 #include "platform/SysError.h"
+#include "platform/Waiting.h"
 #include "platform/WinPath.h"
 #include "platform/ZipArchive.h"
 
@@ -154,6 +155,7 @@ public:
         for (const QFileInfo& fi : items) {
             if (diskFull)
                 return;
+            whileWaiting();   // thousands of files take a while
             const QString itemRel = rel.isEmpty() ? fi.fileName() : rel + u'/' + fi.fileName();
             if (fi.isSymLink() || fi.fileName().contains(u'\\') || fi.fileName().contains(u':')) {
                 warn(QStringLiteral("error:  refused to extract %1 outside a plain file or folder\n").arg(itemRel));
@@ -222,6 +224,7 @@ private:
             return false;
         QSet<QString> folded;
         for (const QByteArray& raw : *names) {
+            whileWaiting();   // a tree of thousands of files takes a while
             const QString name = QFile::decodeName(raw);
             if (QFile::encodeName(name) != raw || name.contains(u'\\') || name.contains(u':') || name.contains(u'~') ||
                 !firstOfItsName(folded, name))

@@ -520,7 +520,10 @@ std::optional<Failure> RestoreRun::unpackUserFiles(const QString& root)
                    root, true))
         return failure;
     QSet<QString> wanted{userIni};
+    vb::ProgressPace pace;   // thousands of look-ups take a while
     for (int i = 0; i < req.List1.ListCount(); ++i) {
+        if (pace.due())
+            vb::DoEvents();
         if (!req.List1.Selected(i) || req.List1.List(i).isEmpty())
             continue;
         const QString staged = core::ReadIni(QStringLiteral("UserFilesSaved"), req.List1.List(i), s.UserIniPath);
@@ -920,9 +923,12 @@ void RestoreRun::userFiles()
     // and the entries after the first that put it in place are back with it.
     QHash<QString, int> wanted;   // by staged copy (case-folded): the chosen entries still to come
     QSet<QString> placed;
-    for (int i = 0; i < list.ListCount(); ++i)
+    for (int i = 0; i < list.ListCount(); ++i) {
+        if (pace.due())
+            vb::DoEvents();
         if (list.Selected(i) && nameable(list.List(i)))
             ++wanted[core::ReadIni(QStringLiteral("UserFilesSaved"), list.List(i), s.UserIniPath).toCaseFolded()];
+    }
     for (int i = 0; i < list.ListCount(); ++i) {
         const QString entry = list.List(i);
         if (entry.isEmpty())

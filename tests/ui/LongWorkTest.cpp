@@ -58,15 +58,17 @@ protected:
         return main;
     }
 
-    // The Restore page: slot 1, every user file, OK; the status line as the last box came up.
-    void restoreUserFiles(ui::Form1Form& main, QString* statusAtTheEnd)
+    // The Restore page: slot 1, every user file, OK (`atOk` runs first); the status line as the
+    // last box came up.
+    void restoreUserFiles(ui::Form1Form& main, QString* statusAtTheEnd, const std::function<void()>& atOk)
     {
         clickTab(main.SSTab2, 1);
         auto* rows = static_cast<QListWidget*>(main.List2.widget());
         QTest::mouseClick(rows->viewport(), Qt::LeftButton, {}, rows->visualItemRect(rows->item(0)).center());
         ui->expect(kSure + QStringLiteral("Many"), QStringLiteral("Yes"));
-        ui->onForm(QStringLiteral("RestoreReq"), [](vb::Form&) {
+        ui->onForm(QStringLiteral("RestoreReq"), [&](vb::Form&) {
             click(restore::RestoreReq().Command3);
+            atOk();
             click(restore::RestoreReq().Command1);
         });
         ui->expect(kRestored, QStringLiteral("OK"), [&] { *statusAtTheEnd = main.StatusBar1.Text(); });
@@ -169,11 +171,18 @@ TEST_P(LongWorkPhaseTest, TheBarMovesWithTheFilesDoneAndTheStatusSaysThePhase)
         if (positions.isEmpty() || positions.last() != at)
             positions << at;
     });
-    if (row.restore)
-        restoreUserFiles(main, &outcome);
-    else
+    testsupport::EventLoopProbe probe({}, [&] { return main.StatusBar1.Text(); });
+    if (row.restore) {
+        restoreUserFiles(main, &outcome, [&] { probe.start(); });
+    } else {
+        probe.start();
         click(main.Command1);
+    }
+    probe.stop();
 
+    EXPECT_LT(probe.largestGap(), 250) << "the event loop stood still for " << probe.largestGap() << " ms, from "
+                                       << probe.largestGapAt() << " ms of " << probe.elapsed() << " ms, status \""
+                                       << probe.largestGapDuring().toStdString() << '"';
     ASSERT_GE(positions.size(), 3) << "the phase was not seen often enough";
     EXPECT_TRUE(std::is_sorted(positions.begin(), positions.end())) << "the bar went back";
     EXPECT_GE(positions.first(), row.from);
