@@ -62,7 +62,7 @@ static int info(Machine& m)
         if (k == DriveKind::Removable)
             out << "disk " << m.insertedDisk(d) << ", ";
         if (!v->formatted()) {
-            out << "not formatted\n";
+            out << (v->damaged() ? "damaged record, not formatted\n" : "not formatted\n");
             continue;
         }
         out << "label \"" << v->label() << "\", " << v->freeBytes() << " of " << v->totalBytes() << " bytes free, cluster "
@@ -94,6 +94,21 @@ static bool labelRefused(const QString& label)
     return false;
 }
 
+// What is wrong with a disk's record that cannot be read as one.
+static QString damageOf(const QString& record)
+{
+    const QFileInfo fi(record);
+    if (fi.isSymLink() && !fi.exists())
+        return QStringLiteral("a link to nothing");
+    if (fi.isDir())
+        return QStringLiteral("a folder in place of the record");
+    if (!fi.isReadable())
+        return QStringLiteral("the record cannot be read");
+    if (fi.size() == 0)
+        return QStringLiteral("the record is empty");
+    return QStringLiteral("the record names no floppy of a known capacity");
+}
+
 static int floppy(Machine& m, QStringList args)
 {
     if (args.isEmpty())
@@ -104,6 +119,11 @@ static int floppy(Machine& m, QStringList args)
         for (const QString& name : m.disks()) {
             auto v = m.diskVolume(name);
             out << (name == in ? "* " : "  ") << name.leftJustified(16) << " " << v->metaFile().section(u'/', -1) << " ";
+            if (v->damaged()) {
+                out << "damaged: " << damageOf(v->metaFile()) << "; the disk reads as not formatted ('floppy format " << name
+                    << "' writes it afresh)\n";
+                continue;
+            }
             out << (v->formatted() ? QStringLiteral("formatted, %1 bytes free").arg(v->freeBytes()) : QStringLiteral("not formatted"));
             if (v->writeProtected())
                 out << ", write-protected";
@@ -154,6 +174,9 @@ static int floppy(Machine& m, QStringList args)
     if (cmd == u"insert") {
         m.insertDisk(name, u'A');
         out << "Disk " << name << " is in drive A:.\n";
+        if (m.diskVolume(name)->damaged())
+            out << "Its record " << m.diskVolume(name)->metaFile() << " is damaged (" << damageOf(m.diskVolume(name)->metaFile())
+                << "): the disk reads as not formatted.\n";
         return 0;
     }
     if (cmd == u"protect" && args.size() == 1 && (args[0] == u"on" || args[0] == u"off")) {

@@ -94,6 +94,22 @@ bool isDirectory(const QString& winPath)
     return e && e->isDir();
 }
 
+NotAFile whyNotAFile(const QString& winPath)
+{
+    Resolved r;
+    try {
+        r = resolveReady(winPath);
+    } catch (const SysError&) {
+        return NotAFile::NotReadable;
+    }
+    const QFileInfo host(r.host());
+    if (host.isSymLink() && !host.exists())
+        return NotAFile::LinkToNothing;
+    if (!r.exists())
+        return NotAFile::Missing;
+    return r.isDir() ? NotAFile::Folder : NotAFile::NotReadable;
+}
+
 QString shortName(const QString& winPath)
 {
     const Machine::OneReading reading(machine());   // one look at the drives for the whole step

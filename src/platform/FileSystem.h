@@ -40,6 +40,10 @@ std::optional<Entry> tryStat(const QString& winPath);
 Entry stat(const QString& winPath);                 // 53 (76 when the folder is missing)
 bool exists(const QString& winPath);
 bool isDirectory(const QString& winPath);
+// What stands at a path that does not open as a file: nothing, a folder, a link to nothing,
+// or a file the host does not let be read (also a drive that is not ready).
+enum class NotAFile { Missing, Folder, LinkToNothing, NotReadable };
+NotAFile whyNotAFile(const QString& winPath);
 
 // A directory search: `spec` is a path whose last part may hold wildcards ("C:\X\*.*",
 // "A:", "C:\X\"). Folders other than a drive root report "." and ".." first. `mask`

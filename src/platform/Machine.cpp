@@ -2,6 +2,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/Cp1252.h"
 #include "platform/DemoMachine.h"
+#include "platform/MachineIni.h"
 #include "platform/SysError.h"
 #include "platform/WinPath.h"
 
@@ -84,6 +85,8 @@ QString Machine::problemWith(const QString& dir)
         return QStringLiteral("The machine description %1 is damaged: it names no drives ([Drives] is missing or empty). "
                               "Nothing was changed.")
             .arg(ini);
+    if (const QString fault = machineIniFault(dir, doc); !fault.isEmpty())
+        return QStringLiteral("The machine description %1 is damaged: %2. Nothing was changed.").arg(ini, fault);
     return {};
 }
 
@@ -261,12 +264,12 @@ void Machine::forgetDrives() const
 
 DriveKind Machine::driveKind(QChar letter) const { return drive(letter).kind; }
 
-std::shared_ptr<Volume> Machine::volumeFor(const QString& folder, const QString& meta) const
+std::shared_ptr<Volume> Machine::volumeFor(const QString& folder, const QString& meta, bool shelfDisk) const
 {
     auto it = volumes_.constFind(folder);
     if (it != volumes_.constEnd())
         return *it;
-    auto v = std::make_shared<Volume>(folder, meta);
+    auto v = std::make_shared<Volume>(folder, meta, shelfDisk);
     volumes_.insert(folder, v);
     return v;
 }
@@ -333,23 +336,31 @@ static QString diskLabel(const QString& label)
     return label.left(11).toUpper();
 }
 
+// A disk is on the shelf while its record's name is there, whether the record can be read
+// or not (a damaged one makes the disk read as not formatted).
 bool Machine::diskExists(const QString& name) const
 {
-    return isDiskName(name) && QFileInfo::exists(diskFolder(name) + QStringLiteral(".vol"));
+    if (!isDiskName(name))
+        return false;
+    const QFileInfo record(diskFolder(name) + QStringLiteral(".vol"));
+    return record.exists() || record.isSymLink();
 }
 
 std::shared_ptr<Volume> Machine::diskVolume(const QString& name) const
 {
     const QString folder = diskFolder(name);
-    return volumeFor(folder, folder + QStringLiteral(".vol"));
+    return volumeFor(folder, folder + QStringLiteral(".vol"), true);
 }
 
 QStringList Machine::disks() const
 {
     QStringList out;
-    const QStringList files = QDir(hostFile(QStringLiteral("floppies"))).entryList({QStringLiteral("*.vol")}, QDir::Files, QDir::Name);
-    for (const QString& f : files)
-        out << f.chopped(4);
+    // Links to nothing and folders of a record's name too: the disk is there, its record damaged.
+    const QStringList records = QDir(hostFile(QStringLiteral("floppies")))
+                                    .entryList({QStringLiteral("*.vol")}, QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    for (const QString& f : records)
+        if (isDiskName(f.chopped(4)))
+            out << f.chopped(4);
     return out;
 }
 
@@ -387,6 +398,20 @@ void Machine::formatDisk(const QString& name, bool quick, const QString& label)
         fail(ErrPathFileAccess, QStringLiteral("write-protected"));
     if (quick && !v->formatted())
         fail(ErrDiskNotReady, QStringLiteral("a quick format needs a formatted disk"));
+    if (v->damaged()) {
+        // A full format writes the disk's record afresh, of the size it names if it names one.
+        const QString format = IniDocument::parse(readHostFile(v->metaFile()).value_or(QByteArray()))
+                                   .value(QStringLiteral("Volume"), QStringLiteral("Format"))
+                                   .value_or(QString());
+        const DiskFormat known = DiskFormat::byName(format);
+        QDir(v->hostRoot()).removeRecursively();
+        QFile::remove(diskFolder(name) + QStringLiteral(".attr"));
+        if (QFileInfo(v->metaFile()).isSymLink())
+            QFile::remove(v->metaFile());
+        createDisk(name, known.capacity > 0 ? known : DiskFormat::byName({}), true, label);
+        dirs_.clear();
+        return;
+    }
     QDir(v->hostRoot()).removeRecursively();
     QDir().mkpath(v->hostRoot());
     QFile::remove(diskFolder(name) + QStringLiteral(".attr"));

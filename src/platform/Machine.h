@@ -56,8 +56,9 @@ public:
     static QString open();
     static Machine& current();
     static QString locate();   // the folder, absolute
-    // "" when `dir` holds a machine whose machine.ini names its drives, or is absent or
-    // empty (so that a machine can be written into it); else what is wrong, naming the file.
+    // "" when `dir` holds a machine whose machine.ini names its drives and is sound as
+    // machineIniFault checks it, or is absent or empty (so that a machine can be written into
+    // it); else what is wrong, naming the file and the key.
     static QString problemWith(const QString& dir);
     // Makes the machine in `dir` the current one (tests, the machine tool).
     static Machine& use(const QString& dir);
@@ -171,7 +172,7 @@ private:
     };
     const Drive& drive(QChar letter) const;
     void forgetDrives() const;
-    std::shared_ptr<Volume> volumeFor(const QString& folder, const QString& meta) const;
+    std::shared_ptr<Volume> volumeFor(const QString& folder, const QString& meta, bool shelfDisk = false) const;
 
     QString dir_;
     mutable IniDocument ini_;

@@ -150,6 +150,28 @@ std::optional<Registry::Value> parseData(const QString& text)
     return v;
 }
 
+// The lines of a text whose lines end in CR LF, LF or CR alone; `lastEnded` tells whether
+// its last line has its line end.
+QStringList textLines(const QString& text, bool* lastEnded)
+{
+    QStringList lines;
+    qsizetype start = 0;
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = text[i];
+        if (c != u'\r' && c != u'\n')
+            continue;
+        lines << text.mid(start, i - start);
+        if (c == u'\r' && i + 1 < n && text[i + 1] == u'\n')
+            ++i;
+        start = i + 1;
+    }
+    *lastEnded = start == n;
+    if (start < n)
+        lines << text.mid(start);
+    return lines;
+}
+
 // The file's registry, read again when the file's size or time has changed.
 const Registry& machineRegistry()
 {
@@ -157,13 +179,12 @@ const Registry& machineRegistry()
     static QDateTime time;
     static qint64 size = -2;
     static Registry registry;
-    const QFileInfo fi(Machine::current().hostFile(QStringLiteral("registry.reg")));
+    const QFileInfo fi(MachineRegistryFile());
     const QDateTime t = fi.exists() ? fi.lastModified() : QDateTime();
     const qint64 s = fi.exists() ? fi.size() : -1;
     if (fi.filePath() == file && t == time && s == size)
         return registry;
-    QFile f(fi.filePath());
-    registry = f.open(QIODevice::ReadOnly) ? Registry::parse(f.readAll()) : Registry();
+    registry = Registry::read(fi.filePath());
     file = fi.filePath();
     time = isRacy(t) ? QDateTime::fromMSecsSinceEpoch(0) : t;   // read again next time
     size = s;
@@ -201,27 +222,40 @@ std::optional<OpenKey> keyOf(HKEY handle)
 Registry Registry::parse(const QByteArray& bytes)
 {
     Registry reg;
-    const QStringList lines = cp1252::decode(bytes).split(u'\n');   // trimming drops the CR of CR LF
+    const auto note = [&reg](Problem::Kind kind, qsizetype index) {
+        if (!reg.problem_)
+            reg.problem_ = Problem{kind, int(index + 1)};
+    };
+    bool lastEnded = true;
+    const QStringList lines = textLines(cp1252::decode(bytes), &lastEnded);
     bool header = false;
-    QString current;            // id of the section being read; empty after a bad header
+    bool anyKey = false;        // a key line was met, sound or not
+    QString current;            // id of the key being read; empty after a bad key line
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const QString line = lines[i].trimmed();
         if (line.isEmpty() || line.startsWith(u';'))
             continue;
         if (!header) {
-            if (line.compare(QLatin1StringView("REGEDIT4"), Qt::CaseInsensitive) != 0)
+            if (line.compare(QLatin1StringView("REGEDIT4"), Qt::CaseInsensitive) != 0) {
+                note(Problem::NoHeader, i);
                 return reg;
+            }
             header = true;
             continue;
         }
         if (line.startsWith(u'[')) {
             current.clear();
-            if (!line.endsWith(u']'))
+            anyKey = true;
+            if (!line.endsWith(u']')) {
+                note(Problem::BadKey, i);
                 continue;
+            }
             const QStringList parts = line.mid(1, line.size() - 2).split(u'\\', Qt::SkipEmptyParts);
             const HKEY root = parts.isEmpty() ? 0 : rootByName(parts.first());
-            if (!root)
+            if (!root) {
+                note(Problem::UnknownRoot, i);
                 continue;
+            }
             current = rootName(root);
             reg.keys_[current];
             for (qsizetype p = 1; p < parts.size(); ++p) {
@@ -230,17 +264,20 @@ Registry Registry::parse(const QByteArray& bytes)
             }
             continue;
         }
+        const qsizetype first = i;
         QString name;
         qsizetype pos = 1;
         if (line.startsWith(u'"'))
             pos = readQuoted(line, 0, &name);
-        else if (!line.startsWith(u'@'))
+        else if (!line.startsWith(u'@')) {
+            note(Problem::NotAnEntry, i);
             continue;
-        if (pos < 0)
+        }
+        QString data = pos < 0 ? QString() : line.mid(pos).trimmed();
+        if (!data.startsWith(u'=')) {
+            note(Problem::BadValue, i);
             continue;
-        QString data = line.mid(pos).trimmed();
-        if (!data.startsWith(u'='))
-            continue;
+        }
         data = data.mid(1).trimmed();
         // A byte list goes on after a trailing backslash; a continuation line starts
         // with a hex digit, so a damaged list never swallows the next section or value.
@@ -254,11 +291,40 @@ Registry Registry::parse(const QByteArray& bytes)
                 ++i;
             }
         auto value = parseData(data);
-        if (!value || current.isEmpty())
+        if (!value) {
+            note(Problem::BadValue, first);
             continue;
+        }
+        if (current.isEmpty()) {
+            // Below a key line that could not be read, the value goes with it unnoted.
+            if (!anyKey)
+                note(Problem::OutsideKey, first);
+            continue;
+        }
         value->name = name;
         reg.keys_[current].insert(winpath::foldCase(name), *value);
     }
+    if (!header)
+        note(Problem::Empty, -1);
+    else if (!lastEnded && !lines.last().trimmed().isEmpty())
+        note(Problem::CutShort, lines.size() - 1);
+    return reg;
+}
+
+Registry Registry::read(const QString& hostPath)
+{
+    if (const auto bytes = readHostFile(hostPath))
+        return parse(*bytes);
+    Registry reg;
+    const QFileInfo fi(hostPath);
+    Problem::Kind kind = Problem::NotReadable;
+    if (fi.isSymLink() && !fi.exists())
+        kind = Problem::LinkToNothing;
+    else if (!fi.exists())
+        kind = Problem::Missing;
+    else if (fi.isDir())
+        kind = Problem::Folder;
+    reg.problem_ = Problem{kind, 0};
     return reg;
 }
 
@@ -276,6 +342,10 @@ const Registry::Value* Registry::value(HKEY root, const QString& path, const QSt
     const auto v = key->constFind(winpath::foldCase(name));
     return v == key->cend() ? nullptr : &*v;
 }
+
+QString MachineRegistryFile() { return Machine::current().hostFile(QStringLiteral("registry.reg")); }
+
+std::optional<Registry::Problem> MachineRegistryProblem() { return machineRegistry().problem(); }
 
 long RegOpenKeyEx(HKEY root, const QString& subKey, quint32, quint32, HKEY* result)
 {

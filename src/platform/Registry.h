@@ -8,6 +8,7 @@
 #include <QByteArray>
 #include <QHash>
 #include <QString>
+#include <optional>
 
 namespace platform::reg {
 
@@ -46,10 +47,36 @@ public:
         QByteArray data;       // as the data call delivers it: a string with its NUL, a dword in 4 little-endian bytes
     };
 
-    // REGEDIT4 text. A text without the "REGEDIT4" header gives an empty registry;
-    // a line that cannot be read is skipped. A later value of the same name in the
-    // same key replaces an earlier one.
+    // What stands in the way of reading the file whole: the first line that cannot be read
+    // (1-based; 0 when the fault is the file's as a whole) and what is wrong with it.
+    struct Problem {
+        enum Kind {
+            Missing,       // no file
+            Folder,        // a folder in its place
+            LinkToNothing,
+            NotReadable,   // no right to read it, or the host fails to
+            Empty,
+            NoHeader,      // the first line is not REGEDIT4
+            BadKey,        // "[" without its "]"
+            UnknownRoot,   // a key below no root the registry has
+            BadValue,      // a value whose name or data cannot be read
+            OutsideKey,    // a value before the first key
+            NotAnEntry,    // neither a key, nor a value, nor a comment
+            CutShort,      // the file ends within its last line
+        };
+        Kind kind = Missing;
+        int line = 0;
+    };
+
+    // REGEDIT4 text, its lines ended by CR LF, LF or CR alone. A text without the
+    // "REGEDIT4" header gives an empty registry; a line that cannot be read is skipped, and
+    // the first such line is the problem(). A later value of the same name in the same key
+    // replaces an earlier one.
     static Registry parse(const QByteArray& bytes);
+    // The file at `hostPath`; one that is missing or cannot be read gives an empty registry
+    // with its problem.
+    static Registry read(const QString& hostPath);
+    const std::optional<Problem>& problem() const { return problem_; }
 
     // A key exists when a section names it or a key below it; a root always exists.
     bool hasKey(HKEY root, const QString& path) const;
@@ -58,7 +85,13 @@ public:
 private:
     using Values = QHash<QString, Value>;                 // folded value name -> value
     QHash<QString, Values> keys_;                         // folded "ROOT\PATH" -> values
+    std::optional<Problem> problem_;
 };
+
+// The problem of the machine's registry.reg as it stands (read again when it changed), if any.
+std::optional<Registry::Problem> MachineRegistryProblem();
+// The host path of the machine's registry file.
+QString MachineRegistryFile();
 
 // Windows 98 keeps no security on keys: `options` and `sam` are taken as given.
 // On failure *result is 0, a handle on which every later call fails.

@@ -6,6 +6,7 @@
 #include "platform/WinPath.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSet>
 #include <QStorageInfo>
 #include <dirent.h>
@@ -30,6 +31,7 @@ DiskFormat DiskFormat::byName(const QString& name)
 }
 
 struct Volume::Meta {
+    bool damaged = false;
     bool formatted = true;
     bool writeProtected = false;
     bool floppy = false;
@@ -42,7 +44,7 @@ struct Volume::Meta {
     QByteArray bytes;      // the file as read
 };
 
-Volume::Volume(QString folder, QString meta) : folder_(std::move(folder)), meta_(std::move(meta))
+Volume::Volume(QString folder, QString meta, bool shelfDisk) : folder_(std::move(folder)), meta_(std::move(meta)), shelfDisk_(shelfDisk)
 {
     attrFile_ = meta_;
     if (attrFile_.endsWith(u".vol"))
@@ -79,9 +81,15 @@ void Volume::OneLook::lookAgain()
         ++g_look;
 }
 
-std::shared_ptr<Volume::Meta> Volume::parseMeta(const QByteArray& bytes) { return metaOf(IniDocument::parse(bytes), bytes); }
+std::shared_ptr<Volume::Meta> Volume::parseMeta(const QByteArray& bytes) const
+{
+    // A record whose lines end in CR alone is read as one with CR LF.
+    if (!bytes.contains('\n') && bytes.contains('\r'))
+        return metaOf(IniDocument::parse(QByteArray(bytes).replace('\r', "\r\n")), bytes);
+    return metaOf(IniDocument::parse(bytes), bytes);
+}
 
-std::shared_ptr<Volume::Meta> Volume::metaOf(IniDocument doc, const QByteArray& bytes)
+std::shared_ptr<Volume::Meta> Volume::metaOf(IniDocument doc, const QByteArray& bytes) const
 {
     auto m = std::make_shared<Meta>();
     m->bytes = bytes;
@@ -107,6 +115,29 @@ std::shared_ptr<Volume::Meta> Volume::metaOf(IniDocument doc, const QByteArray& 
     m->capacity = get(Capacity, QStringLiteral("0")).toLongLong();
     m->rootEntries = get(RootEntries, QStringLiteral("0")).toInt();
     m->doc = std::move(doc);
+    // A disk of the shelf is a floppy of a known capacity, or its record is damaged: then it
+    // reads as not formatted and without room, whatever else the record may say.
+    if (shelfDisk_) {
+        bool capacityKnown = false;
+        const qint64 capacity = get(Capacity).toLongLong(&capacityKnown);
+        bool clusterKnown = !found[ClusterSize];
+        if (found[ClusterSize])
+            clusterKnown = get(ClusterSize).toLongLong() > 0;
+        // The record always ends with a line end (blanks after it are a shorter rewrite's
+        // padding): one that stops within a line was cut short.
+        qsizetype end = bytes.size();
+        while (end > 0 && bytes[end - 1] == ' ')
+            --end;
+        const bool whole = end > 0 && (bytes[end - 1] == '\n' || bytes[end - 1] == '\r');
+        if (!whole || !m->floppy || !capacityKnown || capacity <= 0 || !clusterKnown) {
+            m->damaged = true;
+            m->formatted = false;
+            m->writeProtected = false;
+            m->floppy = true;
+            m->capacity = 0;
+            m->label.clear();
+        }
+    }
     return m;
 }
 
@@ -115,6 +146,9 @@ const Volume::Meta& Volume::meta() const
     if (lookedAt(metaLook_) && metaCache_)
         return *metaCache_;
     const HostStamp stamp = HostStamp::of(meta_);
+    // A link to nothing is a record that is there and cannot be read; its stamp is that of
+    // no file, so whether the name is there is looked at anew.
+    metaPresent_ = stamp.exists || QFileInfo(meta_).isSymLink();
     if (metaCache_ && stamp == metaStamp_)
         return *metaCache_;
     const QByteArray bytes = stamp.exists ? readHostFile(meta_).value_or(QByteArray()) : QByteArray();
@@ -161,14 +195,16 @@ void Volume::writeMeta(bool flush, bool exact) const
     // it stands.
     metaCache_ = exact ? metaOf(metaCache_->doc, bytes) : parseMeta(bytes);
     metaStamp_ = HostStamp::of(meta_);
+    metaPresent_ = metaStamp_.exists;
 }
 
 bool Volume::formatted() const { return meta().formatted; }
 bool Volume::recorded() const
 {
     meta();
-    return metaStamp_.exists;
+    return metaPresent_;
 }
+bool Volume::damaged() const { return meta().damaged; }
 bool Volume::writeProtected() const { return meta().writeProtected; }
 QString Volume::label() const { return meta().label; }
 quint32 Volume::serial() const { return meta().serial; }

@@ -38,8 +38,9 @@ struct DiskFormat {
 
 class Volume {
 public:
-    // `folder`: host folder of the files; `meta`: the metadata file beside it.
-    Volume(QString folder, QString meta);
+    // `folder`: host folder of the files; `meta`: the metadata file beside it. `shelfDisk`:
+    // a floppy disk of the shelf, whose record must say so (see damaged()).
+    Volume(QString folder, QString meta, bool shelfDisk = false);
 
     const QString& hostRoot() const { return folder_; }
     const QString& metaFile() const { return meta_; }
@@ -58,7 +59,11 @@ public:
         static void lookAgain();
     };
     bool formatted() const;
-    bool recorded() const;   // the metadata file exists
+    bool recorded() const;   // the metadata file is there (readable or not)
+    // A disk of the shelf whose record is there but cannot be read as a disk's record: not
+    // readable (a folder, a link to nothing), empty, or without its kind or capacity. Such a
+    // disk is an unformatted one without room, never a medium with the host's free space.
+    bool damaged() const;
     bool writeProtected() const;
     QString label() const;              // as stored, may be empty
     quint32 serial() const;
@@ -99,8 +104,8 @@ public:
 
 private:
     struct Meta;
-    static std::shared_ptr<Meta> parseMeta(const QByteArray& bytes);
-    static std::shared_ptr<Meta> metaOf(IniDocument doc, const QByteArray& bytes);   // of the record read as `bytes`
+    std::shared_ptr<Meta> parseMeta(const QByteArray& bytes) const;
+    std::shared_ptr<Meta> metaOf(IniDocument doc, const QByteArray& bytes) const;   // of the record read as `bytes`
     const Meta& meta() const;
     void writeMeta(bool flush = true, bool exact = false) const;
     void loadAttributes() const;
@@ -111,6 +116,8 @@ private:
     QString folder_;
     QString meta_;
     QString attrFile_;
+    bool shelfDisk_ = false;
+    mutable bool metaPresent_ = false;   // the record's name is there, as last looked at
     mutable std::shared_ptr<Meta> metaCache_;
     mutable HostStamp metaStamp_;
     mutable quint64 metaLook_ = 0;    // the look in which the metadata file was last checked

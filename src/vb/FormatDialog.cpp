@@ -44,7 +44,8 @@ FormatOutcome formatDiskInDriveA(bool quick, const QString& label)
 QString floppyCapacityText()
 {
     const auto volume = platform::Machine::current().volume(u'A');
-    const qint64 capacity = volume ? volume->capacity() : platform::DiskFormat::byName(QStringLiteral("1.44M")).capacity;
+    // A disk whose record is damaged knows no capacity: a format makes it a 1.44 MB one.
+    const qint64 capacity = volume && volume->capacity() > 0 ? volume->capacity() : platform::DiskFormat::byName(QStringLiteral("1.44M")).capacity;
     for (const auto& [name, text] : {std::pair{"720K", "720 Kb (3.5\")"}, {"1.44M", "1.44 Mb (3.5\")"}, {"2.88M", "2.88 Mb (3.5\")"}}) {
         if (platform::DiskFormat::byName(QString::fromLatin1(name)).capacity == capacity)
             return QString::fromLatin1(text);

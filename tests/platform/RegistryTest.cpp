@@ -1,4 +1,5 @@
 #include "platform/Registry.h"
+#include "support/DamagedFile.h"
 #include "support/TempMachine.h"
 
 #include <QFile>
@@ -155,6 +156,8 @@ garbage line = "x"
                              "badtype", "unknown", "noequals", "", "cut", "deleted", "orphan", "lost", "inchild"})
         EXPECT_EQ(valueOf(r, lm, "Good", name).second, "<missing>") << name;
     EXPECT_FALSE(r.hasKey(lm, QStringLiteral("Broken")));
+    ASSERT_TRUE(r.problem().has_value());   // the first line that could not be read
+    EXPECT_EQ(std::pair(r.problem()->kind, r.problem()->line), std::pair(Registry::Problem::BadValue, 6));
 }
 
 TEST(RegistryParse, WithoutTheHeaderNothingIsRead)
@@ -317,3 +320,76 @@ TEST_F(RegistryApiTest, ADamagedFileReadsAsFarAsItCan)
     EXPECT_EQ(read(key, QStringLiteral("MinorVersion")), "<missing>");
     EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
 }
+
+// ---- registry.reg damaged in each way a stored file can be ------------------------------------
+
+namespace {
+
+using testsupport::Damage;
+
+struct RegistryDamage {
+    Damage damage;
+    std::optional<Registry::Problem::Kind> told;   // none: read whole, as if nothing happened
+    bool atALine;
+};
+
+void PrintTo(const RegistryDamage& row, std::ostream* os) { *os << testsupport::damageName(row.damage); }
+
+class RegistryDamageTest : public RegistryApiTest, public ::testing::WithParamInterface<RegistryDamage> {};
+
+// The lines of a text whose lines end in CR LF, LF or CR alone, counted independently.
+int lineCount(const QByteArray& bytes)
+{
+    QByteArray text = bytes;
+    text.replace("\r\n", "\n").replace('\r', '\n');
+    return int(text.count('\n')) + (text.endsWith('\n') || text.isEmpty() ? 0 : 1);
+}
+
+} // namespace
+
+TEST_P(RegistryDamageTest, IsReadAsFarAsItCanAndTheFirstFaultIsNamedWithItsLine)
+{
+    const RegistryDamage& row = GetParam();
+    const QString file = MachineRegistryFile();
+    testsupport::damageFile(file, row.damage);
+    const auto problem = MachineRegistryProblem();
+    HKEY windows = 0;
+    QByteArray root = "<missing>";
+    if (RegOpenKeyEx(HKEY_LOCAL_MACHINE, QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion"), 0, KEY_READ, &windows) ==
+        ERROR_SUCCESS)
+        root = read(windows, QStringLiteral("SystemRoot"));
+    RegCloseKey(windows);
+    if (!row.told) {
+        EXPECT_FALSE(problem.has_value()) << "kind " << int(problem->kind) << " line " << problem->line;
+        EXPECT_EQ(root, sz("C:\\WINDOWS"));
+        HKEY folders = 0;
+        ASSERT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders"),
+                               0, KEY_READ, &folders), ERROR_SUCCESS);
+        EXPECT_EQ(read(folders, QStringLiteral("Start Menu")), sz("C:\\WINDOWS\\Start Menu"));
+        RegCloseKey(folders);
+        return;
+    }
+    ASSERT_TRUE(problem.has_value());
+    if (row.damage == Damage::Truncated) {
+        // Cut within a line: the last line is at fault, however it reads.
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_EQ(problem->line, lineCount(f.readAll()));
+        EXPECT_EQ(root, sz("C:\\WINDOWS")) << "what comes before the cut is read";
+        return;
+    }
+    EXPECT_EQ(problem->kind, *row.told);
+    EXPECT_EQ(problem->line > 0, row.atALine) << problem->line;
+    EXPECT_EQ(root, "<missing>");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Forms, RegistryDamageTest,
+    ::testing::Values(RegistryDamage{Damage::CrOnly, std::nullopt, false},
+                      RegistryDamage{Damage::Truncated, Registry::Problem::CutShort, true},
+                      RegistryDamage{Damage::Garbage, Registry::Problem::NoHeader, true},
+                      RegistryDamage{Damage::LongLine, Registry::Problem::NoHeader, true},
+                      RegistryDamage{Damage::Empty, Registry::Problem::Empty, false},
+                      RegistryDamage{Damage::Folder, Registry::Problem::Folder, false},
+                      RegistryDamage{Damage::DanglingLink, Registry::Problem::LinkToNothing, false}),
+    [](const ::testing::TestParamInfo<RegistryDamage>& info) { return std::string(testsupport::damageName(info.param.damage)); });

@@ -114,6 +114,18 @@ bool ProgramRun::killWhileWriting(const QString& hostFolder, qint64 atLeast)
     return killWhen([&] { return writtenInto(hostFolder) >= atLeast; });
 }
 
+ToolOutput runMachineTool(const TempMachine& tm, const QStringList& args)
+{
+    QProcess p;
+    const QString bin = qEnvironmentVariable("TRELVO_TEST_BIN", QCoreApplication::applicationDirPath());
+    p.start(bin + QStringLiteral("/trelvo-machine"), QStringList{QStringLiteral("--machine"), tm.dir()} + args);
+    if (!p.waitForFinished(60000))
+        p.kill();
+    p.waitForFinished();
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromLocal8Bit(p.readAllStandardOutput()),
+            QString::fromLocal8Bit(p.readAllStandardError())};
+}
+
 QStringList zipScratchFolders(const TempMachine& tm, qint64 pid)
 {
     QStringList found;

@@ -42,6 +42,15 @@ private:
     QString errors_;
 };
 
+// The machine tool (trelvo-machine --machine DIR ARGS...) run to its end: exit code (-1 when it
+// crashed or hung) and what it wrote.
+struct ToolOutput {
+    int code = -1;
+    QString out;
+    QString err;
+};
+ToolOutput runMachineTool(const TempMachine& tm, const QStringList& args);
+
 // The zip programs' scratch folders that process `pid` made (host paths), wherever they are made.
 QStringList zipScratchFolders(const TempMachine& tm, qint64 pid);
 
