@@ -5,6 +5,8 @@
 #include "core/ProgramState.h"
 #include "core/Settings.h"
 #include "core/Windows.h"
+#include "core/IniValues.h"
+#include "platform/FileSystem.h"
 #include "vb/Conversions.h"
 #include "vb/Error.h"
 #include "vb/FileIO.h"
@@ -70,13 +72,27 @@ void WriteDefaultSchedule()
     vb::ResumeNext([&] { WriteAutoKeepSchedule(0, s.AutoKeepLastDate, 0, vb::PrintNumber(0)); });
 }
 
-// Up to eight lines of the file; fewer when it is shorter or cannot be read.
-QStringList ReadScheduleLines()
+// The schedule file as it lies in the program folder.
+struct StoredSchedule {
+    bool absent = false;                // nothing of its name: the default file is written
+    std::optional<QStringList> lines;   // up to eight; none when it is there but cannot be read
+    QString unreadable;                 // then why (a text of the catalogue)
+};
+
+StoredSchedule ReadStoredSchedule()
 {
-    QStringList lines;
+    StoredSchedule stored;
+    const QString file = AutoKeepScheduleFile();
     const int f = vb::FreeFile();
-    if (vb::ResumeNext([&] { vb::Open(AutoKeepScheduleFile(), vb::OpenMode::Input, f); }) != 0)
-        return lines;
+    const int error = vb::ResumeNext([&] { vb::Open(file, vb::OpenMode::Input, f); });
+    if (error != 0) {
+        // Missing (then the default is written), a folder, a link to nothing, or unreadable.
+        const platform::fs::NotAFile why = platform::fs::whyNotAFile(file);
+        stored.absent = why == platform::fs::NotAFile::Missing;
+        stored.unreadable = core::LoadResString(2271 + int(why));
+        return stored;
+    }
+    QStringList lines;
     for (int i = 0; i < 8; ++i) {
         QString line;
         if (vb::ResumeNext([&] { line = vb::LineInput(f); }) != 0)
@@ -84,21 +100,70 @@ QStringList ReadScheduleLines()
         lines << line;
     }
     vb::Close(f);
-    return lines;
+    stored.lines = lines;
+    return stored;
 }
 
-void ReadSchedule()
+// The mode of line 1, 0 ("Disabled") to 4; none when the line is missing, holds no number
+// or one outside the list. Such a mode is not "Disabled".
+std::optional<int> StoredMode(const QStringList& lines)
+{
+    if (lines.isEmpty())
+        return std::nullopt;
+    const QString mode = vb::Trim(lines[0]);
+    const qsizetype digit = mode.startsWith(u'-') || mode.startsWith(u'+') ? 1 : 0;
+    if (mode.size() <= digit || !mode[digit].isDigit())
+        return std::nullopt;
+    double value = 0;
+    vb::ResumeNext([&] { value = vb::Val(mode); });
+    if (value < 0 || value > 4)
+        return std::nullopt;
+    return int(value);
+}
+
+// A schedule that cannot be followed as it stands goes to the error log, with the file and
+// the first line at fault: nobody may be there to read a box.
+void LogDamage(const StoredSchedule& stored)
+{
+    const QString file = AutoKeepScheduleFile();
+    QString what;
+    if (!stored.lines) {
+        what = core::LoadResString(2290) + u' ' + file + QStringLiteral(": ") + stored.unreadable;
+    } else {
+        const QStringList& lines = *stored.lines;
+        const auto at = [&](int line, int reason) {
+            const QString where = line > 0 ? QStringLiteral(", ") + core::LoadResString(2284) + u' ' + QString::number(line) : QString();
+            return core::LoadResString(2291) + u' ' + file + where + QStringLiteral(": ") + core::LoadResString(reason);
+        };
+        const bool slotIsNumber = lines.size() >= 3 && vb::ResumeNext([&] { vb::CInt(lines[2]); }) == 0;
+        if (lines.isEmpty())
+            what = at(0, 2275);
+        else if (!StoredMode(lines))
+            what = at(1, 2292);
+        else if (lines.size() >= 3 && !slotIsNumber)
+            what = at(3, 2293);
+        else if (lines.size() < 8)
+            what = at(lines.size(), 2294);
+    }
+    if (!what.isEmpty())
+        core::ErrorLog(0, u' ' + what + QStringLiteral(" LoadAutoKeepSettings"));
+}
+
+void ReadSchedule(const StoredSchedule& stored)
 {
     core::ProgramState& s = core::state();
-    const QStringList lines = ReadScheduleLines();
+    const QStringList lines = stored.lines.value_or(QStringList());
     const auto line = [&](int number) -> std::optional<QString> {
         if (number > lines.size())
             return std::nullopt;
         return vb::Trim(lines[number - 1]);
     };
     vb::ResumeNext([] { SlotList().Clear(); });
-    if (const auto mode = line(1))
-        vb::ResumeNext([&] { ModeList().setListIndex(vb::CInt(vb::Val(*mode))); });
+    // A damaged or missing mode leaves the list without a choice, which is not "Disabled";
+    // a default file that could not be written leaves the default's choice.
+    const std::optional<int> mode = StoredMode(lines);
+    if (stored.lines || !stored.absent)
+        vb::ResumeNext([&] { ModeList().setListIndex(mode.value_or(-1)); });
     if (const auto date = line(2))
         s.AutoKeepLastDate = *date;
     if (const auto slot = line(3))
@@ -118,13 +183,12 @@ bool AutomaticRunWanted()
 {
     if (!Exists(AutoKeepMarkerFile()))
         return false;
-    const QStringList lines = ReadScheduleLines();
-    int mode = 0;
-    if (!lines.isEmpty())
-        vb::ResumeNext([&] { mode = vb::CInt(vb::Val(vb::Trim(lines[0]))); });
-    // As the mode list takes the line when the schedule is loaded: -1 leaves it without a
-    // selection, which is not "Disabled"; a value it cannot take leaves it on "Disabled".
-    return mode == -1 || (mode >= 1 && mode <= 4);
+    // As the schedule is loaded: no file at all gets the default, "Disabled"; a file that
+    // cannot be read, or whose mode is none of the list's, is not "Disabled".
+    const StoredSchedule stored = ReadStoredSchedule();
+    if (stored.absent)
+        return false;
+    return !stored.lines || StoredMode(*stored.lines) != 0;
 }
 
 QString AutoKeepSlotRow(int k, const QString& text) { return u'#' + QString::number(k) + QStringLiteral(" : ") + text; }
@@ -155,9 +219,13 @@ void LoadAutoKeepSettings()
         const QScopedValueRollback<bool> loading(g_loading, true);
         for (const int id : {1133, 1128, 1129, 1130, 1176})
             vb::ResumeNext([id] { ModeList().AddItem(core::LoadResString(id)); });
-        if (!Exists(AutoKeepScheduleFile()))
+        StoredSchedule stored = ReadStoredSchedule();
+        if (stored.absent) {
             WriteDefaultSchedule();
-        ReadSchedule();
+            stored = ReadStoredSchedule();
+        }
+        LogDamage(stored);
+        ReadSchedule(stored);
         if (s.AutoKeepNextSlot >= 4 || s.AutoKeepNextSlot < 0)
             s.AutoKeepNextSlot = 0;
         // The list may already have stood on the stored mode (its first row is chosen as it

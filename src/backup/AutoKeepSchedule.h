@@ -17,7 +17,9 @@ QString AutoKeepScheduleFile();
 QString AutoKeepMarkerFile();
 
 // Whether this start is an automatic run: Keep.go is there and the mode in AutoKp.ini is
-// not "Disabled". Read from the files alone, before any window has loaded them.
+// not "Disabled". Read from the files alone, before any window has loaded them. A schedule
+// that is there but cannot be read, or whose mode is none of the five, is not "Disabled";
+// no schedule at all is (its default is).
 bool AutomaticRunWanted();
 
 // The row of automatic-save slot k (1..4) in Form1.List1: "#k : " & text.
@@ -28,7 +30,9 @@ QString AutoKeepSlotRow(int k, const QString& text);
 // Text3, List1, AutoKeepLastDate and AutoKeepNextSlot (a slot of 4 or more, or below 0,
 // reads as 0), and runs the countdown window FrmAutoKeep when Keep.go is present and the
 // mode is not "Disabled"; that run ends the process. Nothing fails: an unreadable line
-// leaves its target as it was. A slot row is shown as saved only when its line says so and
+// leaves its target as it was, and a mode that cannot be read leaves the list without a
+// choice (not "Disabled"). A schedule that cannot be read or followed is logged with the
+// file and its first line at fault. A slot row is shown as saved only when its line says so and
 // the slot's description file lies in the AutoKeep folder; any other row reads
 // "#k : Not Saved".
 void LoadAutoKeepSettings();

@@ -26,12 +26,17 @@ namespace {
 
 vb::ListBox& SlotList() { return core::ListBoxOf(QStringLiteral("Form1"), QStringLiteral("List1")); }
 
-// Rewrites AutoKp.ini from the main window's schedule controls and rows.
+// Rewrites AutoKp.ini from the main window's schedule controls and rows. A file that
+// cannot be written (a folder in its place, a full disk) is logged: nobody reads a box.
 void RewriteSchedule(const QString& lastDate)
 {
-    WriteAutoKeepSchedule(core::ComboBoxOf(QStringLiteral("Form1"), QStringLiteral("Combo1")).ListIndex(), lastDate,
-                          core::state().AutoKeepNextSlot,
-                          core::TextBoxOf(QStringLiteral("Form1"), QStringLiteral("Text3")).Text());
+    try {
+        WriteAutoKeepSchedule(core::ComboBoxOf(QStringLiteral("Form1"), QStringLiteral("Combo1")).ListIndex(), lastDate,
+                              core::state().AutoKeepNextSlot,
+                              core::TextBoxOf(QStringLiteral("Form1"), QStringLiteral("Text3")).Text());
+    } catch (const vb::Error& e) {
+        core::ErrorLog(e.Number(), u' ' + core::LoadResString(2295) + u' ' + AutoKeepScheduleFile() + QStringLiteral(" AutoKeep"));
+    }
 }
 
 // The date a slot row shows, from TodayDate (" 8/12/2026"): the day with its blank, the
@@ -179,6 +184,10 @@ void FrmAutoKeepForm::startkeep()
     QThread::msleep(3000);
     vb::ResumeNext([] { vb::Kill(AutoKeepMarkerFile()); });
     core::QuitProgram();
+    // Still here: something left the program looking busy. Nobody is there to end it.
+    vb::ResumeNext(core::EndOperation);
+    core::QuitProgram();
+    vb::End(0);
 }
 
 FrmAutoKeepForm& FrmAutoKeep() { return vb::Forms::get<FrmAutoKeepForm>(QStringLiteral("FrmAutoKeep")); }

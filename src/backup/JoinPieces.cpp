@@ -9,6 +9,7 @@
 #include "vb/Error.h"
 #include "vb/FileIO.h"
 #include "vb/Screen.h"
+#include "vb/Strings.h"
 #include "vb/UiServices.h"
 
 #include <optional>
@@ -33,12 +34,19 @@ QString stageLabel(CopyKind kind, int stage)
     }
 }
 
+// The file being joined onto, open under OutFileNo (OpenConcatTarget).
+QString g_joinTarget;
+
+// `path` is the file the failing stage worked on: the one read, or the one written to. A
+// write that found its disk full says which drive is full: the target's, not the floppy's.
 void reportCopyFailure(CopyKind kind, const QString& path, const vb::Error& e)
 {
     const int stage = copyState().CopyStage;
     QString text = stageLabel(kind, stage) + u'\r' + path;
     if (stage == 3)
         text += QStringLiteral("\rZu wenig Speicher frei");
+    if (stage == 3 && e.Number() == 61)
+        text += u'\r' + core::LoadResString(2296) + u' ' + vb::UCase(path.left(2));
     text += u' ' + vb::Str(e.Number()) + QStringLiteral(" ConcatSplitFile");
     vb::MsgBox(text, vb::vbCritical | vb::vbOKOnly, core::LoadResString(1005));
 }
@@ -105,7 +113,7 @@ bool copyWhole(const QString& source, const QString& target, qint64 length, cons
             return true;
         } catch (const vb::Error& e) {
             if (!onFault)
-                reportCopyFailure(CopyKind::Whole, source, e);
+                reportCopyFailure(CopyKind::Whole, c.CopyStage == 1 || c.CopyStage == 3 ? failing : source, e);
             CloseCopyFiles();
             if (targetMade)
                 vb::ResumeNext([&] { vb::Kill(target); });
@@ -189,6 +197,7 @@ QString pieceName(const QString& archive, int n) { return archive.left(archive.s
 void OpenConcatTarget(const QString& target)
 {
     Makepath(target);
+    g_joinTarget = target;
     openTarget(target);
 }
 
@@ -204,7 +213,7 @@ bool AppendFileToTarget(const QString& piece)
         c.InFileNo = 0;
         return true;
     } catch (const vb::Error& e) {
-        reportCopyFailure(CopyKind::Append, piece, e);
+        reportCopyFailure(CopyKind::Append, c.CopyStage == 3 ? g_joinTarget : piece, e);
         return false;
     }
 }

@@ -756,10 +756,13 @@ bool SaveRun::zipRun(int progress, const QString& suffix, const QString& options
 }
 
 // The runs of the browser and mail data, in order: the box of the user-file window, whether
-// the run takes place, the archive, the zip options, what is packed and the status text.
+// the run takes place, whether it is chosen but its folder unknown (the registry did not
+// give it, and the box stayed as the settings have it), the archive, the zip options, what
+// is packed and the status text.
 struct DataRun {
     const char16_t* box;
     bool wanted;
+    bool folderUnknown;
     const char16_t* suffix;
     const char16_t* options;
     QString source;
@@ -771,28 +774,37 @@ std::array<DataRun, 7> browserAndMailRuns()
     const core::ProgramState& s = core::state();
     const auto ticked = [](const char16_t* box) { return userBox(box).Value() != 0; };
     const auto available = [](const char16_t* box) { return tickedAndEnabled(userBox(box)); };
+    const auto run = [&](const char16_t* box, bool chosen, const QString& folder, const char16_t* suffix, const char16_t* options,
+                         const QString& source, const char16_t* status) {
+        return DataRun{box, chosen && !folder.isEmpty(), available(box) && folder.isEmpty(), suffix, options, source, status};
+    };
     return {{
-        {u"Check1", available(u"Check1"), u"ma.tva", u"q ", s.AddressBookFile, u"Saving Microsoft Windows Adressbook."},
-        {u"Check12", ticked(u"Check12") && !s.PathFavorites.isEmpty(), u"mb.tva", u"qurS ", s.PathFavorites + QStringLiteral("*.*"),
-         u"Saving Microsoft Internet Explorer Bookmarks."},
-        {u"Check2", available(u"Check2"), u"mc.tva", u"qurgS ", s.IECookiesFolder + QStringLiteral("*.*"),
-         u"Saving Microsoft Internet Explorer Cookies."},
-        {u"Check3", available(u"Check3"), u"mx.tva", u"qurgS ", s.OutlookExpressFolder + QStringLiteral("*.*"),
-         u"Saving Microsoft Outlook Express Mailbox."},
-        {u"Check11", ticked(u"Check11") && !s.PathNetscape.isEmpty(), u"na.tva", u"qgurS ", s.PathNetscape + QStringLiteral("\\Bookmark.htm"),
-         u"Saving Netscape Navigator Bookmarks."},
-        {u"Check4", ticked(u"Check4") && !s.PathNetscape.isEmpty(), u"na.tva", u"qgurS ", s.PathNetscape + QStringLiteral("\\Cookies.txt"),
-         u"Saving Netscape Navigator Cookies."},
-        {u"Check5", ticked(u"Check5") && !s.PathNetscape.isEmpty(), u"na.tva", u"qgurS ", s.PathNetscape + QStringLiteral("\\Mail\\*.*"),
-         u"Saving Netscape Messenger Mailbox."},
+        run(u"Check1", available(u"Check1"), s.AddressBookFile, u"ma.tva", u"q ", s.AddressBookFile, u"Saving Microsoft Windows Adressbook."),
+        run(u"Check12", ticked(u"Check12"), s.PathFavorites, u"mb.tva", u"qurS ", s.PathFavorites + QStringLiteral("*.*"),
+            u"Saving Microsoft Internet Explorer Bookmarks."),
+        run(u"Check2", available(u"Check2"), s.IECookiesFolder, u"mc.tva", u"qurgS ", s.IECookiesFolder + QStringLiteral("*.*"),
+            u"Saving Microsoft Internet Explorer Cookies."),
+        run(u"Check3", available(u"Check3"), s.OutlookExpressFolder, u"mx.tva", u"qurgS ", s.OutlookExpressFolder + QStringLiteral("*.*"),
+            u"Saving Microsoft Outlook Express Mailbox."),
+        run(u"Check11", ticked(u"Check11"), s.PathNetscape, u"na.tva", u"qgurS ", s.PathNetscape + QStringLiteral("\\Bookmark.htm"),
+            u"Saving Netscape Navigator Bookmarks."),
+        run(u"Check4", ticked(u"Check4"), s.PathNetscape, u"na.tva", u"qgurS ", s.PathNetscape + QStringLiteral("\\Cookies.txt"),
+            u"Saving Netscape Navigator Cookies."),
+        run(u"Check5", ticked(u"Check5"), s.PathNetscape, u"na.tva", u"qgurS ", s.PathNetscape + QStringLiteral("\\Mail\\*.*"),
+            u"Saving Netscape Messenger Mailbox."),
     }};
 }
+
+// The Start menu is chosen, but the registry gave no folder for it.
+bool startMenuFolderUnknown() { return tickedAndEnabled(form1Box(u"Check1")) && core::state().PathStartmenue.isEmpty(); }
 
 void SaveRun::runBrowserAndMailArchives()
 {
     const std::array<DataRun, 7> runs = browserAndMailRuns();
     for (int i = 0; i < int(runs.size()); ++i) {
         const DataRun& r = runs[i];
+        if (r.folderUnknown)
+            notSaved(namedBy(QString::fromUtf16(r.status)), text(2286));
         if (!r.wanted)
             continue;
         const QString status = QString::fromUtf16(r.status);
@@ -1131,7 +1143,9 @@ void SaveRun::run()
     stampSlot();
     prepareStaging();
 
-    if (tickedAndEnabled(form1Box(u"Check1"))) {
+    if (startMenuFolderUnknown()) {
+        notSaved(QStringLiteral("Start Menu"), text(2286));
+    } else if (tickedAndEnabled(form1Box(u"Check1"))) {
         const bool ok = zipRun(1, QStringLiteral("s.tva"), QStringLiteral("qurS "), quoted(s.PathStartmenue + QStringLiteral("*.*")),
                                QStringLiteral("Saving Start Menu."));
         markSaved(catalogue::StartMenuItem, ok);
@@ -1180,8 +1194,9 @@ bool nothingSelected()
     for (const SystemFile& f : kSystemFiles)
         if (tickedAndEnabled(form1Box(f.box)))
             return false;
+    // One whose folder is unknown is chosen all the same: the save says why it is not saved.
     for (const DataRun& run : browserAndMailRuns())
-        if (run.wanted)
+        if (run.wanted || run.folderUnknown)
             return false;
     // A list file that cannot be read is no empty selection: the save tells what is wrong with it.
     return core::LoadUserFileList() == 0 && core::ListBoxOf(kUserFiles, QStringLiteral("List1")).ListCount() <= 0;

@@ -113,7 +113,7 @@ void LoadCINI()
         s.SystemPath = core::ReadIni(QStringLiteral("SystemFiles"), QStringLiteral("SystemPath"), file);
         if (!s.SaveFolder.endsWith(u'\\'))
             s.SaveFolder += u'\\';
-        ReadItemBoxes(file);
+        ReadItemBoxes(file, QStringLiteral("LoadCINI"));
         ReadBrowserFolders(file);
         listFile = UserFileListPath(file);
         ReadUserFileList(listFile);

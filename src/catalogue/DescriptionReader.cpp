@@ -55,13 +55,26 @@ void ReadSplitLog(const QString& file)
     }
 }
 
-void ReadItemBoxes(const QString& file)
+void ReadItemBoxes(const QString& file, const QString& tag)
 {
+    // A flag that is missing or cannot be read says nothing of its item: the item counts as
+    // not saved (not available), the log names the key, and the items after it are read.
+    const auto flag = [&](const QString& section, const QString& key, const auto& apply) {
+        try {
+            apply(core::ReadIni(section, key, file));
+        } catch (const vb::Error& e) {
+            core::ErrorLog(e.Number(), tag + u' ' + file + QStringLiteral(" [") + section + QStringLiteral("] ") + key);
+            return false;
+        }
+        return true;
+    };
     for (const ConfigItem& item : ConfigItems) {
         const QString key = item.DescriptionKey.toString();
         vb::CheckBox& box = item.RestoreCheckBox();
-        box.setValue(vb::CInt(core::ReadIni(item.SavedSection(), key, file)));
-        box.setEnabled(vb::CBool(core::ReadIni(item.AvailableSection(), key, file)));
+        if (!flag(item.SavedSection(), key, [&](const QString& v) { box.setValue(vb::CInt(v)); }))
+            box.setValue(0);
+        if (!flag(item.AvailableSection(), key, [&](const QString& v) { box.setEnabled(vb::CBool(v)); }))
+            box.setEnabled(false);
     }
 }
 

@@ -18,8 +18,9 @@ bool OnRemovableDrive(const QString& folder);
 void ReadSplitLog(const QString& file);
 
 // Each item's Selected value into its box's Value, then its Available value into Enabled.
-// An absent or unconvertible value raises the conversion's error.
-void ReadItemBoxes(const QString& file);
+// An absent or unconvertible value makes its item not saved (or not available) alone and is
+// logged under `tag` with the file, the section and the key.
+void ReadItemBoxes(const QString& file, const QString& tag);
 
 // Unticks and disables the restore box of ConfigItems[item]: the item is not held.
 void DropRestoreItem(int item);

@@ -35,7 +35,7 @@ void ReadDescriptionFile(const QString& file, QString& opening)
         ReadSplitLog(file);
     s.SystemPath = core::ReadIni(QStringLiteral("SystemFiles"), QStringLiteral("SystemPath"), file);
     TakeArchiveFolder(recorded);
-    ReadItemBoxes(file);
+    ReadItemBoxes(file, QStringLiteral("LoadCINIImport"));
     ReadBrowserFolders(file);
 
     vb::ListBox& list = core::ListBoxOf(QStringLiteral("RestoreReq"), QStringLiteral("List1"));

@@ -17,6 +17,7 @@ struct HeldNotice {
     int buttons;
     QString title;
     bool thenQuit = false;
+    bool logged = false;
 };
 
 QList<HeldNotice> g_held;
@@ -30,14 +31,16 @@ void logInstead(const QString& prompt)
 
 } // namespace
 
-void Notice(const QString& prompt, int buttons, const QString& title)
+void Notice(const QString& prompt, int buttons, const QString& title, bool logged)
 {
-    if (state().NobodyThere)
-        logInstead(prompt);
-    else if (state().NoticesHeld)
-        g_held.append({prompt, buttons, title});
-    else
+    if (state().NobodyThere) {
+        if (!logged)
+            logInstead(prompt);
+    } else if (state().NoticesHeld) {
+        g_held.append({prompt, buttons, title, false, logged});
+    } else {
         vb::MsgBox(prompt, buttons, title);
+    }
 }
 
 void NoticeThenQuit(const QString& prompt, int buttons, const QString& title)
@@ -70,7 +73,7 @@ void ReleaseNotices()
         if (n.thenQuit)
             NoticeThenQuit(n.prompt, n.buttons, n.title);
         else
-            Notice(n.prompt, n.buttons, n.title);
+            Notice(n.prompt, n.buttons, n.title, n.logged);
     }
 }
 

@@ -7,8 +7,9 @@
 
 namespace core {
 
-// Shows the box, holds it, or (in an automatic run) logs its text.
-void Notice(const QString& prompt, int buttons, const QString& title = {});
+// Shows the box, holds it, or (in an automatic run) logs its text, unless the caller has
+// logged what it tells already (`logged`).
+void Notice(const QString& prompt, int buttons, const QString& title = {}, bool logged = false);
 
 // The same for a fault the program cannot go on with: after the box (or its log line) the
 // program ends through QuitProgram, which does nothing while an operation runs. Held, the

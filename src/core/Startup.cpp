@@ -149,6 +149,7 @@ void StartupChecks()
     // One look at the drives for the checks; a question on the way makes them look again.
     const platform::Machine::OneReading reading(platform::fs::machine());
     ReadSystemPaths();
+    TellRegistryProblem();
     RemoveLeftovers();
     LoadSettings();
     ProgressBarOf(QStringLiteral("Form2"), QStringLiteral("ProgressBar1")).setValue(40);

@@ -4,7 +4,7 @@
 
 namespace core {
 
-// Probes the system folders, removes what a run cut short left behind (RemoveLeftovers),
+// Probes the system folders (telling a registry file that cannot be read whole), removes what a run cut short left behind (RemoveLeftovers),
 // reads the settings, moves the splash window's progress bar
 // on, captions the main window and makes sure zip.exe and Unzip32.exe are in the program
 // folder (without them the program ends). Afterwards the program folder is current and

@@ -4,6 +4,11 @@
 #include "core/Registry.h"
 #include "core/System.h"
 #include "core/Windows.h"
+#include "core/IniValues.h"
+#include "core/Messages.h"
+#include "core/Notices.h"
+#include "platform/Registry.h"
+#include "vb/UiServices.h"
 
 namespace core {
 
@@ -57,9 +62,12 @@ QString versionText(const QString& version)
     return QStringLiteral("Version ") + (version.isEmpty() ? QStringLiteral("4.x") : version);
 }
 
+// Set while the registry file cannot be read whole: what it does not give is unknown.
+bool g_registryDamaged = false;
+
 void disableWhenEmpty(const QString& value, const QString& form, const QString& box)
 {
-    if (value.isEmpty())
+    if (value.isEmpty() && !g_registryDamaged)
         CheckBoxOf(form, box).setEnabled(false);
 }
 
@@ -68,6 +76,7 @@ void disableWhenEmpty(const QString& value, const QString& form, const QString& 
 void ReadSystemPaths()
 {
     ProgramState& s = state();
+    g_registryDamaged = platform::reg::MachineRegistryProblem().has_value();
     const QString form1 = QStringLiteral("Form1");
     const QString userFiles = QStringLiteral("UserFiles");
     const QString restoreReq = QStringLiteral("RestoreReq");
@@ -99,7 +108,7 @@ void ReadSystemPaths()
     s.PathNetscape = user.isEmpty() ? QString() : read(reg::HKEY_LOCAL_MACHINE, kNetscapeUsers + u'\\' + user, QStringLiteral("DirRoot"));
     if (s.PathNetscape.isEmpty()) {
         for (const char16_t* box : {u"Check11", u"Check4", u"Check5"})
-            CheckBoxOf(userFiles, QString::fromUtf16(box)).setEnabled(false);
+            disableWhenEmpty(s.PathNetscape, userFiles, QString::fromUtf16(box));
         LabelOf(userFiles, QStringLiteral("Label2")).setCaption(QString());
         LabelOf(restoreReq, QStringLiteral("Label3")).setCaption(QString());
     } else {
@@ -120,6 +129,21 @@ void ReadSystemPaths()
     const QString store = read(reg::HKEY_CURRENT_USER, kMailKey, QStringLiteral("Store Root"));
     s.OutlookExpressFolder = store.isEmpty() ? QString() : store + QStringLiteral("\\Mail\\");
     disableWhenEmpty(s.OutlookExpressFolder, userFiles, QStringLiteral("Check3"));
+}
+
+void TellRegistryProblem()
+{
+    static_assert(reg::Registry::Problem::CutShort == 11, "one text per kind, 2271 on");
+    const std::optional<reg::Registry::Problem> problem = reg::MachineRegistryProblem();
+    if (!problem)
+        return;
+    QString what = reg::MachineRegistryFile();
+    if (problem->line > 0)
+        what += QStringLiteral(", ") + LoadResString(2284) + u' ' + QString::number(problem->line);
+    what += QStringLiteral(": ") + LoadResString(2271 + int(problem->kind));
+    ErrorLog(0, u' ' + what + QStringLiteral(" ReadSystemPaths"));
+    Notice(LoadResString(2270) + u'\r' + what + u'\r' + LoadResString(2283), vb::vbExclamation | vb::vbOKOnly, LoadResString(1005),
+           true);
 }
 
 } // namespace core

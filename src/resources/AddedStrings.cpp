@@ -126,6 +126,38 @@ std::optional<QString> addedAppString(int number)
         {2260, QStringLiteral(u" of ")},
         {2261, QStringLiteral(u"Saving stopped")},
         {2262, QStringLiteral(u"Restoring stopped")},
+        // The registry file of this PC cannot be read whole, at start-up: its path, the line and
+        // what is wrong with it (one of the texts after it) follow; then what that means.
+        {2270, QStringLiteral(u"The registry of this PC can not be read completely:")},
+        {2271, QStringLiteral(u"the file is missing")},
+        {2272, QStringLiteral(u"a folder stands in place of the file")},
+        {2273, QStringLiteral(u"the file is a link to nothing")},
+        {2274, QStringLiteral(u"the file can not be read")},
+        {2275, QStringLiteral(u"the file is empty")},
+        {2276, QStringLiteral(u"the first line is not REGEDIT4")},
+        {2277, QStringLiteral(u"a key name without its closing ]")},
+        {2278, QStringLiteral(u"a key below no known root (such as HKEY_LOCAL_MACHINE)")},
+        {2279, QStringLiteral(u"a value whose name or data can not be read")},
+        {2280, QStringLiteral(u"a value before the first key")},
+        {2281, QStringLiteral(u"neither a key nor a value")},
+        {2282, QStringLiteral(u"the file ends within this line: it may be cut short")},
+        {2283, QStringLiteral(u"The folders of the Start menu and of the browser and mail data that it names may be unknown. "
+                              u"Trelvo keeps your choice of them; a save names those it can not find.")},
+        {2284, QStringLiteral(u"line")},
+        // Why a chosen item was not saved: the registry named no folder for it.
+        {2286, QStringLiteral(u"the folder is unknown")},
+        // The log lines of a schedule of the automatic save (AutoKp.ini) that cannot be read or
+        // followed: the file (and the line) and why, one of 2271 to 2275 or of the texts below.
+        {2290, QStringLiteral(u"The schedule of the automatic save can not be read:")},
+        {2291, QStringLiteral(u"The schedule of the automatic save is damaged:")},
+        {2292, QStringLiteral(u"the mode is none of 0 to 4")},
+        {2293, QStringLiteral(u"the next slot is not a number")},
+        {2294, QStringLiteral(u"the file ends before its eighth line")},
+        // The automatic save could not write its schedule back.
+        {2295, QStringLiteral(u"The schedule of the automatic save could not be written:")},
+        // A write that found its drive full while pieces from floppies were joined (or a file
+        // copied whole): the drive written to follows.
+        {2296, QStringLiteral(u"The drive it is written to is full:")},
     };
     const auto found = table.constFind(number);
     if (found == table.constEnd())

@@ -8,10 +8,14 @@
 #include "core/Windows.h"
 #include "platform/IniDocument.h"
 #include "platform/ZipArchive.h"
+#include "support/DamagedFile.h"
+#include "support/ProgramRun.h"
 #include "support/TempMachine.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
+#include <functional>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QTemporaryFile>
@@ -121,3 +125,71 @@ TEST_F(AutoKeepProcessTest, AScheduledRunCountsDownSavesIntoItsSlotAndEndsThePro
     EXPECT_EQ(after.value("Settings", "Config4"), QStringLiteral("Before upgrade"));
     EXPECT_EQ(after.value("SystemPathes", "SaveFolder"), QStringLiteral("C:\\My Backups\\"));
 }
+
+// ---- a damaged schedule with the marker beside it --------------------------------------------
+
+namespace {
+
+using testsupport::Damage;
+
+const QByteArray kSchedule = " 1 \r\n1/12/2026\r\n 2 \r\n1\r\n#1 : Not Saved\r\n#2 : Not Saved\r\n#3 : Not Saved\r\n#4 : Not Saved\r\n";
+
+struct ScheduleDamage {
+    const char* name;
+    std::function<void(const QString& hostFile)> damage;
+    const char* logged;   // the start of the log line; none for a schedule read whole
+    int slot;             // the automatic-save slot the run saves into
+};
+
+void PrintTo(const ScheduleDamage& row, std::ostream* os) { *os << row.name; }
+
+#define DAMAGED "The schedule of the automatic save is damaged: C:\\Program Files\\Trelvo\\AutoKp.ini"
+#define UNREADABLE "The schedule of the automatic save can not be read: C:\\Program Files\\Trelvo\\AutoKp.ini: "
+const auto damaged = [](Damage d) { return [d](const QString& f) { testsupport::damageFile(f, d); }; };
+const auto withMode = [](const char* mode) {
+    return [mode](const QString& f) { testsupport::writeHostFile(f, QByteArray(kSchedule).replace(" 1 ", mode)); };
+};
+
+const ScheduleDamage kScheduleDamage[] = {
+    {"Truncated", damaged(Damage::Truncated), DAMAGED ", line 6: the file ends before its eighth line", 3},
+    {"Garbage", damaged(Damage::Garbage), DAMAGED ", line 1: the mode is none of 0 to 4", 1},
+    {"LongLine", damaged(Damage::LongLine), DAMAGED ", line 1: the mode is none of 0 to 4", 1},
+    {"CrOnly", damaged(Damage::CrOnly), nullptr, 3},
+    {"Empty", damaged(Damage::Empty), DAMAGED ": the file is empty", 1},
+    {"Folder", damaged(Damage::Folder), UNREADABLE "a folder stands in place of the file", 1},
+    {"DanglingLink", damaged(Damage::DanglingLink), UNREADABLE "the file is a link to nothing", 1},
+    {"Mode7", withMode(" 7 "), DAMAGED ", line 1: the mode is none of 0 to 4", 3},
+    {"Mode99", withMode(" 99 "), DAMAGED ", line 1: the mode is none of 0 to 4", 3},
+};
+#undef DAMAGED
+#undef UNREADABLE
+
+class DamagedScheduleTest : public AutoKeepProcessTest, public ::testing::WithParamInterface<ScheduleDamage> {};
+
+} // namespace
+
+TEST_P(DamagedScheduleTest, TheMarkerStillStartsAnAutomaticRunThatEndsByItself)
+{
+    const ScheduleDamage& row = GetParam();
+    writeUserSettings();
+    tm.writeC(kProgram + "AutoKp.ini", kSchedule);
+    row.damage(tm.hostC(kProgram + "AutoKp.ini"));
+    tm.writeC(kProgram + "Keep.go", "");
+
+    testsupport::ProgramRun run(tm, {"# An automatic run asks nobody anything."});
+    ASSERT_TRUE(run.finish(120000)) << "a window waits for somebody\n" << run.errors().toStdString();
+    EXPECT_EQ(run.exitCode(), 0) << run.errors().toStdString();
+    EXPECT_FALSE(run.errors().contains("unexpected:")) << run.errors().toStdString();
+    EXPECT_FALSE(tm.existsC(kProgram + "Keep.go"));
+    EXPECT_TRUE(tm.existsC(kProgram + "AutoKeep/Config" + QString::number(row.slot) + ".ini"));
+
+    const QString log = QString::fromLatin1(tm.readC(kProgram + "Error.log"));
+    if (row.logged)
+        EXPECT_TRUE(log.contains(QString::fromLatin1(row.logged))) << log.toStdString();
+    else
+        EXPECT_FALSE(log.contains("schedule")) << log.toStdString();
+    EXPECT_FALSE(log.contains("Run-time error")) << log.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Forms, DamagedScheduleTest, ::testing::ValuesIn(kScheduleDamage),
+                         [](const ::testing::TestParamInfo<ScheduleDamage>& info) { return std::string(info.param.name); });

@@ -6,6 +6,7 @@
 #include "core/ProgramState.h"
 #include "core/Windows.h"
 #include "support/ScriptedUi.h"
+#include "support/SmallDisk.h"
 #include "support/TempMachine.h"
 #include "vb/Error.h"
 #include "vb/FileIO.h"
@@ -340,7 +341,10 @@ TEST_F(CopyTest, ShortOfMemoryTheBufferIsHalvedDownTo4096Bytes)
 TEST_F(CopyTest, AFullFloppyIsReportedAsAWriteFailureAndLeavesNoPartialFile)
 {
     fs::writeAll(QStringLiteral("C:\\Big.tva"), randomBytes(1500000, 9));
-    ui->expect(QStringLiteral("Kann nicht in Datei schreiben C:\\Big.tva Zu wenig Speicher frei  61 ConcatSplitFile"), QStringLiteral("OK"));
+    // The file written to, on the drive that is full.
+    ui->expect(QStringLiteral("Kann nicht in Datei schreiben A:\\Conf1.tva Zu wenig Speicher frei The drive it is written to is full: A:  "
+                              "61 ConcatSplitFile"),
+               QStringLiteral("OK"));
     EXPECT_FALSE(CopyWholeFile(QStringLiteral("C:\\Big.tva"), kArchive));
     EXPECT_FALSE(fs::exists(kArchive));
     EXPECT_EQ(tm.machine().volume(u'A')->freeBytes(), 1457664);
@@ -389,3 +393,45 @@ TEST_F(JoinTest, CheckDiskInsertedTestsTheDriveAndForALongerPathTheFile)
     ui->expect(QStringLiteral("Wrong disk inserted A:\\Conf1.tva not found!"), QStringLiteral("OK"));
     EXPECT_FALSE(CheckDiskInserted(kArchive));
 }
+
+// ---- drive C: full while the pieces are joined on it -----------------------------------------
+
+namespace {
+
+struct FullTarget {
+    const char* name;
+    int pieces;   // 0: the archive whole on one disk
+};
+
+void PrintTo(const FullTarget& row, std::ostream* os) { *os << row.name; }
+
+class JoinOntoFullDiskTest : public JoinTest, public ::testing::WithParamInterface<FullTarget> {};
+
+} // namespace
+
+TEST_P(JoinOntoFullDiskTest, TheFullDriveIsTheTargetsNotTheFloppys)
+{
+    testsupport::SmallDriveC disk(tm, 8 << 20);
+    SKIP_UNLESS_MOUNTED(disk);
+    if (GetParam().pieces == 0)
+        makeDisk(QStringLiteral("whole"), {{QStringLiteral("Conf1.tva"), randomBytes(1300000, 3)}});
+    else
+        splitOverThreeDisks();
+    QDir().mkpath(tm.hostC("Program Files/Trelvo/DiskRestore"));
+    disk.fill(512 << 10);   // less room than the first piece needs
+    ui->expect(QStringLiteral("Kann nicht in Datei schreiben"), QStringLiteral("OK"));
+    ConcatSplitFile(kArchive, kTarget, GetParam().pieces);
+    disk.release();
+
+    ASSERT_EQ(ui->shown().size(), 1);
+    const QString told = ui->shown()[0].prompt;
+    EXPECT_EQ(told, QStringLiteral("Kann nicht in Datei schreiben\r") + kTarget +
+                        QStringLiteral("\rZu wenig Speicher frei\rThe drive it is written to is full: C:  61 ConcatSplitFile"));
+    EXPECT_FALSE(told.contains(QStringLiteral("A:\\"))) << told.toStdString();
+    EXPECT_EQ(ui->shown()[0].title, QStringLiteral("Warning!"));
+    EXPECT_FALSE(fs::exists(kTarget));
+    EXPECT_TRUE(rejoinFolderEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Joins, JoinOntoFullDiskTest, ::testing::Values(FullTarget{"WholeArchive", 0}, FullTarget{"ThreePieces", 3}),
+                         [](const ::testing::TestParamInfo<FullTarget>& info) { return std::string(info.param.name); });

@@ -429,34 +429,66 @@ TEST_F(LoadCINITest, AListFileThatCannotBeReadIsAskedAboutAsAMissingOne)
     }
 }
 
-TEST_F(LoadCINITest, ADamagedDescriptionStopsAtTheBadValueSilently)
+namespace {
+
+// A flag of the description that cannot be read: the line it replaces (or removes) and the
+// key the log names.
+struct BadFlag {
+    const char* name;
+    const char* line;          // as the save writes it
+    QString replacement;       // null: the line is gone
+    const char* logged;
+    QStringList held;          // the restore boxes offered afterwards
+};
+
+void PrintTo(const BadFlag& row, std::ostream* os) { *os << row.name; }
+
+const QStringList kSavedItems = {"Autoexec.bat", "User.dat", "Win.ini", "NSCMail"};
+const QStringList kHeldButWinIni = {"Check1", "Check8", "Check23"};
+
+const BadFlag kBadFlags[] = {
+    {"NotANumber", "Win.ini=1", "Win.ini=abc", "[SystemFilesSaved] Win.ini", kHeldButWinIni},
+    {"Empty", "Win.ini=1", "Win.ini=", "[SystemFilesSaved] Win.ini", kHeldButWinIni},
+    {"Missing", "Win.ini=1", QString(), "[SystemFilesSaved] Win.ini", kHeldButWinIni},
+    {"LongLine", "Win.ini=1", "Win.ini=" + QString(1 << 20, u'x'), "[SystemFilesSaved] Win.ini", kHeldButWinIni},
+    {"AvailableNotABoolean", "Msdos.sys=True", "Msdos.sys=perhaps", "[SystemFiles] Msdos.sys",
+     {"Check1", "Check8", "Check9", "Check23"}},
+    {"LastItem", "NSCMail=1", "NSCMail=yes", "[UserFilesSaved] NSCMail", {"Check1", "Check8", "Check9"}},
+};
+
+class BadFlagTest : public LoadCINITest, public ::testing::WithParamInterface<BadFlag> {};
+
+} // namespace
+
+TEST_P(BadFlagTest, CountsAsNotSavedForItsItemAloneAndIsLoggedByKey)
 {
+    const BadFlag& row = GetParam();
     fillAsAnEarlierLoad();
     DescriptionFile d;
-    d.saved = {"Autoexec.bat", "User.dat", "NSCMail"};
+    d.saved = kSavedItems;
     QStringList lines = d.lines();
-    lines.replace(lines.lastIndexOf("Win.ini=0"), "Win.ini=yes");   // in [SystemFilesSaved]
+    const qsizetype at = lines.lastIndexOf(QString::fromLatin1(row.line));
+    ASSERT_GE(at, 0) << row.line;
+    if (row.replacement.isNull())
+        lines.removeAt(at);
+    else
+        lines[at] = row.replacement;
     writeLines(kProgram + "Config1.ini", lines);
     writeList("Config1.usr", {" 1", "c:\\a.txt"});
     LoadCINI();
-    EXPECT_EQ(core::state().LoadResult, 2.0f);
+    EXPECT_EQ(core::state().LoadResult, 0.0f) << "the window is offered as after any load";
     EXPECT_TRUE(ui->requests.isEmpty());
-    EXPECT_EQ(errorLog(), QByteArray("Type mismatch05-17-1999LoadCINI\r\n"));
-    // The items before the bad one as read (ticked when saved, enabled when available), the
-    // rest as a fresh load starts them.
-    EXPECT_EQ(ticked(), QStringList({"Check1", "Check8"}));
-    EXPECT_EQ(held(), QStringList({"Check1", "Check2", "Check3", "Check4", "Check5", "Check6", "Check7", "Check8"}));
-    EXPECT_EQ(restoreList(), QStringList());
-
-    // An item key that is missing altogether is the same.
-    lines = d.lines();
-    lines.removeOne("NSCMail=True");
-    writeLines(kProgram + "Config1.ini", lines);
-    core::state().LoadResult = 0;
-    LoadCINI();
-    EXPECT_EQ(core::state().LoadResult, 2.0f);
-    EXPECT_EQ(ticked(), QStringList({"Check1", "Check8", "Check23"}));
+    EXPECT_EQ(held(), row.held);
+    EXPECT_EQ(ticked(), QStringList());
+    EXPECT_EQ(restoreList(), QStringList({"c:\\a.txt"}));
+    const QString log = QString::fromLatin1(errorLog());
+    EXPECT_EQ(log.count("\r\n"), 1) << log.toStdString();
+    EXPECT_TRUE(log.startsWith("Type mismatch05-17-1999LoadCINI ")) << log.toStdString();
+    EXPECT_TRUE(log.contains("Config1.ini " + QString::fromLatin1(row.logged))) << log.toStdString();
 }
+
+INSTANTIATE_TEST_SUITE_P(Rows, BadFlagTest, ::testing::ValuesIn(kBadFlags),
+                         [](const ::testing::TestParamInfo<BadFlag>& info) { return std::string(info.param.name); });
 
 TEST_F(LoadCINITest, ADescriptionWithoutSaveFolderEndsTheProgramWithoutSavingTheSettings)
 {

@@ -170,19 +170,22 @@ TEST_F(ImportTest, AListThatCannotBeReadIsAskedAboutAsAMissingOne)
     expectOwnStateUntouched();
 }
 
-TEST_F(ImportTest, ADamagedDescriptionIsLoggedAndWhatWasReadIsOffered)
+TEST_F(ImportTest, ADamagedFlagIsLoggedByItsKeyAndTheOtherItemsAreOffered)
 {
     DescriptionFile d;
     d.saved = {"Autoexec.bat", "NSCMail"};
     QStringList lines = d.lines();
     lines.replace(lines.indexOf("Msdos.sys=True"), "Msdos.sys=perhaps");
     writeImport("Config2.ini", lines);
+    writeImport("Config2.usr", {" 0"});
     LoadCINIImport(kSlot2);
-    EXPECT_EQ(held(), QStringList({"Check1"}));
+    EXPECT_EQ(held(), QStringList({"Check1", "Check23"}));
     EXPECT_EQ(ticked(), QStringList());
     EXPECT_TRUE(ui->requests.isEmpty());
     EXPECT_TRUE(core::state().ImportActive);
-    EXPECT_EQ(errorLog(), QByteArray("Type mismatch05-17-1999LoadCINIImport\r\n"));
+    const QString log = QString::fromLatin1(errorLog());
+    EXPECT_TRUE(log.startsWith("Type mismatch05-17-1999LoadCINIImport ") && log.endsWith("Config2.ini [SystemFiles] Msdos.sys\r\n"))
+        << log.toStdString();
 }
 
 // ---- the sequential file of version 1.2x -----------------------------------------------
