@@ -619,7 +619,7 @@ bool SaveRun::stageUserFiles()
     if (const int error = core::LoadUserFileList()) {
         const QString listFile = core::UserFileListFile();
         core::ErrorLog(error, u' ' + listFile + QStringLiteral(" Save"));
-        notSaved(text(2280) + listFile, error == core::kListDamaged ? text(2281) : reasonFor(error));
+        notSaved(text(2297) + listFile, error == core::kListDamaged ? text(2298) : reasonFor(error));
     }
     if (list.ListCount() <= 0)
         return true;

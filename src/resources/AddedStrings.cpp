@@ -2,11 +2,15 @@
 
 #include <QHash>
 
+#include <utility>
+
 namespace resources {
 
 std::optional<QString> addedAppString(int number)
 {
-    static const QHash<int, QString> table = {
+    // Two texts under one number would silently hide one of them: the table refuses that at once.
+    static const QHash<int, QString> table = [] {
+        const std::pair<int, QString> rows[] = {
         // The closing text of an automatic save that did not save everything it was asked to.
         {2101, QStringLiteral(u"Saving was not successful. Not every file could be saved.")},
         // The name an automatic save gives its configuration, followed by the slot's number.
@@ -101,9 +105,9 @@ std::optional<QString> addedAppString(int number)
         {2250, QStringLiteral(u"Trelvo could not save its settings into this file:")},
         // The end of a save whose list of user files (the path follows) could not be read: the
         // files it lists are not saved, and why follows (a file error, or the text below).
-        {2280, QStringLiteral(u"User-defined files listed in ")},
+        {2297, QStringLiteral(u"User-defined files listed in ")},
         // A list file whose first line is not the number of its entries: no list the program wrote.
-        {2281, QStringLiteral(u"the file is damaged, it is not a list of files")},
+        {2298, QStringLiteral(u"the file is damaged, it is not a list of files")},
         // A save folder inside one of the program's own work folders (the folder follows).
         {2251, QStringLiteral(u"This folder lies in a folder that Trelvo uses for its own work and empties, so it can not keep a configuration:")},
         {2252, QStringLiteral(u"Please choose another folder for your configurations.")},
@@ -158,7 +162,15 @@ std::optional<QString> addedAppString(int number)
         // A write that found its drive full while pieces from floppies were joined (or a file
         // copied whole): the drive written to follows.
         {2296, QStringLiteral(u"The drive it is written to is full:")},
-    };
+        };
+        QHash<int, QString> byNumber;
+        for (const auto& [number, text] : rows) {
+            if (byNumber.contains(number))
+                qFatal("added text %d is given twice", number);
+            byNumber.insert(number, text);
+        }
+        return byNumber;
+    }();
     const auto found = table.constFind(number);
     if (found == table.constEnd())
         return std::nullopt;
