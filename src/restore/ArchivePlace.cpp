@@ -279,4 +279,13 @@ QStringList UnzipFileArguments(const SortedEntries& sorted)
     return lines;
 }
 
+QStringList UnzipCommandLines(const QString& options, const QString& quotedArchive, const SortedEntries& sorted, const QString& root)
+{
+    QStringList lines;
+    for (const QString& files : UnzipFileArguments(sorted))
+        lines << QStringLiteral("Unzip32.exe ") + options + u' ' + quotedArchive + (files.isEmpty() ? QString() : u' ' + files) +
+                     QStringLiteral(" -d ") + root;
+    return lines;
+}
+
 } // namespace restore

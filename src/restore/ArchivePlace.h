@@ -51,4 +51,8 @@ QString EntryShown(const platform::zip::ZipEntry& entry);
 // all when nothing is to be unpacked.
 QStringList UnzipFileArguments(const SortedEntries& sorted);
 
+// The unzip command lines that unpack exactly `sorted.take` of the archive `quotedArchive`
+// (a Windows path in double quotes) below the folder `root`, each with `options` ("-o", "-qo").
+QStringList UnzipCommandLines(const QString& options, const QString& quotedArchive, const SortedEntries& sorted, const QString& root);
+
 } // namespace restore

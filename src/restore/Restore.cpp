@@ -445,11 +445,8 @@ std::optional<Failure> RestoreRun::unpack(const QString& options, int position, 
 {
     nameRefused(position, sorted);
     std::optional<Failure> failure;
-    for (const QString& files : UnzipFileArguments(sorted)) {
-        const std::optional<Failure> run =
-            unzip(QStringLiteral("Unzip32.exe ") + options + u' ' + quotedName[position] + (files.isEmpty() ? QString() : u' ' + files) +
-                      QStringLiteral(" -d ") + root,
-                  position, eachFileOnItsOwn);
+    for (const QString& commandLine : UnzipCommandLines(options, quotedName[position], sorted, root)) {
+        const std::optional<Failure> run = unzip(commandLine, position, eachFileOnItsOwn);
         if (run && !failure)
             failure = run;
     }

@@ -232,4 +232,17 @@ QString firstDifference(const Stamps& before, const Stamps& after)
     return {};
 }
 
+QStringList changedPaths(const Stamps& before, const Stamps& after)
+{
+    QStringList out;
+    for (auto it = after.constBegin(); it != after.constEnd(); ++it)
+        if (!(before.value(it.key(), Stamp{-1}) == *it))
+            out << it.key();
+    for (auto it = before.constBegin(); it != before.constEnd(); ++it)
+        if (!after.contains(it.key()))
+            out << it.key();
+    out.sort();
+    return out;
+}
+
 } // namespace fuzz

@@ -62,6 +62,8 @@ using Stamps = QMap<QString, Stamp>;
 Stamps stampsUnder(const QString& folder, const QStringList& leftOut = {});
 // The first path that differs between the two (changed, gone or new), else "".
 QString firstDifference(const Stamps& before, const Stamps& after);
+// Every path that differs between the two, in order.
+QStringList changedPaths(const Stamps& before, const Stamps& after);
 
 // What End throws under the UI services of freshMachineWithWindows.
 struct Ended {
