@@ -405,7 +405,10 @@ proc::Outcome runUnzip(const proc::Invocation& inv)
     ScratchDir scratch(target.ok() ? QFileInfo(target.volume->hostRoot()).path() : QString());
     if (!scratch.isValid())
         return proc::Outcome::ended(UnzipError, QStringLiteral("error:  no scratch folder on the host\n"));
-    QStringList args{QStringLiteral("-o")};
+    // Each entry lands under its stored name as ZipArchive reads it: no Unicode path field
+    // (which could name another place than the name the restore sorted, "AUTOEXEC.BAT" for
+    // "WINDOWS/Favorites/Weather.url"), no version ";1" cut off, no character dropped.
+    QStringList args{QStringLiteral("-o"), QStringLiteral("-UU"), QStringLiteral("-V"), QStringLiteral("-^")};
     if (req->quiet)
         args << QStringLiteral("-q");
     if (req->caseless)

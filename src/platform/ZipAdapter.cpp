@@ -271,14 +271,13 @@ proc::Outcome runZip(const proc::Invocation& inv)
         return proc::Outcome::ended(code, out);
 
     // Entries become MS-DOS entries with their attributes. A name beyond ASCII stays in the
-    // Unix entry zip wrote: its bytes are UTF-8, and unzip reads the names of MS-DOS entries
-    // in the OEM code page, so only the Unix entry brings the name back unchanged.
+    // Unix entry zip wrote (setDosAttributes leaves it): its bytes are UTF-8, and unzip reads
+    // the names of MS-DOS entries in the OEM code page.
     const QDateTime made = QFileInfo(work).lastModified();   // with o: the time of the newest entry
     QString error;
     if (!zip::setDosAttributes(work, [&](const zip::ZipEntry& e) {
             const auto it = attrs.constFind(e.name);
-            const bool ascii = std::all_of(e.name.cbegin(), e.name.cend(), [](QChar c) { return c.unicode() < 0x80; });
-            return it == attrs.constEnd() || !ascii ? std::nullopt : std::optional<quint8>(*it);
+            return it == attrs.constEnd() ? std::nullopt : std::optional<quint8>(*it);
         }, &error))
         out += QStringLiteral("zip warning: attributes not recorded: %1\n").arg(error);
 

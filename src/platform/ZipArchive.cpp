@@ -1,5 +1,4 @@
 #include "platform/ZipArchive.h"
-#include "platform/Cp1252.h"
 #include "platform/Volume.h"
 #include <QFile>
 #include <QtEndian>
@@ -17,8 +16,29 @@ constexpr qint64 kZip64LocatorSize = 20;
 constexpr qint64 kCentralSize = 46;
 constexpr qint64 kLocalSize = 30;
 constexpr qint64 kMaxComment = 0xFFFF;
-constexpr quint16 kUtf8Names = 0x0800;
 constexpr quint16 kMadeByMsDos = HostMsDos << 8 | 20;
+
+// Where unzip (as UnzipAdapter runs it: -UU -V -^) writes an entry: under its stored bytes,
+// the UTF-8 flag and any Unicode path field aside, except that those of MS-DOS and OS/2 hosts
+// are taken from the OEM code page (850) into Latin-1 by this table of bytes 0x80 to 0xFF.
+// The adapter reads a host name that is no UTF-8 as Latin-1, so the entry's name is what it
+// lands as on the machine, and the restore judges each entry by where it lands.
+constexpr char kOemToLatin1[] = "\xc7\xfc\xe9\xe2\xe4\xe0\xe5\xe7\xea\xeb\xe8\xef\xee\xec\xc4\xc5\xc9\xe6\xc6\xf4\xf6\xf2\xfb\xf9\xff\xd6"
+                                "\xdc\xf8\xa3\xd8\xd7\x83\xe1\xed\xf3\xfa\xf1\xd1\xaa\xba\xbf\xae\xac\xbd\xbc\xa1\xab\xbb\xa6\xa6\xa6\xa6"
+                                "\xa6\xc1\xc2\xc0\xa9\xa6\xa6++\xa2\xa5++--+-+\xe3\xc3++--\xa6-+\xa4\xf0\xd0\xca\xcb\xc8i\xcd\xce\xcf"
+                                "++\xa6_\xa6\xcc\xaf\xd3\xdf\xd4\xd2\xf5\xd5\xb5\xfe\xde\xda\xdb\xd9\xfd\xdd\xaf\xb4\xad\xb1=\xbe\xb6\xa7"
+                                "\xf7\xb8\xb0\xa8\xb7\xb9\xb3\xb2\xa6\xa0";
+static_assert(sizeof(kOemToLatin1) == 129);
+
+QString landingName(QByteArray name, quint8 host)
+{
+    if (host == HostMsDos || host == HostHpfs)
+        for (char& c : name)
+            if (quint8(c) >= 0x80)
+                c = kOemToLatin1[quint8(c) - 0x80];
+    const QString utf8 = QString::fromUtf8(name);
+    return utf8.toUtf8() == name ? utf8 : QString::fromLatin1(name);
+}
 
 quint16 le16(const char* p) { return qFromLittleEndian<quint16>(p); }
 quint32 le32(const char* p) { return qFromLittleEndian<quint32>(p); }
@@ -118,10 +138,12 @@ std::optional<Directory> readDirectory(QFile& file, QString* error)
             return refuse(error, QStringLiteral("damaged archive: entry %1 runs past the central directory").arg(n));
 
         ZipEntry entry;
-        const QByteArray name(h + kCentralSize, nameLength);
-        entry.name = le16(h + 8) & kUtf8Names ? QString::fromUtf8(name) : cp1252::decode(name);
-        entry.rawName = name;
+        QByteArray name(h + kCentralSize, nameLength);
+        if (const qsizetype nul = name.indexOf('\0'); nul >= 0)
+            name.truncate(nul);   // unzip reads the name up to a NUL
         entry.versionMadeBy = le16(h + 4);
+        entry.name = landingName(name, entry.host());
+        entry.rawName = name;
         entry.method = le16(h + 10);
         entry.dosTime = le16(h + 12);
         entry.dosDate = le16(h + 14);
@@ -226,7 +248,7 @@ bool setDosAttributes(const QString& hostPath, const std::function<std::optional
     for (qsizetype i = 0; i < dir->entries.size(); ++i) {
         const ZipEntry& entry = dir->entries[i];
         const std::optional<quint8> attrs = attrsFor(entry);
-        if (!attrs)
+        if (!attrs || landingName(entry.rawName, HostMsDos) != entry.name)
             continue;
         const quint8 dosAttrs = entry.isDir() ? *attrs | AttrDirectory : *attrs & ~AttrDirectory;
         char* h = patched.data() + dir->headers[i];

@@ -15,11 +15,11 @@
 namespace platform::zip {
 
 // Host systems named in the upper byte of "version made by".
-enum Host : quint8 { HostMsDos = 0, HostUnix = 3 };
+enum Host : quint8 { HostMsDos = 0, HostUnix = 3, HostHpfs = 6 };
 
 struct ZipEntry {
-    QString name;                   // as stored, "/"-separated; folders end in "/"
-    QByteArray rawName;             // the stored bytes of the name, as unzip sees them
+    QString name;                   // where unzip writes it, "/"-separated; folders end in "/"
+    QByteArray rawName;             // the stored bytes of the name up to a NUL, as unzip sees them
     quint16 versionMadeBy = 0;      // upper byte: Host; lower byte: format version * 10
     quint16 method = 0;             // 0 stored, 8 deflated
     quint32 crc = 0;
@@ -53,7 +53,9 @@ bool holdsEntry(const QString& hostPath, const ZipEntry& entry);
 
 // For every entry that `attrsFor` answers, records the MS-DOS host (format version 2.0)
 // and the answered attribute byte as the entry's external attributes; folders always keep
-// the directory bit, files never get it. Only those two fields of the central directory
+// the directory bit, files never get it. An entry that would land elsewhere as an MS-DOS
+// entry (a name beyond ASCII of another host, which unzip would read in the OEM code page)
+// stays as it is. Only those two fields of the central directory
 // are written, in place, so the archive keeps its size and layout. Returns false with the
 // reason in `error` when the archive cannot be read or written.
 bool setDosAttributes(const QString& hostPath,
