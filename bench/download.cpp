@@ -9,7 +9,7 @@
 //
 //   download [--megabytes M] [--runs R] [--wizard]
 //   (defaults: 50 MB, 5 runs)
-#include "UpdateServer.h"
+#include "support/UpdateServer.h"
 #include "support/TempMachine.h"
 #include "vb/CommonControls.h"
 #include "vb/Form.h"

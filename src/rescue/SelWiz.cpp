@@ -108,6 +108,8 @@ void SelWizForm::Form_GotFocus()
 
 void SelWizForm::SaveData()
 {
+    // The window stays until the work unloads it: its close box waits for the archive.
+    const Working working(*this);
     core::ProgramState& s = core::state();
     const QString staging = s.TempPath + QStringLiteral("trelvo");
 

@@ -138,10 +138,10 @@ void WizzardForm::Form_QueryUnload(int& cancel, int unloadMode)
 {
     if (unloadMode != vb::vbFormControlMenu)
         return;
-    // The window stays loaded, as its own buttons keep it; a running boot or data disk
-    // (Cancel disabled) cannot be closed at all.
+    // The window stays loaded, as its own buttons keep it; running work (a boot or data disk,
+    // an update, a question on the way) cannot be left at all.
     cancel = 1;
-    if (Command3.Enabled() && Command3.Visible())
+    if (!AtWork() && Command3.Enabled() && Command3.Visible())
         Command3_Click();
 }
 

@@ -37,7 +37,7 @@ public:
     void Form_Load() override;
     // The picture is drawn when the window is first shown, not when the start-up makes it.
     void Form_Activate() override;
-    // The close box acts as Cancel, and is refused while floppies are being written.
+    // The close box acts as Cancel, and is refused while the wizard's work runs.
     void Form_QueryUnload(int& cancel, int unloadMode) override;
 
     void Command1_Click();   // Back

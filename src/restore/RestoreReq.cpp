@@ -206,13 +206,15 @@ void RestoreReqForm::Form_Activate()
     List1.setHorizontalExtent(widest + 5);
 }
 
-// The close box is Cancel; only the program's end unloads the window.
+// The close box is Cancel (nothing while the restore it started runs); only the program's
+// end unloads the window.
 void RestoreReqForm::Form_QueryUnload(int& cancel, int unloadMode)
 {
     if (unloadMode != vb::vbFormControlMenu)
         return;
     cancel = 1;
-    Command2_Click();
+    if (!AtWork())
+        Command2_Click();
 }
 
 RestoreReqForm& RestoreReq() { return vb::Forms::get<RestoreReqForm>(QStringLiteral("RestoreReq")); }

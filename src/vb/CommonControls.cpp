@@ -156,13 +156,13 @@ Slider::Slider(Place place, const QString& name) : WidgetControl(place, name, ne
     slider()->installEventFilter(this);
     connect(slider(), &QSlider::valueChanged, this, [this] {
         if (!byCode_ && !slider()->isSliderDown())
-            runEventHandler([this] { emit Change(); });
+            userEvent([this] { emit Change(); });
     });
     connect(slider(), &QSlider::sliderPressed, this, [this] { pressValue_ = Value(); });
-    connect(slider(), &QSlider::sliderMoved, this, [this] { runEventHandler([this] { emit Scroll(); }); });
+    connect(slider(), &QSlider::sliderMoved, this, [this] { userEvent([this] { emit Scroll(); }); });
     connect(slider(), &QSlider::sliderReleased, this, [this] {
         if (Value() != pressValue_)
-            runEventHandler([this] { emit Change(); });
+            userEvent([this] { emit Change(); });
     });
 }
 
@@ -195,13 +195,13 @@ void Slider::setValue(int value)
         QScopedValueRollback<bool> guard(byCode_, true);
         slider()->setValue(value);
     }
-    emit Change();
+    codeEvent([&] { emit Change(); });
 }
 
 bool Slider::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::MouseButtonRelease)
-        runEventHandler([this] { emit Click(); });
+        userEvent([this] { emit Click(); });
     return false;
 }
 
@@ -219,7 +219,7 @@ TabStrip::TabStrip(Place place, const QString& name, int tabs)
             return;
         const int previous = current_;
         current_ = index;
-        runEventHandler([this, previous] { emit Click(previous); });
+        userEvent([this, previous] { emit Click(previous); });
     });
 }
 
@@ -258,7 +258,7 @@ void TabStrip::setTab(int tab)
         tabs()->setCurrentIndex(tab);
     }
     current_ = tab;
-    emit Click(previous);
+    codeEvent([&] { emit Click(previous); });
 }
 
 bool TabStrip::TabEnabled(int tab) const

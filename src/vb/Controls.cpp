@@ -32,6 +32,17 @@ Control::Control(Form& form, const QString& name) : form_(form), name_(name)
 
 Control::~Control() { form_.removeControl(this); }
 
+void Control::userEvent(const std::function<void()>& raise)
+{
+    runEventHandler([&] { codeEvent(raise); });
+}
+
+void Control::codeEvent(const std::function<void()>& raise)
+{
+    const Form::Working working(form_);
+    raise();
+}
+
 WidgetControl::WidgetControl(Place place, const QString& name, QWidget* widget)
     : Control(place.form(), name), widget_(widget)
 {
@@ -139,7 +150,7 @@ protected:
 
 CheckBox::CheckBox(Place place, const QString& name) : WidgetControl(place, name, new CheckWidget(place.widget()))
 {
-    connect(box(), &QAbstractButton::clicked, this, [this] { runEventHandler([this] { emit Click(); }); });
+    connect(box(), &QAbstractButton::clicked, this, [this] { userEvent([this] { emit Click(); }); });
 }
 
 QCheckBox* CheckBox::box() const { return static_cast<QCheckBox*>(widget()); }
@@ -163,7 +174,7 @@ void CheckBox::setValue(int value)
         return;
     static const Qt::CheckState states[] = {Qt::Unchecked, Qt::Checked, Qt::PartiallyChecked};
     box()->setCheckState(states[value]);
-    emit Click();
+    codeEvent([&] { emit Click(); });
 }
 
 // --- OptionButton -----------------------------------------------------------------------
@@ -173,7 +184,7 @@ OptionButton::OptionButton(Place place, const QString& name)
 {
     connect(button(), &QAbstractButton::clicked, this, [this](bool checked) {
         if (checked)
-            runEventHandler([this] { emit Click(); });
+            userEvent([this] { emit Click(); });
     });
 }
 
@@ -188,7 +199,7 @@ void OptionButton::setValue(bool value)
         return;
     if (value) {
         button()->setChecked(true);
-        emit Click();
+        codeEvent([&] { emit Click(); });
         return;
     }
     // A selected button of an exclusive group refuses to be cleared on its own.
@@ -203,7 +214,7 @@ CommandButton::CommandButton(Place place, const QString& name)
     : WidgetControl(place, name, new QPushButton(place.widget()))
 {
     button()->setAutoDefault(true);   // Enter presses the button that has the focus
-    connect(button(), &QAbstractButton::clicked, this, [this] { runEventHandler([this] { emit Click(); }); });
+    connect(button(), &QAbstractButton::clicked, this, [this] { userEvent([this] { emit Click(); }); });
 }
 
 QPushButton* CommandButton::button() const { return static_cast<QPushButton*>(widget()); }
@@ -236,7 +247,7 @@ void CommandButton::setCancel(bool on)
 void CommandButton::setValue(bool press)
 {
     if (press)
-        emit Click();
+        codeEvent([&] { emit Click(); });
 }
 
 // --- Label ------------------------------------------------------------------------------
@@ -338,7 +349,7 @@ TextBox::TextBox(Place place, const QString& name, bool multiLine)
                     multiLine ? static_cast<QWidget*>(new QPlainTextEdit(place.widget()))
                               : static_cast<QWidget*>(new QLineEdit(place.widget())))
 {
-    const auto changed = [this] { runEventHandler([this] { emit Change(); }); };
+    const auto changed = [this] { userEvent([this] { emit Change(); }); };
     widget()->installEventFilter(this);
     if (multiLine) {
         multi_ = static_cast<QPlainTextEdit*>(widget());
@@ -376,7 +387,7 @@ void TextBox::setText(const QString& text)
             multi_->setPlainText(plain.replace(QLatin1String("\r\n"), QLatin1String("\n")));
         }
     }
-    emit Change();
+    codeEvent([&] { emit Change(); });
 }
 
 void TextBox::setMaxLength(int length)
@@ -442,7 +453,7 @@ void TextBox::setSelLength(int length)
 bool TextBox::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::MouseButtonRelease) {
-        runEventHandler([this] { emit Click(); });
+        userEvent([this] { emit Click(); });
     } else if (event->type() == QEvent::KeyPress && watched == widget() && maxLength_ > 0 && !Locked()) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if (key->modifiers() == Qt::AltModifier)
@@ -515,7 +526,7 @@ Timer::Timer(Form& form, const QString& name) : Control(form, name)
 {
     // An interval is the least time between two ticks; a coarse timer may fire a little early.
     timer_.setTimerType(Qt::PreciseTimer);
-    connect(&timer_, &QTimer::timeout, this, [this] { runEventHandler([this] { emit Tick(); }); });
+    connect(&timer_, &QTimer::timeout, this, [this] { userEvent([this] { emit Tick(); }); });
 }
 
 void Timer::setInterval(int ms)

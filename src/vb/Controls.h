@@ -8,6 +8,7 @@
 #include <QPixmap>
 #include <QString>
 #include <QTimer>
+#include <functional>
 
 class QCheckBox;
 class QGroupBox;
@@ -56,6 +57,10 @@ public:
 
 protected:
     Control(Form& form, const QString& name);
+    // Raise one of the control's events, for the user's action (through runEventHandler) or
+    // for code that set a property: either way its form is at work while the handler runs.
+    void userEvent(const std::function<void()>& raise);
+    void codeEvent(const std::function<void()>& raise);
 
 private:
     Form& form_;

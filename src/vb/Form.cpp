@@ -182,6 +182,14 @@ void Form::centreOnPlace()
     window_->move(topLeft);
 }
 
+Form::Working::Working(Form& form) : form_(&form) { ++form.atWork_; }
+
+Form::Working::~Working()
+{
+    if (form_ && --form_->atWork_ == 0 && form_->destroyWhenIdle_)
+        form_->deleteLater();
+}
+
 void Form::Hide() { window_->hide(); }
 void Form::Unload() { Forms::unload(*this, vbFormCode); }
 bool Form::Visible() const { return window_->isVisible(); }

@@ -100,6 +100,25 @@ public:
     Control* findControl(const QString& name) const;
     const QList<Control*>& controls() const { return controls_; }   // in creation order
 
+    // The form is at work while one of its own events runs (Form_Load, Form_Activate, an
+    // event of one of its controls), also where that waits for a child program, a box or a
+    // disk, and while code holds a Working for it. Its close box then unloads nothing:
+    // Form_QueryUnload hears of it (unload mode vbFormControlMenu) and may act on it as the
+    // form's Cancel, but the window stays, since the work still uses it. An Unload meanwhile
+    // (by the work itself) takes the form out of the loaded ones at once and destroys it
+    // once the work is over, so that nothing touches a destroyed control.
+    bool AtWork() const { return atWork_ > 0; }
+    class Working {
+    public:
+        explicit Working(Form& form);
+        ~Working();
+        Working(const Working&) = delete;
+        Working& operator=(const Working&) = delete;
+
+    private:
+        QPointer<Form> form_;
+    };
+
     // Events.
     virtual void Form_Load() {}
     virtual void Form_Activate() {}
@@ -138,6 +157,8 @@ private:
     int helpContextID_ = 0;
     int scaleMode_ = vbTwips;
     bool unloading_ = false;
+    int atWork_ = 0;
+    bool destroyWhenIdle_ = false;   // unloaded while at work
     bool placedByCode_ = false;
     bool shownBefore_ = false;
     QPointer<QWidget> lastOpener_;

@@ -54,7 +54,10 @@ Form& Forms::get(const QString& name)
     form->name_ = r.names.value(name.toLower());
     // Loaded from here on, so that its Form_Load (and whatever it calls) finds it by name.
     r.loaded.append(form.get());
-    form->Form_Load();
+    {
+        const Form::Working working(*form);
+        form->Form_Load();
+    }
     return *form.release();
 }
 
@@ -85,6 +88,8 @@ bool Forms::unload(Form& form, int unloadMode)
         QScopedValueRollback<bool> unloading(form.unloading_, true);
         int cancel = 0;
         form.Form_QueryUnload(cancel, unloadMode);
+        if (unloadMode == vbFormControlMenu && form.AtWork())
+            return false;
         if (!cancel)
             form.Form_Unload(cancel);
         if (cancel)
@@ -97,7 +102,10 @@ bool Forms::unload(Form& form, int unloadMode)
     for (Control* control : form.controls())
         control->blockSignals(true);
     form.blockSignals(true);
-    form.deleteLater();
+    if (form.AtWork())
+        form.destroyWhenIdle_ = true;
+    else
+        form.deleteLater();
     return true;
 }
 
@@ -129,8 +137,10 @@ void Forms::activate(Form& form)
     if (r.active == &form)
         return;
     r.active = &form;
-    if (!r.quiet)
+    if (!r.quiet) {
+        const Form::Working working(form);
         form.Form_Activate();
+    }
 }
 
 // The window system reports activations late and sometimes in bursts (the echo of every

@@ -40,9 +40,11 @@ public:
     static Form* active();           // nullptr when none of the forms is active
     static Form* fromHwnd(qint32 hWnd);
 
-    // Form_QueryUnload, then Form_Unload; either may cancel (false is returned). Otherwise
-    // the window is hidden, the form leaves the loaded list and is destroyed once control
-    // returns to the event loop (or at the next DoEvents).
+    // Form_QueryUnload, then Form_Unload; either may cancel (false is returned), and the
+    // close box (vbFormControlMenu) of a form at work unloads nothing (Form::AtWork).
+    // Otherwise the window is hidden, the form leaves the loaded list and is destroyed once
+    // control returns to the event loop (or at the next DoEvents), and not before its work
+    // is over.
     static bool unload(const QString& name);
     static bool unload(Form& form, int unloadMode = vbFormCode);
 

@@ -105,9 +105,9 @@ ListBox::ListBox(Place place, const QString& name) : WidgetControl(place, name, 
 {
     connect(list(), &QListWidget::itemSelectionChanged, this, [this] {
         if (!byCode_)
-            runEventHandler([this] { emit Click(); });
+            userEvent([this] { emit Click(); });
     });
-    connect(list(), &QListWidget::itemDoubleClicked, this, [this] { runEventHandler([this] { emit DblClick(); }); });
+    connect(list(), &QListWidget::itemDoubleClicked, this, [this] { userEvent([this] { emit DblClick(); }); });
     const auto forgetSelectedRows = [this] { selectedRowsKnown_ = false; };
     connect(list()->selectionModel(), &QItemSelectionModel::selectionChanged, this, forgetSelectedRows);
     QAbstractItemModel* rows = list()->model();
@@ -205,7 +205,7 @@ void ListBox::setListIndex(int index)
             list()->clearSelection();
         list()->setCurrentRow(index);
     }
-    emit Click();
+    codeEvent([&] { emit Click(); });
 }
 
 // A row's own flag asks the view, which searches every range of its selection; a selection
@@ -317,7 +317,7 @@ void ListBox::setOLEDropMode(int mode)
     list()->viewport()->setAcceptDrops(mode == 1);
     list()->onDrop = nullptr;
     if (mode == 1)
-        list()->onDrop = [this](const QStringList& paths) { runEventHandler([&] { emit OLEDragDrop(paths); }); };
+        list()->onDrop = [this](const QStringList& paths) { userEvent([&] { emit OLEDragDrop(paths); }); };
 }
 
 bool ListBox::eventFilter(QObject* watched, QEvent* event)
@@ -329,7 +329,7 @@ bool ListBox::eventFilter(QObject* watched, QEvent* event)
                                                                                 : mouse->buttons());
     const int shift = shiftState(mouse->modifiers());
     const QPoint at = mouse->position().toPoint();
-    runEventHandler([&] {
+    userEvent([&] {
         if (event->type() == QEvent::MouseButtonPress)
             emit MouseDown(button, shift, twipsFromPixels(at.x()), twipsFromPixels(at.y()));
         else
@@ -349,11 +349,11 @@ ComboBox::ComboBox(Place place, const QString& name, int style)
         combo()->setEditable(true);
         combo()->setInsertPolicy(QComboBox::NoInsert);
         connect(combo()->lineEdit(), &QLineEdit::textEdited, this,
-                [this] { runEventHandler([this] { emit Change(); }); });
+                [this] { userEvent([this] { emit Change(); }); });
     }
     connect(combo(), &QComboBox::activated, this, [this] {
         if (!byCode_)
-            runEventHandler([this] { emit Click(); });
+            userEvent([this] { emit Click(); });
     });
 }
 
@@ -414,7 +414,7 @@ void ComboBox::setListIndex(int index)
         if (style_ != 2 && index >= 0)
             combo()->setEditText(combo()->itemText(index));
     }
-    emit Click();
+    codeEvent([&] { emit Click(); });
 }
 
 QString ComboBox::Text() const { return combo()->currentText(); }
@@ -434,7 +434,7 @@ void ComboBox::setText(const QString& text)
         QScopedValueRollback<bool> guard(byCode_, true);
         combo()->setEditText(text);
     }
-    emit Change();
+    codeEvent([&] { emit Change(); });
 }
 
 } // namespace vb

@@ -170,15 +170,16 @@ void frmSkyfetchForm::Form_Load()
     net_.Init();
 }
 
-void frmSkyfetchForm::Form_Unload(int&)
+void frmSkyfetchForm::Form_QueryUnload(int&, int unloadMode)
 {
-    animation_.Destroy();
-    // Closed from its title bar while a pass, a download or the way out runs: that work is
-    // abandoned where it stands (a file half fetched goes with it) and the program ends here,
-    // before anything could touch the window again.
-    if (busy_)
+    // A file half fetched goes with the program; nothing runs on with the window.
+    if (unloadMode == vb::vbFormControlMenu && busy_) {
+        animation_.Destroy();
         vb::End(0);
+    }
 }
+
+void frmSkyfetchForm::Form_Unload(int&) { animation_.Destroy(); }
 
 void frmSkyfetchForm::Command1_Click()
 {

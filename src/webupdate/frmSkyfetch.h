@@ -31,6 +31,9 @@ public:
     vb::Label Label2{*this, QStringLiteral("Label2")};
 
     void Form_Load() override;
+    // Closed from its title bar while a pass, a download or the way out runs: that work is
+    // abandoned where it stands and the program ends here.
+    void Form_QueryUnload(int& cancel, int unloadMode) override;
     void Form_Unload(int& cancel) override;
     void Command1_Click();   // Next
     void Command2_Click();   // Cancel

@@ -1,41 +1,88 @@
 #pragma once
-// A user who closes a window of the program from its title bar the moment it shows, from the
-// event loop as a click on the close box would, while the program works on.
+// A user who closes a window of the program from its title bar while the program works on:
+// the moment it shows, while the program waits for a child program or a long copy, or at a
+// box (closeNow from the box's action), each delivered as the window system delivers a click
+// on the close box.
+#include "platform/Waiting.h"
 #include "vb/Forms.h"
 
+#include <QCoreApplication>
+#include <QPointer>
 #include <QString>
 #include <QTimer>
 #include <QWidget>
+#include <functional>
 
 namespace testsupport {
 
+// What came of one click on the close box of a loaded window.
+struct CloseClick {
+    bool clicked = false;
+    bool atWork = false;   // the window's own work was running
+    bool stays = false;    // the window was still there afterwards, loaded (and shown, if it was)
+};
+
+// The click now; nothing when the window is not loaded.
+inline void closeNow(const QString& form, CloseClick& click)
+{
+    if (click.clicked || !vb::Forms::isLoaded(form))
+        return;
+    vb::Form& window = vb::Forms::get(form);
+    const QPointer<QWidget> widget = window.window();
+    const bool shown = widget->isVisible();
+    click = {true, window.AtWork(), false};
+    widget->close();
+    click.stays = vb::Forms::isLoaded(form) && widget && (!shown || widget->isVisible());
+}
+
 class ClosingHand {
 public:
-    explicit ClosingHand(QString form) : form_(std::move(form))
+    enum When { WhenShown, WhileWaiting };
+
+    // `ready`, when given, must hold too.
+    explicit ClosingHand(QString form, When when = WhenShown, std::function<bool()> ready = {})
+        : form_(std::move(form)), ready_(ready ? std::move(ready) : [] { return true; })
     {
-        QObject::connect(&timer_, &QTimer::timeout, [this] {
-            if (closed_ || !vb::Forms::isLoaded(form_))
-                return;
-            QWidget* window = vb::Forms::get(form_).window();
-            if (window->isVisible()) {
-                closed_ = true;
-                window->close();
-                stays_ = window->isVisible() && vb::Forms::isLoaded(form_);
+        if (when == WhenShown) {
+            QObject::connect(&timer_, &QTimer::timeout, [this] {
+                if (vb::Forms::isLoaded(form_) && vb::Forms::get(form_).window()->isVisible() && ready_())
+                    closeNow(form_, click_);
+            });
+            timer_.start(0);
+            return;
+        }
+        // The click lands in the event queue during the wait and is handled when the
+        // program next lets events run.
+        previous_ = platform::setWaitStep([this] {
+            if (previous_)
+                previous_();
+            if (!posted_ && vb::Forms::isLoaded(form_) && ready_()) {
+                posted_ = true;
+                QMetaObject::invokeMethod(qApp, [this] { closeNow(form_, click_); }, Qt::QueuedConnection);
             }
         });
-        timer_.start(0);
+        waiting_ = true;
+    }
+    ~ClosingHand()
+    {
+        if (waiting_)
+            platform::setWaitStep(previous_);
     }
 
     // The close box was clicked.
-    bool closed() const { return closed_; }
-    // The window was still there, shown, right after the click.
-    bool stays() const { return stays_; }
+    bool closed() const { return click_.clicked; }
+    // The window was still there, loaded, right after the click.
+    bool stays() const { return click_.stays; }
+    const CloseClick& click() const { return click_; }
 
 private:
     QString form_;
+    std::function<bool()> ready_;
     QTimer timer_;
-    bool closed_ = false;
-    bool stays_ = false;
+    platform::WaitStep previous_;
+    bool waiting_ = false;
+    bool posted_ = false;
+    CloseClick click_;
 };
 
 } // namespace testsupport

@@ -1,7 +1,7 @@
 #pragma once
 // A fresh machine whose [Hosts] table sends the update server's name to an HTTP server of
 // the test, the scripted UI, and the update program's state and window registry reset.
-#include "UpdateServer.h"
+#include "support/UpdateServer.h"
 #include "support/ScriptedUi.h"
 #include "support/TempMachine.h"
 #include "vb/Forms.h"
