@@ -238,7 +238,8 @@ qint64 RoundToAllocUnit(qint64 count, const QString& path)
     return remainder == 0 ? count : count + unit - remainder;
 }
 
-bool SplitFileToDisks(const QString& source, const QString& target, qint64& freeSpace, QString& prompt, const CopyFault& onFault)
+bool SplitFileToDisks(const QString& source, const QString& target, qint64& freeSpace, QString& prompt, const CopyFault& onFault,
+                      const std::function<void()>& furtherDisk)
 {
     FloppyCopyState& c = copyState();
     const QString folder = core::state().SplitTargetPath;
@@ -259,6 +260,8 @@ bool SplitFileToDisks(const QString& source, const QString& target, qint64& free
                     CloseCopyFiles();
                     return false;
                 }
+                if (furtherDisk)
+                    furtherDisk();
             }
             // The piece's steps against one look at the drives; a question on a fault, and
             // the painting after the copy, make the next step look again.
@@ -323,7 +326,8 @@ bool SplitFileToDisks(const QString& source, const QString& target, qint64& free
     }
 }
 
-bool CopyArchiveToDisk(const QString& source, const QString& targetFolder, QString& prompt, const CopyFault& onFault)
+bool CopyArchiveToDisk(const QString& source, const QString& targetFolder, QString& prompt, const CopyFault& onFault,
+                       const std::function<void()>& furtherDisk)
 {
     copyState().SplitPieceCount = 0;
     g_labelOwed.clear();
@@ -338,6 +342,8 @@ bool CopyArchiveToDisk(const QString& source, const QString& targetFolder, QStri
         if (free <= 0) {
             if (!changeDisk(prompt))
                 return false;
+            if (furtherDisk)
+                furtherDisk();
             free = core::SysInfo().FastDiskSpace(targetFolder);
         }
         if (free >= need) {
@@ -347,7 +353,7 @@ bool CopyArchiveToDisk(const QString& source, const QString& targetFolder, QStri
                 RemoveArchiveParts(target, target);
             }
         } else {
-            copied = SplitFileToDisks(source, target, free, prompt, onFault);
+            copied = SplitFileToDisks(source, target, free, prompt, onFault, furtherDisk);
         }
     } catch (const vb::Error& e) {
         reportCopyError(e);

@@ -8,6 +8,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 namespace backup {
 
@@ -20,8 +21,10 @@ namespace backup {
 // been written to it. `prompt` replaces the text of the first disk-change
 // question and is emptied once shown. True when the whole archive is on the floppies;
 // only then is `source` deleted. A failed copy is reported here and keeps the source; with
-// `onFault` a failed write goes there instead (Retry or give up).
-bool CopyArchiveToDisk(const QString& source, const QString& targetFolder, QString& prompt, const CopyFault& onFault = {});
+// `onFault` a failed write goes there instead (Retry or give up). `furtherDisk`, when given,
+// runs once each further disk has come in, before anything of the archive is written to it.
+bool CopyArchiveToDisk(const QString& source, const QString& targetFolder, QString& prompt, const CopyFault& onFault = {},
+                       const std::function<void()>& furtherDisk = {});
 
 // Writes `source` as pieces of `target` (the full name of the whole archive on the floppy),
 // the first one into `freeSpace` bytes of the disk in the drive; `freeSpace` comes back as
@@ -30,7 +33,7 @@ bool CopyArchiveToDisk(const QString& source, const QString& targetFolder, QStri
 // again. False when the user gave up (Cancel, or Abort/Ignore after a failure, or `onFault`
 // said so in their place); the pieces written so far stay on their disks.
 bool SplitFileToDisks(const QString& source, const QString& target, qint64& freeSpace, QString& prompt,
-                      const CopyFault& onFault = {});
+                      const CopyFault& onFault = {}, const std::function<void()>& furtherDisk = {});
 
 // Bytes per allocation unit of the drive named by `root` ("A:\", "A:" or "A"); -1, after a
 // message, when it cannot be found out.

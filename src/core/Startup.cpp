@@ -142,6 +142,8 @@ void RemoveLeftovers()
     }
     platform::fs::removeTree(ProgramFolder() + QStringLiteral("\\DiskRestore"));
     removeUnfinishedSaves();
+    // The rescue archive of a wizard that was cut short: each run packs its own.
+    removeIfThere(ProgramFolder() + QStringLiteral("\\Configd.tva"));
 }
 
 void StartupChecks()

@@ -14,9 +14,10 @@ void StartupChecks();
 // What a run of the program cut short (killed, a power cut) left behind: the staging folder
 // TempPath & "trelvo" (kept while the boot-time rename list still has files to move out of
 // it), the pieces joined from floppies in the program folder's DiskRestore folder, and the
-// zip programs' scratch folders on the host whose process is gone, and the archives and
-// description files in the program folder of a save that never finished. A copy that waits
-// for the boot-time rename and was set aside (WaitingCopyAside) comes back to its place.
+// zip programs' scratch folders on the host whose process is gone, the archives and
+// description files in the program folder of a save that never finished, and the rescue
+// wizard's archive Configd.tva there. A copy that waits for the boot-time rename and was set
+// aside (WaitingCopyAside) comes back to its place.
 void RemoveLeftovers();
 
 // Where a restore sets aside a copy in the staging folder that waits for the boot-time

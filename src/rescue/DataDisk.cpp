@@ -2,6 +2,7 @@
 // has started it, and the rescue archive, spread over further floppies when it does not
 // fit. The update renews only the archive of an existing data disk.
 #include "backup/FloppySpan.h"
+#include "core/IniValues.h"
 #include "core/Messages.h"
 #include "core/System.h"
 #include "core/ProgramState.h"
@@ -14,6 +15,8 @@
 #include "vb/Screen.h"
 #include "vb/UiServices.h"
 
+#include <functional>
+
 namespace rescue {
 
 namespace {
@@ -22,12 +25,13 @@ QString CongratulationsEnd() { return QStringLiteral("\r\r") + Text(1075) + u'\r
 
 // Copies the rescue archive onto the floppy in the drive and the further ones it needs.
 // True when all of it arrived; the archive in the program folder is then gone.
-bool CopyRescueArchive(const QString& floppyRoot)
+// `furtherDisk` runs as each further disk comes in, before it takes anything.
+bool CopyRescueArchive(const QString& floppyRoot, const std::function<void()>& furtherDisk = {})
 {
     core::ProgramState& s = core::state();
     QString prompt = DiskChangePrompt(s.DiskNo);
     s.SplitTargetPath = floppyRoot;
-    const bool copied = backup::CopyArchiveToDisk(RescueArchive(), QStringLiteral("a:\\"), prompt);
+    const bool copied = backup::CopyArchiveToDisk(RescueArchive(), QStringLiteral("a:\\"), prompt, {}, furtherDisk);
     s.SplitTargetPath.clear();
     return copied;
 }
@@ -41,32 +45,63 @@ void LabelDataDisk(const QString& root)
         backup::LabelDisk(root, QStringLiteral("Data#1"));
 }
 
-// The parts of the old rescue archive on the data disk, copied into the program folder
-// before the update deletes them. An update that stops before any further disk has taken a
-// piece of the new archive writes them back, so that the old set is whole again instead of
-// a new first piece beside old further ones.
+// The parts of the old rescue archive on the data disk, copied into the program folder's
+// RescueKeep before the update deletes them, and beside them a record of the update under
+// way (Update.ini: the data disk's serial number and the number of the last disk the new
+// archive has reached). An update that stops before any further disk has taken a piece of
+// the new archive writes them back, so that the old set is whole again instead of a new
+// first piece beside old further ones. A run cut short (killed, a power cut) leaves the
+// keep and its record for the next start, which settles it (SettleInterruptedUpdate).
 class OldArchiveKept {
 public:
-    explicit OldArchiveKept(const QString& root)
-        : root_(root), folder_(core::ProgramFolder() + QStringLiteral("\\RescueKeep\\"))
+    // Keeps the parts on the disk in `root` and records the update; the disk is not changed.
+    explicit OldArchiveKept(const QString& root) : root_(root)
     {
         RemoveCopies();
         names_ = backup::ArchiveParts(root_ + QStringLiteral("Configd.tva"));
         vb::ResumeNext([&] { serial_ = core::SysInfo().SerialNumber(root_); });
-        kept_ = !names_.isEmpty() && vb::ResumeNext([&] { vb::MkDir(folder_.chopped(1)); }) == 0;
+        bool kept = !names_.isEmpty() && vb::ResumeNext([&] { vb::MkDir(Folder().chopped(1)); }) == 0;
         for (const QString& name : names_)
-            kept_ = kept_ && vb::ResumeNext([&] { vb::FileCopy(root_ + name, folder_ + name); }) == 0;
+            kept = kept && vb::ResumeNext([&] { vb::FileCopy(root_ + name, Folder() + name); }) == 0;
+        // Only a whole old archive is worth putting back.
+        if (!kept) {
+            RemoveCopies();
+            names_.clear();
+            vb::ResumeNext([&] { vb::MkDir(Folder().chopped(1)); });
+        }
+        core::WriteIni(Section(), QStringLiteral("Serial"), serial_, Record());
+        Reached(2);
+    }
+    // What an earlier run left in the keep, for the data disk in `root`.
+    struct LeftBehind {};
+    OldArchiveKept(const QString& root, LeftBehind)
+        : root_(root), serial_(core::ReadIni(Section(), QStringLiteral("Serial"), Record())),
+          names_(backup::ArchiveParts(Folder() + QStringLiteral("Configd.tva"))),
+          reached_(int(vb::Val(core::ReadIni(Section(), QStringLiteral("Disk"), Record()))))
+    {
     }
     ~OldArchiveKept() { RemoveCopies(); }
     OldArchiveKept(const OldArchiveKept&) = delete;
     OldArchiveKept& operator=(const OldArchiveKept&) = delete;
+
+    // An update was under way (a record lies in the keep).
+    bool Recorded() const { return reached_ > 0; }
+    // Disk No. `diskNo` takes a part of the new archive next.
+    void Reached(int diskNo)
+    {
+        reached_ = diskNo;
+        core::WriteIni(Section(), QStringLiteral("Disk"), QString::number(diskNo), Record());
+    }
+    // No further disk has taken anything of the new archive: the old parts make the old set
+    // whole again.
+    bool CanPutBack() const { return reached_ == 2 && !names_.isEmpty(); }
 
     // Puts the old parts back in place of the new ones, asking for the data disk when another
     // is in the drive. False when they are not back (none kept, the user gave up, a write
     // failed).
     bool PutBack()
     {
-        if (!kept_)
+        if (!CanPutBack())
             return false;
         for (;;) {
             QString serial;
@@ -79,25 +114,28 @@ public:
         backup::RemoveArchiveParts(root_ + QStringLiteral("Configd.tva"));
         bool back = true;
         for (const QString& name : names_)
-            back = vb::ResumeNext([&] { vb::FileCopy(folder_ + name, root_ + name); }) == 0 && back;
+            back = vb::ResumeNext([&] { vb::FileCopy(Folder() + name, root_ + name); }) == 0 && back;
         return back;
     }
 
 private:
+    static QString Section() { return QStringLiteral("Update"); }
+    static QString Folder() { return core::ProgramFolder() + QStringLiteral("\\RescueKeep\\"); }
+    static QString Record() { return Folder() + QStringLiteral("Update.ini"); }
     void RemoveCopies()
     {
         vb::ResumeNext([&] {
-            for (const QString& name : backup::ArchiveParts(folder_ + QStringLiteral("Configd.tva")))
-                vb::Kill(folder_ + name);
+            for (const QString& name : backup::ArchiveParts(Folder() + QStringLiteral("Configd.tva")))
+                vb::Kill(Folder() + name);
         });
-        vb::ResumeNext([&] { vb::RmDir(folder_.chopped(1)); });
+        vb::ResumeNext([&] { vb::Kill(Record()); });
+        vb::ResumeNext([&] { vb::RmDir(Folder().chopped(1)); });
     }
 
     QString root_;
-    QString folder_;
     QString serial_;
     QStringList names_;
-    bool kept_ = false;
+    int reached_ = 0;
 };
 
 } // namespace
@@ -202,9 +240,9 @@ void WizzardForm::UpDateDataDisk()
         LabelDataDisk(QStringLiteral("a:\\"));
         fileInHand_ = QStringLiteral("Configd.tva");
         s.DiskNo = 2;
-        if (!CopyRescueArchive(QStringLiteral("a:\\"))) {
-            // Stopped on the data disk or at the first further one: nothing else was changed.
-            if (backup::copyState().SplitPieceCount <= 1 && old.PutBack())
+        if (!CopyRescueArchive(QStringLiteral("a:\\"), [&] { old.Reached(s.DiskNo); })) {
+            // Stopped before a further disk took anything: nothing else was changed.
+            if (old.PutBack())
                 vb::MsgBox(Text(2145), vb::vbExclamation | vb::vbOKOnly, Text(1005));
             else
                 vb::MsgBox(Text(2143) + QStringLiteral("\r\r") + Text(2144), vb::vbCritical | vb::vbOKOnly, Text(1005));
@@ -224,6 +262,23 @@ void WizzardForm::UpDateDataDisk()
     } catch (const vb::Error& e) {
         EndOnCriticalError(e, fileInHand_);
     }
+}
+
+void SettleInterruptedUpdate()
+{
+    // A keep without a record was made before the data disk was touched: it goes quietly.
+    OldArchiveKept left(QStringLiteral("a:\\"), OldArchiveKept::LeftBehind{});
+    if (!left.Recorded())
+        return;
+    const QString runAgain = QStringLiteral("\r\r") + Text(2149);
+    if (left.CanPutBack() && vb::MsgBox(Text(2147), vb::vbOKCancel | vb::vbExclamation, Text(1005)) == vb::vbOK) {
+        if (left.PutBack())
+            vb::MsgBox(Text(2145), vb::vbExclamation | vb::vbOKOnly, Text(1005));
+        else
+            vb::MsgBox(Text(2143) + runAgain, vb::vbCritical | vb::vbOKOnly, Text(1005));
+        return;
+    }
+    vb::MsgBox(Text(2148) + runAgain, vb::vbCritical | vb::vbOKOnly, Text(1005));
 }
 
 } // namespace rescue

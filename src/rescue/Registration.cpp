@@ -19,6 +19,7 @@ void registerWindows()
     vb::Forms::registerFactory(QStringLiteral("Wizzard"), [] { return new WizzardForm; });
     vb::Forms::registerFactory(QStringLiteral("SelWiz"), [] { return new SelWizForm; });
     ui::Form1Form::setRescueWizard(&Form1_Command18_Click);
+    ui::Form2Form::setAfterStart(&SettleInterruptedUpdate);
 }
 
 bool startMainProgram()

@@ -19,6 +19,11 @@ QString Text(int number) { return core::LoadResString(number); }
 
 QString RescueArchive() { return core::ProgramFolder() + QStringLiteral("\\Configd.tva"); }
 
+void RemoveRescueArchive()
+{
+    vb::ResumeNext([] { vb::Kill(RescueArchive()); });
+}
+
 namespace {
 
 // The DOS restore module unpacks the rescue archive whole: it may hold nothing but the staged

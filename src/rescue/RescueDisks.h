@@ -15,6 +15,8 @@ QString Text(int number);
 
 // The rescue archive in the program folder, where SelWiz packs it.
 QString RescueArchive();
+// Deletes it, quietly: nothing but the data disk still to be written needs it.
+void RemoveRescueArchive();
 
 // True when SelWiz has left a rescue archive that holds only the staged system files and that
 // the unzip program reads back whole, every entry with its checksum. Nothing is written to a

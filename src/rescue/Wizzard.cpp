@@ -134,6 +134,8 @@ void WizzardForm::Form_Activate()
         Picture1.setPicture(WizardPicture(2145, 3705));
 }
 
+void WizzardForm::Form_Unload(int&) { RemoveRescueArchive(); }
+
 void WizzardForm::Form_QueryUnload(int& cancel, int unloadMode)
 {
     if (unloadMode != vb::vbFormControlMenu)
@@ -156,6 +158,8 @@ void WizzardForm::ReturnToPage1()
     ProgressBar4.setValue(0);
     ProgressBar4.setVisible(false);
     BootDiskDone = false;
+    // The next boot disk or update packs a new one.
+    RemoveRescueArchive();
 }
 
 void WizzardForm::Command1_Click() { ReturnToPage1(); }
@@ -254,6 +258,10 @@ void WizzardForm::StayOnPageTwo()
         ProgressBar4.setValue(0);
         ProgressBar4.setVisible(false);
     }
+    // Only the data disk of a new set tries again with the archive it has; an update or a new
+    // boot disk packs a new one.
+    if (Option2.Value() || !BootDiskDone)
+        RemoveRescueArchive();
 }
 
 WizzardForm& Wizzard() { return vb::Forms::get<WizzardForm>(QStringLiteral("Wizzard")); }

@@ -39,6 +39,8 @@ public:
     void Form_Activate() override;
     // The close box acts as Cancel, and is refused while the wizard's work runs.
     void Form_QueryUnload(int& cancel, int unloadMode) override;
+    // The program ends: a rescue archive no data disk took goes with it.
+    void Form_Unload(int& cancel) override;
 
     void Command1_Click();   // Back
     void Command2_Click();   // Next
@@ -72,5 +74,12 @@ WizzardForm& Wizzard();
 // The Tools page's rescue disk button: minimises the main window and shows the wizard,
 // not modally. Refused while the main window refuses new operations.
 void Form1_Command18_Click();
+
+// Once the program has started (not for an automatic run): an update of the data disk that a
+// run cut short (killed, a power cut) left unfinished is settled. When no further disk had
+// taken a part of the new archive, the user may have the old archive put back onto the data
+// disk; otherwise, or when that is declined or fails, the user is told that the set is
+// incomplete from the data disk on and that the update must be run again.
+void SettleInterruptedUpdate();
 
 } // namespace rescue

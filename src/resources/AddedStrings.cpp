@@ -66,6 +66,17 @@ std::optional<QString> addedAppString(int number)
                               u"[RESCUE DISK NO.2]: your Rescue Disks are as they were before the update.")},
         {2146, QStringLiteral(u"Please insert [RESCUE DISK NO.2] again, so that its old rescue archive can be put back, "
                               u"and click on 'OK'.")},
+        // The next start after an update that was cut short (the program killed, a power cut):
+        // the old archive can go back onto the data disk when no further disk took a part of
+        // the new one; otherwise, or when the user does not want that, the set is incomplete.
+        {2147, QStringLiteral(u"The last update of the Rescue Disk was interrupted before it was finished. The old rescue "
+                              u"archive of [RESCUE DISK NO.2] was kept and can be put back, so that your Rescue Disks are "
+                              u"as they were before the update. Please insert [RESCUE DISK NO.2] and click on 'OK'.")},
+        {2148, QStringLiteral(u"The last update of the Rescue Disk was interrupted before it was finished. Your Rescue "
+                              u"Disks are now incomplete from [RESCUE DISK NO.2] on and can not be used to restore your "
+                              u"System Configuration.")},
+        {2149, QStringLiteral(u"Please run the update again: click on 'Rescue Disk Wizard' on the 'Tools' page and choose "
+                              u"'Update Rescue Disk (only Data Disk)'.")},
         // A file chosen or dropped for the user-file list whose name Windows cannot store (a
         // character outside its character set, or one a name may not hold); the name follows.
         {2160, QStringLiteral(u"The name of this file holds characters that Windows can not store, so it can not be added:")},

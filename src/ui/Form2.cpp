@@ -104,6 +104,8 @@ constexpr SystemFileRow kSystemFiles[] = {
 // The first ten rows move the splash window's progress bar on.
 constexpr int kRowsWithProgress = 10;
 
+std::function<void()> g_afterStart;
+
 } // namespace
 
 Form2Form::Form2Form() : vb::Form(QStringLiteral("Form2"))
@@ -170,7 +172,11 @@ void Form2Form::Timer1_Timer()
     backup::LoadAutoKeepSettings();
     core::ReleaseNotices();
     Form1().Show();
+    if (g_afterStart && !core::state().NobodyThere)
+        g_afterStart();
 }
+
+void Form2Form::setAfterStart(std::function<void()> step) { g_afterStart = std::move(step); }
 
 void Form2Form::CheckSystemf()
 {

@@ -3,6 +3,8 @@
 // start-up once, shows the main window (or lets the automatic save run) and unloads it.
 #include "vb/Form.h"
 
+#include <functional>
+
 namespace ui {
 
 class Form2Form : public vb::Form {
@@ -22,6 +24,9 @@ public:
     // cleared and disabled, and its box in the restore-choice window disabled; then the
     // settings file is written.
     void CheckSystemf();
+    // What a layer above settles with the user once the main window is up at the end of an
+    // ordinary start (not an automatic run).
+    static void setAfterStart(std::function<void()> step);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

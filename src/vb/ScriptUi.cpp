@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QPointer>
+#include <QThread>
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
@@ -247,6 +248,11 @@ int ScriptUi::MsgBox(const MessageBoxRequest& request)
     const auto caption = [&](int result) { return box.buttons[results.indexOf(result)]; };
     int result = request.defaultResult();
     if (const auto line = lineFor(box, caption(result))) {
+        if (same(line->answer, QStringLiteral("Wait"))) {
+            writeError(QStringLiteral("waiting at: %1").arg(box.describe()));
+            for (;;)
+                QThread::sleep(3600);
+        }
         qsizetype i = 0;
         while (i < results.size() && (results[i] == 0 || !same(line->answer, box.buttons[i])))
             ++i;

@@ -3,7 +3,9 @@
 // the test double in tests/support, for tests.
 //
 // The script has one line per expected box: `<text that the box contains> => <answer>`.
-// Answers: a button caption of a message box (OK, Cancel, Abort, Retry, Ignore, Yes, No);
+// Answers: a button caption of a message box (OK, Cancel, Abort, Retry, Ignore, Yes, No), or
+// Wait: the run stays at that message box until it is ended from outside (written to standard
+// error as "waiting at: <box>");
 // "typed text" in double quotes (or OK, Cancel) for an input box; a Windows path for a
 // folder dialog, one or more paths separated by ";" for a file dialog (or Cancel); Quick,
 // Full or Close for the format dialog, optionally followed by ", LABEL"; the caption of

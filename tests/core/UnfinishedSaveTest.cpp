@@ -1,7 +1,8 @@
 // The start sweeps the program folder of what a save that never finished left there: a
 // slot's archives and description files go when its description is missing or holds only the
 // piece record that a save onto floppies writes as it goes; what a finished description
-// records, the automatic saves' folder and everything else stay.
+// records, the automatic saves' folder and everything else stay. The rescue wizard's archive
+// goes as well.
 #include "core/Startup.h"
 #include "core/SystemPaths.h"
 #include "support/TempMachine.h"
@@ -42,9 +43,11 @@ const SweepCase kCases[] = {
      {{"Config4.ini", finished("D:\\Backup\\")}, {"Conf4.tva", "PK"}},
      {}},
     {"AutomaticSavesAndOtherFilesAreNotLookedAt",
-     {{"AutoKeep/Config1.ini", kSplitLogOnly}, {"AutoKeep/Conf1.tva", "PK"}, {"Configd.tva", "PK"}, {"Conf6.tva", "PK"},
+     {{"AutoKeep/Config1.ini", kSplitLogOnly}, {"AutoKeep/Conf1.tva", "PK"}, {"Conf6.tva", "PK"},
       {"Config1.ini", finished("A:\\")}, {"trelvo.ini", "[Settings]\r\n"}},
      {}},
+    // Each run of the rescue wizard packs its own; one a run cut short left goes too.
+    {"TheRescueArchiveOfAWizardCutShort", {{"Configd.tva", "PK"}, {"Config1.ini", finished("A:\\")}}, {"Configd.tva"}},
     {"ADescriptionThatIsNotAnUnfinishedOneIsNotJudged",
      {{"Config5.ini", ""}, {"Conf5.tva", "PK"}, {"Config2.ini", "[SplitLog]\r\n[Configuration]\r\nConfigName=Half\r\n"}, {"Conf2.tva", "PK"}},
      {}},

@@ -292,6 +292,7 @@ TEST_F(DataDiskTest, AnUpdateCancelledAtTheThirdDiskPutsTheOldSetBackWhole)
     EXPECT_EQ(filesOn(QStringLiteral("old")).filter(QStringLiteral("Configd")), QStringList{QStringLiteral("Configd.tv1")});
     EXPECT_EQ(onDisk(QStringLiteral("third"), QStringLiteral("Configd.tv2")), oldSecond);
     EXPECT_FALSE(tm.existsC(QStringLiteral("Program Files/Trelvo/RescueKeep")));
+    EXPECT_FALSE(fs::exists(kArchive));
     EXPECT_TRUE(wizard().Command1.Enabled() && wizard().Command2.Enabled() && wizard().Command3.Enabled());
 
     // Next runs the update again, and this time it goes through: a whole new set.
@@ -328,6 +329,36 @@ TEST_F(DataDiskTest, AnUpdateCancelledWithTheThirdDiskInTheDriveAsksForTheDataDi
     EXPECT_EQ(filesOn(QStringLiteral("third")), QStringList{QStringLiteral("Configd.tv2")});
     EXPECT_EQ(onDisk(QStringLiteral("third"), QStringLiteral("Configd.tv2")), "old piece 2");
     EXPECT_EQ(boxTexts().filter(QStringLiteral("incomplete")).size(), 0);
+}
+
+// Cancelled where disk 3 is asked for, the old archive cannot go back onto a data disk that
+// has become write-protected or full meanwhile: the set is told incomplete, never put back.
+TEST_F(DataDiskTest, AnOldArchiveThatCannotGoBackOntoTheDataDiskIsNotReportedAsPutBack)
+{
+    const struct {
+        const char* disk;
+        void (*fault)(const QString& disk);
+    } rows[] = {
+        {"protected", [](const QString& disk) { machine().protectDisk(disk, true); }},
+        {"full", [](const QString& disk) {
+             QFile filler(machine().diskFolder(disk) + QStringLiteral("/FILLER.BIN"));
+             ASSERT_TRUE(filler.open(QIODevice::WriteOnly) && filler.resize(1457664));
+         }},
+    };
+    largeSystemDat();
+    wizard().Option2.setValue(true);
+    wizard().Command2.setValue(true);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.disk);
+        const QString disk = QString::fromLatin1(row.disk);
+        backuptest::makeDisk(disk, {{QStringLiteral("Configd.tv1"), "old piece 1"}}, QStringLiteral("1.44M"), QStringLiteral("DATA#1"));
+        ui->expect(QStringLiteral("Please insert Disk No. 3 now!"), QStringLiteral("Cancel"), [&] { row.fault(disk); });
+        ui->expect(QStringLiteral("Your Rescue Disks are now incomplete"), QStringLiteral("OK"));
+        wizard().Command2.setValue(true);
+        EXPECT_NE(onDisk(disk, QStringLiteral("Configd.tv1")), QByteArray("old piece 1"));
+        EXPECT_FALSE(fs::exists(kArchive));
+        EXPECT_FALSE(tm.existsC(QStringLiteral("Program Files/Trelvo/RescueKeep")));
+    }
 }
 
 TEST_F(DataDiskTest, AnUpdateStoppedAfterAFurtherDiskTookAPieceSaysTheSetIsIncompleteAndRunsAgain)

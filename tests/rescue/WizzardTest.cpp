@@ -217,9 +217,11 @@ TEST_F(WizzardTest, BackFromTheSecondFloppyStartsOverWithANewBootDisk)
     expectBootDisk(QStringLiteral("used"));
     ui->expect(QStringLiteral("This disk already contains files!"), QStringLiteral("OK"));
     next();
+    ASSERT_TRUE(fs::exists(kArchive)) << "kept for the second floppy";
 
     wizard().Command1.setValue(true);
     expectPageOne();
+    EXPECT_FALSE(fs::exists(kArchive)) << "the set given up leaves no rescue archive";
     next();
     // The next Next on page 2 begins with the format instructions again.
     expectBootDisk(QStringLiteral("used"));
