@@ -11,6 +11,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setWindowIcon(resources::appIcon());   // every window and box of the program
+    QApplication::setDesktopFileName(QStringLiteral("trelvoapp"));   // the menu entry that cmake --install writes
     if (!rescue::startMainProgram())
         return 1;
     return app.exec();

@@ -11,20 +11,24 @@ namespace {
 
 constexpr int kSizes[] = {16, 24, 32, 48, 64, 128};
 
-// One picture per size, each drawn on a 64-unit square scaled to it.
+// A picture drawn on a 64-unit square scaled to `size` pixels.
+QImage picture(const std::function<void(QPainter&)>& draw, int size)
+{
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.scale(size / 64.0, size / 64.0);
+    draw(p);
+    return image;
+}
+
+// One picture per size.
 QIcon drawn(const std::function<void(QPainter&)>& draw)
 {
     QIcon icon;
-    for (const int size : kSizes) {
-        QPixmap pixmap(size, size);
-        pixmap.fill(Qt::transparent);
-        QPainter p(&pixmap);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.scale(size / 64.0, size / 64.0);
-        draw(p);
-        p.end();
-        icon.addPixmap(pixmap);
-    }
+    for (const int size : kSizes)
+        icon.addPixmap(QPixmap::fromImage(picture(draw, size)));
     return icon;
 }
 
@@ -118,6 +122,8 @@ QIcon appIcon()
     static const QIcon icon = drawn(drawFloppyWithCircle);
     return icon;
 }
+
+QImage appIconPicture(int size) { return picture(drawFloppyWithCircle, size); }
 
 QIcon updaterIcon()
 {
