@@ -1,11 +1,16 @@
 // Pictures of the windows of both programs, and of each kind of box they show, as a user
 // sees them: every page of every window and the boxes of the Qt user interface, one PNG
 // each, with the caption and the icon that the title bar would show drawn above it (a bare
-// X server has no window manager to draw title bars). Run it on a display at 96 dpi:
+// X server has no window manager to draw title bars). Each window stands where the program
+// puts it. Run it on a display:
 //
 //   xvfb-run -a -s '-screen 0 1024x768x24 -dpi 96' build/bin/window-shots OUTDIR
+//   xvfb-run -a -s '-screen 0 2048x1536x24 -dpi 192' build/bin/window-shots OUTDIR
+//   build/bin/window-shots --scale 1.5 OUTDIR
 //
-// It makes a machine of its own in a temporary folder; nothing is saved or restored.
+// The windows are drawn at the dots per inch the X server is given (a desktop says the same
+// through its font settings, which a bare X server has none of), or at the scale --scale
+// gives. It makes a machine of its own in a temporary folder; nothing is saved or restored.
 #include "backup/FloppyPrep.h"
 #include "backup/FrmAutoKeep.h"
 #include "backup/frmNotEmpty.h"
@@ -63,13 +68,16 @@ void shoot(QWidget* window, const QString& name)
     const QRect r = window->geometry();
     const QPixmap body = QApplication::primaryScreen()->grabWindow(0, r.x(), r.y(), r.width(), r.height());
     constexpr int kStrip = 22;
-    QImage shot(r.width(), r.height() + kStrip, QImage::Format_RGB32);
+    // At the screen's own pixels: a scaled screen gives more of them than the window's size.
+    const qreal scale = body.devicePixelRatio();
+    QImage shot(QSize(r.width(), r.height() + kStrip) * scale, QImage::Format_RGB32);
+    shot.setDevicePixelRatio(scale);
     shot.fill(QColor(0, 0, 128));
     QPainter p(&shot);
     const QIcon icon = window->windowIcon();
     int x = 3;
     if (!icon.isNull()) {
-        p.drawPixmap(3, 3, icon.pixmap(16, 16));
+        p.drawPixmap(3, 3, icon.pixmap(QSize(16, 16), scale));
         x = 23;
     }
     p.setPen(Qt::white);
@@ -85,9 +93,11 @@ void shoot(QWidget* window, const QString& name)
                 qPrintable(window->windowTitle()));
 }
 
-// A form also says which of its texts do not fit.
+// A form is on the screen, painted, before it is taken (a window shown a moment ago may not
+// be there yet); it also says which of its texts do not fit.
 void shoot(vb::Form& form, const QString& name)
 {
+    vb::PaintNow(form);
     shoot(form.window(), name);
     for (const QString& cut : testsupport::textsCutOff(form))
         std::printf("    cut off: %s\n", qPrintable(cut));
@@ -141,14 +151,36 @@ void writeSettings(const testsupport::TempMachine& tm)
     tm.writeC(QStringLiteral("Program Files/Trelvo/trelvo.ini"), text);
 }
 
+// Centred over `opener`, frames included, as a form that the program shows from it stands.
+void centreOver(QWidget* window, const QWidget* opener)
+{
+    const QRect frame = window->frameGeometry();
+    window->move(window->pos() + opener->frameGeometry().center() - frame.center());
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
+    // --scale F, else the X server's own dots per inch.
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    if (const qsizetype at = args.indexOf(QStringLiteral("--scale")); at >= 0 && at + 1 < args.size()) {
+        qputenv("QT_SCALE_FACTOR", args[at + 1].toLocal8Bit());
+        args.remove(at, 2);
+    } else {
+        // The dots per inch of the core protocol, which -dpi sets (a bare server's screen
+        // extension reports 96 whatever it is given).
+        qputenv("QT_USE_PHYSICAL_DPI", "1");
+        qputenv("QT_XCB_NO_XRANDR", "1");
+    }
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
-    g_out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("window-shots");
+    g_out = args.isEmpty() ? QStringLiteral("window-shots") : args.first();
     QDir().mkpath(g_out);
+    const qreal scale = QApplication::primaryScreen()->devicePixelRatio();
+    std::printf("scale %.2f (%.0f dots per inch)\n", scale, scale * QApplication::primaryScreen()->logicalDotsPerInch());
 
     // The two icons, large and small, as the programs set them.
     for (const auto& [name, icon] : {std::pair{"trelvoapp", resources::appIcon()}, {"skyfetch", resources::updaterIcon()}})
@@ -235,8 +267,11 @@ int main(int argc, char** argv)
     autoKeep.Command1.setCaption(u'&' + core::LoadResString(1092));
     autoKeep.Label3.setCaption(QString());
     shoot(autoKeep, QStringLiteral("FrmAutoKeep-saving"));
+    autoKeep.Label2.setCaption(QString());
     autoKeep.Label3.setCaption(core::LoadResString(1138));
     shoot(autoKeep, QStringLiteral("FrmAutoKeep-done"));
+    autoKeep.Label3.setCaption(core::LoadResString(2101));
+    shoot(autoKeep, QStringLiteral("FrmAutoKeep-not-all-saved"));
     autoKeep.Hide();
 
     tm.writeC(QStringLiteral("../floppies/") + tm.machine().insertedDisk(u'A') + QStringLiteral("/old.txt"), "x");
@@ -258,15 +293,16 @@ int main(int argc, char** argv)
     wizard.Command2_Click();
     shoot(wizard, QStringLiteral("Wizzard-page2-update"));
     wizard.Command1_Click();
-    wizard.Hide();
     // The rescue archive window starts its work when it becomes the active window: shown
-    // without being activated, it only shows itself.
+    // without being activated, it only shows itself, where the wizard that shows it puts it.
     rescue::SelWizForm& selWiz = rescue::SelWiz();
     selWiz.window()->setAttribute(Qt::WA_ShowWithoutActivating);
     selWiz.window()->show();
+    centreOver(selWiz.window(), wizard.window());
     selWiz.Label2.setCaption(core::LoadResString(1098) + u'\r' + core::LoadResString(1019));
     shoot(selWiz, QStringLiteral("SelWiz"));
     selWiz.Hide();
+    wizard.Hide();
 
     restore::RebootForm& reboot = restore::Reboot();
     reboot.Show();
