@@ -885,7 +885,19 @@ void RestoreRun::userFiles()
     }
     CurrentStep = res(1117) + QStringLiteral(" UserFiles");
     SetStatus(CurrentStep);
+    // The second bar, full from the system files, starts again for this phase: the unpacking
+    // takes it half the way, the copies back the other half.
+    vb::ProgressBar& bar = core::ProgressBarOf(QStringLiteral("Form1"), QStringLiteral("ProgressBar2"));
+    const auto showBar = [&bar](double fraction) {
+        const double at = bar.Min() + (bar.Max() - bar.Min()) * fraction;
+        vb::ResumeNext([&] {
+            bar.setValue(int(at));
+            bar.setPartWay(at - int(at));
+        });
+    };
+    showBar(0);
     const std::optional<Failure> archiveFailure = unpackUserFiles(s.TempPath.left(3));
+    showBar(0.5);
     vb::DoEvents();
 
     // User.ini comes from the archive: only a staged copy below its own folder is taken.
@@ -896,9 +908,9 @@ void RestoreRun::userFiles()
     // The list comes from the description's list file: an entry whose names are not all names
     // (a NUL, "..") is taken no more than a typed one would be.
     const auto nameable = [](const QString& entry) { return platform::winpath::isNameablePath(entry); };
-    // The status line counts the files of the phase, and the second bar shows how far it has
-    // come (from empty to full, where the system files left it); both are shown, and the
-    // windows painted, as often as while the program waits, not once per file.
+    // The status line counts the files of the phase, and the bar goes on to full with them;
+    // both are shown, and the windows painted, as often as while the program waits, not once
+    // per file.
     vb::ProgressPace pace;
     bool anyEntry = false;
     const QString phase = CurrentStep;
@@ -908,12 +920,7 @@ void RestoreRun::userFiles()
         count += list.List(i).isEmpty() ? 0 : 1;
     const auto showDone = [&] {
         SetStatus(phase + QStringLiteral(": ") + QString::number(done) + res(2260) + QString::number(count));
-        vb::ProgressBar& bar = core::ProgressBarOf(QStringLiteral("Form1"), QStringLiteral("ProgressBar2"));
-        const double at = bar.Min() + double(bar.Max() - bar.Min()) * done / qMax(1, count);
-        vb::ResumeNext([&] {
-            bar.setValue(int(at));
-            bar.setPartWay(at - int(at));
-        });
+        showBar(0.5 + 0.5 * done / qMax(1, count));
     };
     // Entries that differ in letter case alone name one file, and User.ini one staged copy
     // for all of them: a copy a chosen entry still needs stays until that entry has had it,

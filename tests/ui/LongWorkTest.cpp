@@ -127,11 +127,14 @@ struct PhaseRow {
     double to;     // and when its files are all done
     const char* status;   // a pattern every status of the phase matches
     const char* outcome;  // the status line under the box at the end
+    const char* readying = nullptr;   // the status while the phase's files are unpacked first
+    double readyingAt = 0;            // where the bar starts then (it reaches `from` by the end)
 };
 
 const PhaseRow kPhases[] = {
     {"SaveStaging", false, "ProgressBar1", 2.0, 2.5, "^Saving user-defined Files\\. Please wait\\.\\.\\.$", "Saving finished"},
-    {"RestoreCopyBack", true, "ProgressBar2", 0.0, 10.0, "^Updating UserFiles: \\d+ of 3000$", "Restore finished"},
+    {"RestoreCopyBack", true, "ProgressBar2", 5.0, 10.0, "^Updating UserFiles: \\d+ of 3000$", "Restore finished",
+     "Updating UserFiles", 0.0},
 };
 
 class LongWorkPhaseTest : public LongWorkFixture, public ::testing::WithParamInterface<PhaseRow> {};
@@ -156,8 +159,11 @@ TEST_P(LongWorkPhaseTest, TheBarMovesWithTheFilesDoneAndTheStatusSaysThePhase)
     QList<double> positions;   // of the bar, while the phase runs
     QStringList phaseStatuses;
     bool statusLineGreyed = false;
+    QList<double> readying;   // positions of the bar while the files are unpacked
     const testsupport::PaintWatch watch(bar.widget(), [&] {
         const QString status = main.StatusBar1.Text();
+        if (row.readying && status == QString::fromLatin1(row.readying))
+            readying << bar.Value() + bar.PartWay();
         const bool inPhase = row.restore ? status.startsWith(QStringLiteral("Updating UserFiles: "))
                                          : status.startsWith(QStringLiteral("Saving user-defined")) && bar.Value() == 2;
         // The phase ends where its bar reaches its end (what follows may paint the bar anew
@@ -193,6 +199,11 @@ TEST_P(LongWorkPhaseTest, TheBarMovesWithTheFilesDoneAndTheStatusSaysThePhase)
     for (const QString& status : phaseStatuses)
         EXPECT_TRUE(phaseStatus.match(status).hasMatch()) << status.toStdString();
     EXPECT_FALSE(statusLineGreyed);
+    if (row.readying) {
+        ASSERT_FALSE(readying.isEmpty());
+        EXPECT_EQ(readying.first(), row.readyingAt);
+        EXPECT_LE(*std::max_element(readying.begin(), readying.end()), row.from) << "the bar stood full while unpacking";
+    }
     EXPECT_EQ(outcome, QString::fromLatin1(row.outcome));
     EXPECT_EQ(main.StatusBar1.Text(), QString::fromLatin1(row.outcome));
 }
