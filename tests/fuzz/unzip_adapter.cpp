@@ -7,7 +7,7 @@
 // landings of the entries taken (and the folders on their way), and those lie in the chosen
 // items of the place: nothing refused or not chosen is unpacked. No host file outside the
 // machine's drive changes (the adapter's scratch folder is gone again). A run that reports
-// success has delivered every entry taken.
+// success has delivered every entry taken (but a volume label).
 #include "FuzzTarget.h"
 #include "core/ProgramState.h"
 #include "core/Shell.h"
@@ -180,6 +180,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         for (const QString& item : after.keys())
             present << platform::winpath::caseFolded(item.endsWith(u'/') ? item.chopped(1) : item);
         for (const zip::ZipEntry& e : sorted.take) {
+            // unzip passes over an entry of a DOS-like host that is a volume label, as on the PC.
+            if ((e.host() == zip::HostMsDos || e.host() == zip::HostHpfs || e.host() == 11) && (e.externalAttrs & 0x08))
+                continue;
             const std::optional<QString> at = hostLanding(root + QString(e.name).replace(u'/', u'\\'));
             fuzz::require(at && present.contains(*at), QStringLiteral("the unzip reported success, but %1 did not arrive").arg(e.name));
         }
