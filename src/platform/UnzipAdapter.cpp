@@ -488,12 +488,12 @@ QString literalPattern(const zip::ZipEntry& entry)
     return p;
 }
 
-bool patternsMayMeet(const QByteArray& rawA, const QByteArray& rawB)
+bool patternTakes(const QByteArray& patternRaw, const QByteArray& raw)
 {
-    if (rawA.size() != rawB.size())
+    if (patternRaw.size() != raw.size())
         return false;
-    for (qsizetype i = 0; i < rawA.size(); ++i)
-        if (rawA[i] != rawB[i] && !unnameable(rawA[i]) && !unnameable(rawB[i]))
+    for (qsizetype i = 0; i < raw.size(); ++i)
+        if (patternRaw[i] != raw[i] && !unnameable(patternRaw[i]))
             return false;
     return true;
 }

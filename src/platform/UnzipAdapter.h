@@ -22,9 +22,10 @@ proc::Outcome runUnzip(const proc::Invocation& inv);
 // literally, and each byte beyond ASCII, "\", a control character and a double quote as "?"
 // (unzip reads such bytes through a code page, a command line turns "\" into "/", and the others
 // would end the pattern's quotes or the argument, so they cannot be named as they are stored). Such
-// a pattern may take other names too: only names of the same length that agree wherever both
-// hold other bytes (patternsMayMeet).
+// a pattern may take other names too: those of the same length that hold the same bytes
+// wherever it names one as stored (patternTakes).
 QString literalPattern(const zip::ZipEntry& entry);
-bool patternsMayMeet(const QByteArray& rawA, const QByteArray& rawB);
+// Whether the pattern of the entry stored as `patternRaw` takes the entry stored as `raw`.
+bool patternTakes(const QByteArray& patternRaw, const QByteArray& raw);
 
 } // namespace platform::infozip

@@ -194,8 +194,8 @@ SortedEntries SortEntries(const QList<zip::ZipEntry>& entries, const QString& ro
 
 namespace {
 
-// The entries of `among` whose patterns may take the same entries as the pattern of `entry`
-// (other than itself), looked for only among those of its length.
+// The entries of `among` (other than itself) that the pattern of `entry` takes, looked for
+// only among those of its length.
 class MeetingPatterns {
 public:
     explicit MeetingPatterns(const QList<const zip::ZipEntry*>& among)
@@ -208,13 +208,14 @@ public:
         QList<const zip::ZipEntry*> out;
         const auto look = [&](const QHash<qsizetype, QList<const zip::ZipEntry*>>& table) {
             for (const zip::ZipEntry* e : table.value(entry.rawName.size()))
-                if (e->rawName != entry.rawName && platform::infozip::patternsMayMeet(entry.rawName, e->rawName))
+                if (e->rawName != entry.rawName && platform::infozip::patternTakes(entry.rawName, e->rawName))
                     out << e;
         };
-        // Two names of plain bytes meet only when they are the same.
-        if (!plain(entry.rawName))
+        // The pattern of a name of plain bytes takes that name alone.
+        if (!plain(entry.rawName)) {
             look(ascii_);
-        look(beyond_);
+            look(beyond_);
+        }
         return out;
     }
 
@@ -257,25 +258,29 @@ QStringList UnzipFileArguments(const SortedEntries& sorted)
             return {line};
     }
 
-    // The entries to unpack, named run by run; what one of their patterns might take besides
-    // them is left out in the same run.
+    // The entries to unpack, named run by run. One whose pattern takes an entry left out has a
+    // run of its own that leaves that out: in a shared run the exclusion could take another
+    // entry of the run as well. (Where the two patterns take each other, neither is unpacked.)
     const MeetingPatterns leftOut(out);
     QStringList lines;
-    QString line, exclusions;
+    QString line;
     for (const zip::ZipEntry* e : std::as_const(in)) {
         const QString pattern = quotedPattern(*e);
         QString meeting;
         for (const zip::ZipEntry* other : leftOut.of(*e))
             meeting += u' ' + quotedPattern(*other);
-        if (!line.isEmpty() && line.size() + pattern.size() + exclusions.size() + meeting.size() + 4 > kArgumentsPerLine) {
-            lines << line + (exclusions.isEmpty() ? QString() : QStringLiteral(" -x") + exclusions);
+        if (!meeting.isEmpty()) {
+            lines << pattern + QStringLiteral(" -x") + meeting;
+            continue;
+        }
+        if (!line.isEmpty() && line.size() + pattern.size() + 1 > kArgumentsPerLine) {
+            lines << line;
             line.clear();
-            exclusions.clear();
         }
         line += (line.isEmpty() ? QString() : QStringLiteral(" ")) + pattern;
-        exclusions += meeting;
     }
-    lines << line + (exclusions.isEmpty() ? QString() : QStringLiteral(" -x") + exclusions);
+    if (!line.isEmpty())
+        lines << line;
     return lines;
 }
 

@@ -47,8 +47,9 @@ QString EntryShown(const platform::zip::ZipEntry& entry);
 
 // What follows the archive on each unzip command line so that the runs together unpack exactly
 // `sorted.take`: an empty text (the whole archive), "-x" and the entries to leave out, or the
-// entries to unpack, spread over as many runs as a command line's length asks for. No run at
-// all when nothing is to be unpacked.
+// entries to unpack, spread over as many runs as a command line's length asks for (one whose
+// pattern also takes an entry left out in a run of its own). No run at all when nothing is to
+// be unpacked.
 QStringList UnzipFileArguments(const SortedEntries& sorted);
 
 // The unzip command lines that unpack exactly `sorted.take` of the archive `quotedArchive`
