@@ -1,5 +1,6 @@
 #pragma once
-// The user-defined file list of the user-file window and its file trelvo.usr.
+// The user-defined file list of the user-file window and its file trelvo.usr. It lives here,
+// below the window (src/ui), because the save engine (src/backup) reads and writes it too.
 #include <QString>
 #include <QStringList>
 

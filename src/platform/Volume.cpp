@@ -190,9 +190,10 @@ void Volume::writeMeta(bool flush, bool exact) const
         throw;
     }
     // What this process wrote is what it holds, within the same tick of the clock too: a
-    // later change by another writer replaces the file and shows in its stamp. The record
-    // as edited is what reading it back would give, unless a value could not be written as
-    // it stands.
+    // later change by another writer shows in the stamp taken here (a new file, a later tick
+    // or another size; two writers of one record within one tick and at one size are not told
+    // apart, as a rewrite in place keeps the file). The record as edited is what reading it
+    // back would give, unless a value could not be written as it stands.
     metaCache_ = exact ? metaOf(metaCache_->doc, bytes) : parseMeta(bytes);
     metaStamp_ = HostStamp::of(meta_);
     metaPresent_ = metaStamp_.exists;

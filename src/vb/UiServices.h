@@ -100,7 +100,8 @@ int MsgBox(const QString& prompt, int buttons = vbOKOnly, const QString& title =
            int context = 0);
 QString InputBox(const QString& prompt, const QString& title = {}, const QString& def = {});
 // The dialogs, through the services of the process. Every question goes through these (or
-// through MsgBox and InputBox): each makes the drives be looked at again (Machine::lookAgain).
+// through MsgBox and InputBox), never through ui() directly: each makes the drives be looked
+// at again (Machine::lookAgain). Only help, which asks nothing, is shown through ui().
 QStringList OpenFiles(const FileDialogRequest& request);
 QString BrowseForFolder(const QString& title);
 void FormatFloppy();
