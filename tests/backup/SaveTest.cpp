@@ -10,7 +10,7 @@
 #include "FloppyTesting.h"
 #include "platform/Process.h"
 #include "platform/ZipAdapter.h"
-#include "support/DamagedFiles.h"
+#include "support/DamagedFile.h"
 #include "support/DriveState.h"
 
 using namespace backuptest;
@@ -713,10 +713,9 @@ TEST_F(SaveTest, AListFileThatCannotBeReadIsToldNeverTakenForAnEmptyList)
 {
     const QString listFile = kProgramFolder + QStringLiteral("trelvo.usr");
     const QString host = hostOf(listFile);
-    for (const testsupport::Damage& damage : testsupport::listFileDamages(false)) {
-        const QString why = QString::fromLatin1(damage.name).startsWith(QStringLiteral("a "))
-                                ? QStringLiteral("Error while accessing file/directory")
-                                : QStringLiteral("the file is damaged, it is not a list of files");
+    for (const testsupport::ListDamage& damage : testsupport::listFileDamages(false)) {
+        const QString why = damage.isFile ? QStringLiteral("the file is damaged, it is not a list of files")
+                                          : QStringLiteral("Error while accessing file/directory");
         const QString told = QStringLiteral("Not saved: User-defined files listed in ") + listFile + QStringLiteral(": ") + why;
 
         selectAll(0);

@@ -5,7 +5,7 @@
 #include "core/IniValues.h"
 #include "core/ProgramState.h"
 #include "vb/FileIO.h"
-#include "support/DamagedFiles.h"
+#include "support/DamagedFile.h"
 #include "support/SmallDisk.h"
 
 using namespace catalogue;
@@ -409,7 +409,7 @@ TEST_F(LoadCINITest, AListFileThatCannotBeReadIsAskedAboutAsAMissingOne)
     d.saved = {"Win.ini"};
     writeDescription("Config1.ini", d);
     const QString host = tm.hostC(kProgram + "Config1.usr");
-    for (const testsupport::Damage& damage : testsupport::listFileDamages(true)) {
+    for (const testsupport::ListDamage& damage : testsupport::listFileDamages(true)) {
         fillAsAnEarlierLoad();
         core::state().LoadResult = 0;
         ui->requests.clear();

@@ -1,7 +1,7 @@
 // Reading a configuration saved in another folder: the description file, and the
 // sequential file that version 1.2x wrote under the same name.
 #include "CatalogueTesting.h"
-#include "support/DamagedFiles.h"
+#include "support/DamagedFile.h"
 #include "catalogue/ImportedDescription.h"
 #include "core/ProgramState.h"
 #include "vb/FileIO.h"
@@ -157,7 +157,7 @@ TEST_F(ImportTest, AListThatCannotBeReadIsAskedAboutAsAMissingOne)
     d.saved = {"Win.ini"};
     writeImport("Config2.ini", d.lines());
     const QString host = tm.hostC("Import/Config2.usr");
-    for (const testsupport::Damage& damage : testsupport::listFileDamages(true)) {
+    for (const testsupport::ListDamage& damage : testsupport::listFileDamages(true)) {
         core::state().ImportActive = true;
         damage.make(host);
         ui->expect("File not found! (C:\\Import\\Config2.usr)", "No");

@@ -64,6 +64,17 @@ void damageFile(const QString& hostPath, Damage damage)
     writeHostFile(hostPath, bytes);
 }
 
+QList<ListDamage> listFileDamages(bool emptyIsDamage)
+{
+    QList<ListDamage> rows;
+    for (Damage d : {Damage::Folder, Damage::DanglingLink, Damage::LongLine})
+        rows.append({damageName(d), d == Damage::LongLine, [d](const QString& p) { damageFile(p, d); }});
+    rows.append({"NoCountLine", true, [](const QString& p) { writeHostFile(p, "C:\\AUTOEXEC.BAT\r\nC:\\CONFIG.SYS\r\n\r\n"); }});
+    if (emptyIsDamage)
+        rows.append({damageName(Damage::Empty), true, [](const QString& p) { damageFile(p, Damage::Empty); }});
+    return rows;
+}
+
 void writeHostFile(const QString& hostPath, const QByteArray& bytes)
 {
     QFile f(hostPath);
