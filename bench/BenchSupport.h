@@ -279,3 +279,49 @@ inline double saveInto(Ui& ui, const QString& folder)
 }
 
 } // namespace bench
+
+#include <QCoreApplication>
+#include <QTemporaryDir>
+#include <QTemporaryFile>
+
+namespace bench {
+
+// One of the machine's programs (trelvoapp, skyfetch) started as a user starts it, on the
+// machine of `tm`, headless, its boxes and clicks taken from the answer script `lines`, and
+// waited for. Its seconds from the start to its end; a run that does not end by itself with
+// exit code 0, or that meets a box or leaves a line the script did not expect, ends the
+// benchmark. The programs are looked for beside the benchmarks (build/bin), else in
+// $TRELVO_BIN.
+inline double runProgram(const testsupport::TempMachine& tm, const QString& program, const QStringList& lines)
+{
+    static QTemporaryDir runtime;   // Qt asks for a runtime folder of the user's own
+    QTemporaryFile script;
+    script.open();
+    script.write(lines.join(u'\n').toUtf8() + '\n');
+    script.close();
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("TRELVO_MACHINE"), tm.dir());
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("TRELVO_UI_SCRIPT"), script.fileName());
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+    const QString bin = qEnvironmentVariable("TRELVO_BIN", QCoreApplication::applicationDirPath() + QStringLiteral("/../bin"));
+    QProcess p;
+    p.setProcessEnvironment(env);
+    p.setStandardInputFile(QProcess::nullDevice());
+    p.setStandardOutputFile(QProcess::nullDevice());
+    QElapsedTimer t;
+    t.start();
+    p.start(bin + u'/' + program, {});
+    const bool ended = p.waitForFinished(-1);
+    const double seconds = double(t.nsecsElapsed()) / 1e9;
+    const QString errors = QString::fromLocal8Bit(p.readAllStandardError());
+    if (!ended || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0 || errors.contains(QStringLiteral("unexpected")) ||
+        errors.contains(QStringLiteral("unused: ")) || errors.contains(QStringLiteral("no such control"))) {
+        std::fprintf(stderr, "%s did not run as its script says (exit code %d):\n%s\n", qPrintable(program), p.exitCode(),
+                     qPrintable(errors));
+        std::exit(1);
+    }
+    return seconds;
+}
+
+} // namespace bench
