@@ -27,6 +27,7 @@
 #include <functional>
 #include <map>
 #include <utility>
+#include <sys/resource.h>
 
 namespace bench {
 
@@ -92,6 +93,22 @@ inline double timed(const std::function<void()>& work)
     t.start();
     work();
     return double(t.nsecsElapsed()) / 1e9;
+}
+
+// Processor seconds (user and system) of the processes this one started and waited for,
+// with theirs: `cpu` grows by those of the processes `work` starts. A busy host stretches
+// the time a run takes, far less the processor time it needs.
+inline double timed(const std::function<void()>& work, double& cpu)
+{
+    const auto children = [] {
+        struct rusage u;
+        ::getrusage(RUSAGE_CHILDREN, &u);
+        return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+    };
+    const double before = children();
+    const double seconds = timed(work);
+    cpu += children() - before;
+    return seconds;
 }
 
 // Both sides of a comparison, one pair per run.
@@ -290,9 +307,9 @@ namespace bench {
 // machine of `tm`, headless, its boxes and clicks taken from the answer script `lines`, and
 // waited for. Its seconds from the start to its end; a run that does not end by itself with
 // exit code 0, or that meets a box or leaves a line the script did not expect, ends the
-// benchmark. The programs are looked for beside the benchmarks (build/bin), else in
-// $TRELVO_BIN.
-inline double runProgram(const testsupport::TempMachine& tm, const QString& program, const QStringList& lines)
+// benchmark; `cpu` takes the processor seconds of the program and of what it started. The
+// programs are looked for beside the benchmarks (build/bin), else in $TRELVO_BIN.
+inline double runProgram(const testsupport::TempMachine& tm, const QString& program, const QStringList& lines, double* cpu = nullptr)
 {
     static QTemporaryDir runtime;   // Qt asks for a runtime folder of the user's own
     QTemporaryFile script;
@@ -309,11 +326,16 @@ inline double runProgram(const testsupport::TempMachine& tm, const QString& prog
     p.setProcessEnvironment(env);
     p.setStandardInputFile(QProcess::nullDevice());
     p.setStandardOutputFile(QProcess::nullDevice());
-    QElapsedTimer t;
-    t.start();
-    p.start(bin + u'/' + program, {});
-    const bool ended = p.waitForFinished(-1);
-    const double seconds = double(t.nsecsElapsed()) / 1e9;
+    bool ended = false;
+    double used = 0;
+    const double seconds = timed(
+        [&] {
+            p.start(bin + u'/' + program, {});
+            ended = p.waitForFinished(-1);
+        },
+        used);
+    if (cpu)
+        *cpu = used;
     const QString errors = QString::fromLocal8Bit(p.readAllStandardError());
     if (!ended || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0 || errors.contains(QStringLiteral("unexpected")) ||
         errors.contains(QStringLiteral("unused: ")) || errors.contains(QStringLiteral("no such control"))) {

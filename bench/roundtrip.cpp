@@ -81,6 +81,8 @@ void expectSameFiles(const QString& reference, const QString& live, const char* 
 
 struct Times {
     QList<double> startSave, save, zip, startRestore, restore, byHand;
+    // The processor seconds of the same runs (the program's with those of its zip or unzip).
+    QList<double> cpuStartSave, cpuSave, cpuZip, cpuStartRestore, cpuRestore, cpuByHand;
     static QList<double> net(const QList<double>& work, const QList<double>& start)
     {
         QList<double> out;
@@ -90,7 +92,26 @@ struct Times {
     }
     QList<double> netSave() const { return net(save, startSave); }
     QList<double> netRestore() const { return net(restore, startRestore); }
+    QList<double> cpuNetSave() const { return net(cpuSave, cpuStartSave); }
+    QList<double> cpuNetRestore() const { return net(cpuRestore, cpuStartRestore); }
 };
+
+// A run of a program that also records its processor seconds in `cpu`.
+double runProgram(const testsupport::TempMachine& tm, const QStringList& lines, QList<double>& cpu)
+{
+    double used = 0;
+    const double seconds = bench::runProgram(tm, QStringLiteral("trelvoapp"), lines, &used);
+    cpu << used;
+    return seconds;
+}
+
+double timed(const std::function<void()>& work, QList<double>& cpu)
+{
+    double used = 0;
+    const double seconds = bench::timed(work, used);
+    cpu << used;
+    return seconds;
+}
 
 struct Result {
     int files = 0;
@@ -124,34 +145,40 @@ Result measure(int files, double megabytes, int runs, quint32 seed)
             QFile::remove(tm.hostC(kProgramFolder + name));
         QFile::remove(archive);
 
-        t.startSave << bench::runProgram(tm, QStringLiteral("trelvoapp"), kChooseSlot + kEnd);
-        t.save << bench::runProgram(tm, QStringLiteral("trelvoapp"), kChooseSlot + kSave + kEnd);
+        t.startSave << runProgram(tm, kChooseSlot + kEnd, t.cpuStartSave);
+        t.save << runProgram(tm, kChooseSlot + kSave + kEnd, t.cpuSave);
         if (!tm.existsC(kProgramFolder + QStringLiteral("Conf1us.tva"))) {
             std::fprintf(stderr, "the save made no archive of the user files\n");
             return {};
         }
-        t.zip << bench::timed([&] {
-            bench::host(QStringLiteral("zip"), {QStringLiteral("-1"), QStringLiteral("-q"), QStringLiteral("-r"), archive, bench::kUserFolder},
-                        drive);
-        });
+        t.zip << timed(
+            [&] {
+                bench::host(QStringLiteral("zip"), {QStringLiteral("-1"), QStringLiteral("-q"), QStringLiteral("-r"), archive, bench::kUserFolder},
+                            drive);
+            },
+            t.cpuZip);
 
         QDir(live).removeRecursively();
-        t.startRestore << bench::runProgram(tm, QStringLiteral("trelvoapp"), kChooseRestore + kEnd);
-        t.restore << bench::runProgram(tm, QStringLiteral("trelvoapp"), kChooseRestore + kRestore + kEnd);
+        t.startRestore << runProgram(tm, kChooseRestore + kEnd, t.cpuStartRestore);
+        t.restore << runProgram(tm, kChooseRestore + kRestore + kEnd, t.cpuRestore);
         expectSameFiles(reference, live, "the program's restore");
 
         QDir(live).removeRecursively();
-        t.byHand << bench::timed([&] {
-            bench::host(QStringLiteral("unzip"), {QStringLiteral("-q"), archive, QStringLiteral("-d"), work});
-            bench::host(QStringLiteral("cp"), {QStringLiteral("-r"), work + u'/' + bench::kUserFolder, drive});
-            bench::host(QStringLiteral("rm"), {QStringLiteral("-rf"), work});
-        });
+        t.byHand << timed(
+            [&] {
+                bench::host(QStringLiteral("unzip"), {QStringLiteral("-q"), archive, QStringLiteral("-d"), work});
+                bench::host(QStringLiteral("cp"), {QStringLiteral("-r"), work + u'/' + bench::kUserFolder, drive});
+                bench::host(QStringLiteral("rm"), {QStringLiteral("-rf"), work});
+            },
+            t.cpuByHand);
         expectSameFiles(reference, live, "unzip and cp");
 
         std::printf("  round %d: start-up %.3f s, save %.3f s (net %.3f s), zip %.3f s; start-up %.3f s, restore %.3f s "
                     "(net %.3f s), unzip + cp %.3f s\n",
                     run + 1, t.startSave.last(), t.save.last(), t.netSave().last(), t.zip.last(), t.startRestore.last(),
                     t.restore.last(), t.netRestore().last(), t.byHand.last());
+        std::printf("    processor: save net %.3f s, zip %.3f s; restore net %.3f s, unzip + cp %.3f s\n", t.cpuNetSave().last(),
+                    t.cpuZip.last(), t.cpuNetRestore().last(), t.cpuByHand.last());
         std::fflush(stdout);
     }
     const Result r{files, bench::median(t.netSave()), bench::median(t.zip), bench::median(t.netRestore()), bench::median(t.byHand)};
@@ -159,6 +186,10 @@ Result measure(int files, double megabytes, int runs, quint32 seed)
                 bench::median(t.startSave), r.save, r.zip, r.save / r.zip, files <= 2000 ? 1.10 : 1.20);
     std::printf("restore, net of start-up (median %.3f s): median %.3f s, unzip + cp -r %.3f s, ratio %.2f (target <= 1.00)\n",
                 bench::median(t.startRestore), r.restore, r.byHand, r.restore / r.byHand);
+    std::printf("processor seconds, medians: save net %.3f s, zip %.3f s, ratio %.2f; restore net %.3f s, unzip + cp %.3f s, ratio %.2f\n",
+                bench::median(t.cpuNetSave()), bench::median(t.cpuZip), bench::median(t.cpuNetSave()) / bench::median(t.cpuZip),
+                bench::median(t.cpuNetRestore()), bench::median(t.cpuByHand),
+                bench::median(t.cpuNetRestore()) / bench::median(t.cpuByHand));
     std::fflush(stdout);
     QDir(reference).removeRecursively();
     return r;

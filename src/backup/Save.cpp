@@ -563,10 +563,10 @@ void SaveRun::stageSystemFiles()
 
 // A user file staged for zip: zip only reads it and then it is removed, so the staged copy
 // may share the bytes of the user's file instead of copying them.
-void stageCopy(const QString& from, const QString& to)
+void stageCopy(platform::fs::LinkRun& links, const QString& from, const QString& to)
 {
     try {
-        platform::fs::linkOrCopyFile(from, to);
+        links.linkOrCopyFile(from, to);
     } catch (const platform::SysError& e) {
         throw vb::Error(e.code());
     }
@@ -644,6 +644,9 @@ bool SaveRun::stageUserFiles()
     // table, the volume and its records), as within one file operation; whatever happens
     // while the windows are painted or a question is asked is seen by the next file.
     std::optional<platform::Machine::OneReading> reading;
+    // A file staged from a folder already used into one already used costs a look at its
+    // name in each, not a walk along both paths (see LinkRun).
+    platform::fs::LinkRun links;
     int i = 0;
     while (i < list.ListCount()) {
         if (!reading)
@@ -672,7 +675,7 @@ bool SaveRun::stageUserFiles()
         }
         try {
             makeStagingFolders(staged);
-            stageCopy(currentItem_, staged);
+            stageCopy(links, currentItem_, staged);
             userIni += currentItem_.trimmed() + u'=' + staged + QStringLiteral("\r\n");
             stagedUserPaths_.insert(stagedKey);
             stagedItems.insert(itemKey);

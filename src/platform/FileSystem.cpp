@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <memory>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utime.h>
@@ -48,7 +49,9 @@ void requireNameable(const QString& winPath)
 
 QString below(const QString& folder, const QString& rest)
 {
-    if (!winpath::isNameablePath(rest) || winpath::split(rest).rooted || !winpath::split(rest).drive.isNull())
+    if (!winpath::isNameablePath(rest))
+        fail(ErrBadFileName, winpath::printable(rest));
+    if (const winpath::Parts parts = winpath::split(rest); parts.rooted || !parts.drive.isNull())
         fail(ErrBadFileName, winpath::printable(rest));
     return folder + rest;
 }
@@ -502,6 +505,118 @@ bool linkOrCopyFile(const QString& from, const QString& to)
     }
     b.volume->setAttributes(b.rel(), false, srcAttrs);
     machine().noteAdded(b.parentHost(), b.name());
+    return true;
+}
+
+LinkRun::~LinkRun()
+{
+    for (const auto& [win, folder] : folders_)
+        if (folder.fd >= 0)
+            ::close(folder.fd);
+}
+
+void LinkRun::close(Folder& folder)
+{
+    if (folder.fd < 0)
+        return;
+    ::close(folder.fd);
+    folder.fd = -1;
+}
+
+// A folder found in an earlier reading, found as written: its drive is the same volume and
+// its host path the same folder, so resolving its path now would give what it gave then.
+bool LinkRun::stillThere(Folder& folder) const
+{
+    struct stat st;
+    return folder.asWritten && machine().volume(folder.where.drive) == folder.where.volume &&
+           ::stat(QFile::encodeName(folder.host).constData(), &st) == 0 && S_ISDIR(st.st_mode) &&
+           quint64(st.st_dev) == folder.device && quint64(st.st_ino) == folder.inode;
+}
+
+// The folder `win`, found and open; null when it is no folder below a drive root that the
+// run takes. As many stay open as a quarter of the process's descriptors allows (between
+// 64 and 4,096); one used again after the oldest were closed is opened again.
+const LinkRun::Folder* LinkRun::take(const QString& win)
+{
+    static const qsizetype kOpenAtMost = [] {
+        struct rlimit limit;
+        const rlim_t soft = ::getrlimit(RLIMIT_NOFILE, &limit) == 0 ? limit.rlim_cur : 256;
+        return qsizetype(qBound<rlim_t>(64, soft / 4, 4096));
+    }();
+    auto it = folders_.find(win);
+    if (it != folders_.end() && it->second.look != Machine::looks()) {
+        if (stillThere(it->second)) {
+            it->second.look = Machine::looks();
+        } else {
+            close(it->second);
+            open_.removeOne(win);
+            folders_.erase(it);
+            it = folders_.end();
+        }
+    }
+    if (it == folders_.end()) {
+        const Resolved r = machine().resolve(win);
+        struct stat st;
+        if (!r.ok() || !r.isDir() || r.isRoot() || r.volume->isFloppy() || ::stat(QFile::encodeName(r.host()).constData(), &st) != 0)
+            return nullptr;
+        const winpath::Parts written = winpath::split(win);
+        const bool asWritten = written.rooted && !written.unc && !written.drive.isNull() && winpath::normalise(written.components) == r.components;
+        it = folders_.emplace(win, Folder{r, r.host(), r.rel() + u'/', asWritten, Machine::looks(), quint64(st.st_dev), quint64(st.st_ino), -1}).first;
+    }
+    Folder& folder = it->second;
+    if (folder.fd < 0) {
+        if (open_.size() >= kOpenAtMost)
+            close(folders_.at(open_.takeFirst()));
+        folder.fd = ::open(QFile::encodeName(folder.host).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        struct stat st;
+        if (folder.fd >= 0 && (::fstat(folder.fd, &st) != 0 || quint64(st.st_dev) != folder.device || quint64(st.st_ino) != folder.inode))
+            close(folder);   // no longer the folder that was found
+        if (folder.fd < 0)
+            return nullptr;
+        open_ << win;
+    }
+    return &folder;
+}
+
+bool LinkRun::linkOrCopyFile(const QString& from, const QString& to)
+{
+    const Machine::OneReading reading(machine());
+    const qsizetype fromCut = from.lastIndexOf(u'\\');
+    const qsizetype toCut = to.lastIndexOf(u'\\');
+    const QString fromName = from.mid(fromCut + 1);
+    const QString toName = to.mid(toCut + 1);
+    // Plain names, which resolving takes as they stand once their folder is found.
+    if (fromCut < 0 || toCut < 0 || !winpath::isNameable(fromName) || !winpath::isNameable(toName))
+        return fs::linkOrCopyFile(from, to);
+    const Folder* src = take(from.left(fromCut + 1));
+    const Folder* const dst = src ? take(to.left(toCut + 1)) : nullptr;
+    if (dst && src->fd < 0)   // the oldest open one, closed for the target's
+        src = take(from.left(fromCut + 1));
+    if (!src || !dst)
+        return fs::linkOrCopyFile(from, to);
+    const QByteArray source = QFile::encodeName(fromName);
+    const QByteArray target = QFile::encodeName(toName);
+    // The source there under its name as written; the target not there under its name, nor
+    // under another case or short name of it.
+    struct stat st, folder, there;
+    if (::fstatat(src->fd, source.constData(), &st, 0) != 0 || ::fstatat(dst->fd, target.constData(), &there, 0) == 0 ||
+        errno != ENOENT || ::fstat(dst->fd, &folder) != 0 ||
+        !machine().findOtherSpelling(dst->host, toName, HostStamp::of(folder)).isEmpty())
+        return fs::linkOrCopyFile(from, to);
+    // A copy is a new file with the rights rw-r--r--; only a source that has them can stand in for it.
+    if (!S_ISREG(st.st_mode) || (st.st_mode & 07777) != 0644 || folder.st_dev != st.st_dev)
+        return fs::linkOrCopyFile(from, to);
+    // The checks of linkOrCopyFile() in its order, for a new file outside the root of a disk
+    // that is no floppy (no room or root entry to count).
+    const quint32 srcAttrs = src->where.volume->attributes(src->relBase + fromName, false);
+    dst->where.volume->requireWritable();
+    if (::faccessat(src->fd, source.constData(), R_OK, 0) != 0)
+        fail(ErrPathFileAccess, from);
+    if (::linkat(src->fd, source.constData(), dst->fd, target.constData(), 0) != 0)
+        return fs::linkOrCopyFile(from, to);
+    dst->where.volume->setAttributes(dst->relBase + toName, false, srcAttrs);
+    const HostStamp after = ::fstat(dst->fd, &folder) == 0 ? HostStamp::of(folder) : HostStamp{};
+    machine().noteAdded(dst->host, toName, after.exists ? &after : nullptr);
     return true;
 }
 

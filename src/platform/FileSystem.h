@@ -11,6 +11,7 @@
 #include <QString>
 #include <QStringList>
 #include <optional>
+#include <unordered_map>
 
 namespace platform::fs {
 
@@ -81,6 +82,40 @@ void copyFile(const QString& from, const QString& to);
 // Its time is that of `from`.
 // The checks and failures are those of copyFile().
 bool linkOrCopyFile(const QString& from, const QString& to);
+// linkOrCopyFile() for many files in a row (the save's staging of the user files). The run
+// finds each folder of its sources and targets once and keeps the folders it used last
+// open, so a file costs a look at its name in each folder instead of a walk along both
+// paths. A folder found in an earlier reading of the drives (Machine::looks()) is looked at
+// again before its next use: where its path was found as written, one look at that path
+// (and at its drive) tells that it still leads there; otherwise it is found afresh. The run
+// changes folders only by adding files; new folders may come meanwhile. Each file gets the
+// checks, failures and outcome of linkOrCopyFile(); what the run does not take so (a name
+// that is not there as written, a target that is there in any case, the root, a floppy, a
+// file to copy) goes through linkOrCopyFile() itself.
+class LinkRun {
+public:
+    LinkRun() = default;
+    LinkRun(const LinkRun&) = delete;
+    LinkRun& operator=(const LinkRun&) = delete;
+    ~LinkRun();
+    bool linkOrCopyFile(const QString& from, const QString& to);
+
+private:
+    struct Folder {
+        Resolved where;
+        QString host;
+        QString relBase;        // its path below the drive root, with a closing "/"
+        bool asWritten = false; // found by its path as written, without a look at other cases
+        quint64 look = 0;       // Machine::looks() when it was last found or looked at
+        quint64 device = 0, inode = 0;
+        int fd = -1;
+    };
+    const Folder* take(const QString& win);
+    bool stillThere(Folder& folder) const;
+    void close(Folder& folder);
+    std::unordered_map<QString, Folder> folders_;   // by the Windows path as written, with its closing "\\"
+    QList<QString> open_;                           // those holding a descriptor, the oldest first
+};
 // What copyFile(from, to) and then the removal of `from` leave, in one step where it can:
 // when both lie on one drive and one host file system `from` is renamed onto `to` and true
 // comes back; otherwise the file is copied as copyFile() copies it, `from` stays, and the

@@ -8,10 +8,15 @@ namespace platform {
 
 HostStamp HostStamp::of(const QString& hostPath)
 {
-    HostStamp s;
     struct stat st;
     if (::stat(QFile::encodeName(hostPath).constData(), &st) != 0)
-        return s;
+        return {};
+    return of(st);
+}
+
+HostStamp HostStamp::of(const struct stat& st)
+{
+    HostStamp s;
     s.exists = true;
     s.isDir = S_ISDIR(st.st_mode);
     s.mtimeNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;

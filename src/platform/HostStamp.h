@@ -4,6 +4,8 @@
 #include <QString>
 #include <QtGlobal>
 
+struct stat;
+
 namespace platform {
 
 struct HostStamp {
@@ -16,6 +18,7 @@ struct HostStamp {
     quint32 mode = 0;       // type and rights, as stat gives them
 
     static HostStamp of(const QString& hostPath);   // follows links, as a stat does
+    static HostStamp of(const struct stat& st);     // what a stat the caller made saw
     bool operator==(const HostStamp&) const = default;
     // Changed so shortly before now that another change within the same tick of the host's
     // clock would leave the stamp as it is: a cache must not trust it.

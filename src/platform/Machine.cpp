@@ -122,6 +122,7 @@ Machine::Machine(QString dir) : dir_(std::move(dir))
 
 void Machine::lookAgain()
 {
+    ++looks_;
     Volume::OneLook::lookAgain();
     if (g_machine) {
         g_machine->iniChecked_ = false;
@@ -496,14 +497,17 @@ const Machine::DirListing* Machine::listing(const QString& hostDir, const HostSt
             const char* raw = e->d_name;
             if (raw[0] == '.' && (raw[1] == '\0' || (raw[1] == '.' && raw[2] == '\0')))
                 continue;
-            l.names << QFile::decodeName(raw);
+            l.sorted << QFile::decodeName(raw);
         }
         ::closedir(dir);
     }
-    std::sort(l.names.begin(), l.names.end(), nameLess);
-    for (const QString& n : l.names)
+    std::sort(l.sorted.begin(), l.sorted.end(), nameLess);
+    l.sortedStale = false;
+    for (const QString& n : std::as_const(l.sorted)) {
+        l.present.insert(n);
         if (!l.byFolded.contains(winpath::foldCase(n)))
             l.byFolded.insert(winpath::foldCase(n), n);
+    }
     l.stamp = stamp;
     if (stamp.racy())
         l.stamp.mtimeNs = -1;   // listed again next time
@@ -512,11 +516,21 @@ const Machine::DirListing* Machine::listing(const QString& hostDir, const HostSt
     return &*dirs_.insert(hostDir, std::move(l));
 }
 
+const QStringList& Machine::DirListing::names() const
+{
+    if (sortedStale) {
+        sorted = present.values();
+        std::sort(sorted.begin(), sorted.end(), nameLess);
+        sortedStale = false;
+    }
+    return sorted;
+}
+
 void Machine::forgetDir(const QString& hostDir) const { dirs_.remove(hostDir); }
 
 static bool nameLess(const QString& a, const QString& b) { return winpath::listedBefore(a, b); }
 
-void Machine::noteAdded(const QString& hostDir, const QString& name) const
+void Machine::noteAdded(const QString& hostDir, const QString& name, const HostStamp* dirStamp) const
 {
     auto it = dirs_.find(hostDir);
     if (it == dirs_.end())
@@ -524,9 +538,10 @@ void Machine::noteAdded(const QString& hostDir, const QString& name) const
     const QString folded = winpath::foldCase(name);
     if (!it->byFolded.contains(folded)) {
         it->byFolded.insert(folded, name);
-        it->names.insert(std::lower_bound(it->names.begin(), it->names.end(), name, nameLess), name);
+        it->present.insert(name);
+        it->sortedStale = true;
     }
-    it->stamp = HostStamp::of(hostDir);   // what this process changed, it knows
+    it->stamp = dirStamp ? *dirStamp : HostStamp::of(hostDir);   // what this process changed, it knows
 }
 
 void Machine::noteRemoved(const QString& hostDir, const QString& name) const
@@ -535,20 +550,27 @@ void Machine::noteRemoved(const QString& hostDir, const QString& name) const
     if (it == dirs_.end())
         return;
     it->byFolded.remove(winpath::foldCase(name));
-    it->names.removeAll(name);
+    if (it->present.remove(name))
+        it->sortedStale = true;
     it->stamp = HostStamp::of(hostDir);   // what this process changed, it knows
 }
 
 QStringList Machine::listDir(const QString& hostDir) const
 {
     const DirListing* l = listing(hostDir);
-    return l ? l->names : QStringList();
+    return l ? l->names() : QStringList();
 }
 
 QString Machine::findInDir(const QString& hostDir, const QString& name) const
 {
     bool isDir = false;
     return lookup(hostDir, name, &isDir);
+}
+
+QString Machine::findOtherSpelling(const QString& hostDir, const QString& name, const HostStamp& dirStamp) const
+{
+    bool isDir = false;
+    return lookup(hostDir, name, &isDir, &dirStamp);
 }
 
 QString Machine::lookup(const QString& hostDir, const QString& name, bool* isDir, const HostStamp* dirStamp) const
@@ -573,7 +595,7 @@ QString Machine::lookup(const QString& hostDir, const QString& name, bool* isDir
     if (!hit.isEmpty())
         return stored(hit);
     if (name.contains(u'~') && winpath::isShortName(name)) {
-        const QStringList names = l->names;   // shortNameOf() may list the folder again
+        const QStringList names = l->names();   // shortNameOf() may list the folder again
         for (const QString& n : names)
             if (!winpath::isShortName(n) && winpath::sameName(shortNameOf(hostDir, n), name))
                 return stored(n);
@@ -588,7 +610,7 @@ QString Machine::shortNameOf(const QString& hostDir, const QString& longName) co
     const winpath::ShortBasis basis = winpath::shortBasis(longName);
     int number = 0;
     if (const DirListing* l = listing(hostDir)) {
-        const QStringList names = l->names;
+        const QStringList names = l->names();
         for (const QString& n : names) {
             if (winpath::isShortName(n))
                 continue;

@@ -11,6 +11,7 @@
 
 #include <QDateTime>
 #include <QHash>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -121,6 +122,7 @@ public:
             if (--m_.readingDepth_ == 0) {
                 m_.iniChecked_ = false;
                 m_.readingVolumes_.clear();
+                ++looks_;
             }
         }
         OneReading(const OneReading&) = delete;
@@ -135,13 +137,20 @@ public:
     // looks at machine.ini and the disks again at its next need. Called by every question
     // and every DoEvents, so a reading may span steps that ask on a fault.
     static void lookAgain();
+    // Counts the ends of readings and the calls of lookAgain(): what a caller keeps of the
+    // drives (a folder it found) holds only while the count stays as it was when it looked.
+    static quint64 looks() { return looks_; }
 
     // Paths
     Resolved resolve(const QString& winPath) const;
     QString shortNameOf(const QString& hostDir, const QString& longName) const;   // "" when already 8.3
     QString findInDir(const QString& hostDir, const QString& name) const;         // stored name or ""
-    // Keep the cached listing of a host folder in step with a change made through the platform.
-    void noteAdded(const QString& hostDir, const QString& name) const;
+    // findInDir() of a name that the caller has just seen is not there as it stands, with the
+    // look at the folder it took then (`dirStamp`): only other cases and short names are left.
+    QString findOtherSpelling(const QString& hostDir, const QString& name, const HostStamp& dirStamp) const;
+    // Keep the cached listing of a host folder in step with a change made through the platform
+    // (`dirStamp`: the caller's look at the folder after the change, else one is taken).
+    void noteAdded(const QString& hostDir, const QString& name, const HostStamp* dirStamp = nullptr) const;
     void noteRemoved(const QString& hostDir, const QString& name) const;
     void forgetDir(const QString& hostDir) const;
     QStringList listDir(const QString& hostDir) const;                             // stored names, sorted
@@ -153,10 +162,16 @@ private:
     // not there as it stands: only other cases of it, and short names, are looked for.
     QString lookup(const QString& hostDir, const QString& name, bool* isDir, const HostStamp* dirStamp = nullptr) const;
 
+    // A folder's names. The process's own changes come one name at a time (thousands into
+    // one folder in a save or a restore), so they cost a set's insert or removal each; the
+    // sorted list is made again only when it is asked for after a change.
     struct DirListing {
         HostStamp stamp;                         // of the folder when it was listed
-        QStringList names;                       // sorted without regard to case
+        QSet<QString> present;                   // the names as stored
         QHash<QString, QString> byFolded;        // folded name -> stored name
+        const QStringList& names() const;        // sorted without regard to case
+        mutable QStringList sorted;
+        mutable bool sortedStale = true;
     };
     const DirListing* listing(const QString& hostDir, const HostStamp* dirStamp = nullptr) const;
     const IniDocument& ini() const;
@@ -181,6 +196,7 @@ private:
     mutable bool iniParsed_ = false;   // ini_ is the parse of iniBytes_
     mutable QByteArray iniBytes_;
     mutable Drive drives_[27];   // A to Z of ini_, each made when first asked for; [26] for no letter
+    static inline quint64 looks_ = 0;
     mutable int readingDepth_ = 0;
     mutable bool iniChecked_ = false;
     mutable QHash<QChar, std::shared_ptr<Volume>> readingVolumes_;   // volume() within one reading

@@ -20,15 +20,14 @@ Parts split(const QString& path)
     }
     if (!p.unc && i < n && isSep(path[i]))
         p.rooted = true;
-    QString cur;
-    for (; i <= n; ++i) {
-        if (i == n || isSep(path[i])) {
-            if (!cur.isEmpty() && cur != u".")
-                p.components << cur;
-            cur.clear();
-        } else {
-            cur += path[i];
-        }
+    // Each name is taken whole from between its separators (every path of every file
+    // operation passes here).
+    for (int from = i; i <= n; ++i) {
+        if (i < n && !isSep(path[i]))
+            continue;
+        if (i > from && !(i == from + 1 && path[from] == u'.'))
+            p.components << path.mid(from, i - from);
+        from = i + 1;
     }
     p.trailingSeparator = n > 0 && isSep(path[n - 1]);
     return p;

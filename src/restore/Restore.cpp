@@ -927,21 +927,35 @@ void RestoreRun::userFiles()
     // and the entries after the first that put it in place are back with it.
     QHash<QString, int> wanted;   // by staged copy (case-folded): the chosen entries still to come
     QSet<QString> placed;
+    // User.ini is asked once per entry: nothing writes it while the copies go into place.
+    QHash<int, QString> stagedOf;
+    const auto stagedFor = [&](int i) {
+        auto it = stagedOf.constFind(i);
+        if (it == stagedOf.constEnd())
+            it = stagedOf.insert(i, core::ReadIni(QStringLiteral("UserFilesSaved"), list.List(i), s.UserIniPath));
+        return *it;
+    };
     for (int i = 0; i < list.ListCount(); ++i) {
         if (pace.due())
             vb::DoEvents();
         if (list.Selected(i) && nameable(list.List(i)))
-            ++wanted[core::ReadIni(QStringLiteral("UserFilesSaved"), list.List(i), s.UserIniPath).toCaseFolded()];
+            ++wanted[stagedFor(i).toCaseFolded()];
     }
+    // Between two paintings the files go into place against one look at the drives (the drive
+    // table, the volumes and their records), as within one file operation; what happens while
+    // the windows are painted or a question is asked is seen by the next file.
+    std::optional<platform::Machine::OneReading> reading;
     for (int i = 0; i < list.ListCount(); ++i) {
         const QString entry = list.List(i);
         if (entry.isEmpty())
             continue;
+        if (!reading)
+            reading.emplace(platform::Machine::current());
         const bool show = pace.due();
         if (show)
             showDone();
         ++done;
-        QString staged = core::ReadIni(QStringLiteral("UserFilesSaved"), entry, s.UserIniPath);
+        QString staged = stagedFor(i);
         if (!staged.isEmpty() && !belowUserFolder(staged)) {
             logError(75);
             staged.clear();
@@ -990,9 +1004,12 @@ void RestoreRun::userFiles()
         if (!staged.isEmpty() && !moved && wanted.value(staged.toCaseFolded()) <= 0)
             removeStaged(staged);
         anyEntry = true;
-        if (show)
+        if (show) {
+            reading.reset();
             vb::DoEvents();
+        }
     }
+    reading.reset();
     if (anyEntry) {
         showDone();
         vb::DoEvents();

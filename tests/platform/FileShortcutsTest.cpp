@@ -8,10 +8,14 @@
 #include "support/TempMachine.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <array>
 #include <fcntl.h>
+#include <functional>
+#include <optional>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 using namespace platform;
@@ -244,4 +248,130 @@ TEST_F(MachineTest, AWriteInPlaceOntoEitherNameOfSharedBytesLeavesTheOtherAsItWa
         f.close();
     }
     EXPECT_EQ(inodeOf(tm, QStringLiteral("Users/log.txt")), own);
+}
+
+// The save's run of staged copies (LinkRun) against linkOrCopyFile() file by file, on twins
+// of the same files: each row is one file of the run, with what happens to the machine
+// before it. The run keeps its folders between files and between readings of the drives,
+// so the rows also move, rename and make folders under it, and use more folders than it
+// keeps open (the process's descriptors are limited to 256 for that).
+TEST_F(MachineTest, AStagingRunLeavesWhatStagingFileByFileLeaves)
+{
+    struct rlimit limit;
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &limit), 0);
+    limit.rlim_cur = qMin<rlim_t>(limit.rlim_cur, 256);   // at most 64 folders stay open
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &limit), 0);
+    Machine::current().createDisk(QStringLiteral("d"), DiskFormat::byName(QStringLiteral("1.44M")), true);
+    Machine::current().insertDisk(QStringLiteral("d"));
+
+    struct Row {
+        const char* what;
+        QString from, to;                               // "%1": the twin's folder
+        std::function<void(const QString&)> before;     // run on each twin first
+        int expected;                                   // 1 linked, 0 copied, else the error
+    };
+    const auto file = [this](const QString& rel, const QByteArray& bytes, mode_t mode = 0644) {
+        tm.writeC(rel, bytes);
+        hostMode(tm, rel, mode);
+    };
+    QList<Row> rows = {
+        {"a plain file", "C:\\%1\\Users\\a.doc", "C:\\%1\\Stage\\a.doc", [&](const QString& t) { file(t + "/Users/a.doc", "a"); }, 1},
+        {"a second one of the same folders", "C:\\%1\\Users\\b.doc", "C:\\%1\\Stage\\b.doc",
+         [&](const QString& t) { file(t + "/Users/b.doc", "b"); }, 1},
+        {"a read-only and hidden one", "C:\\%1\\Users\\ro.doc", "C:\\%1\\Stage\\ro.doc",
+         [&](const QString& t) {
+             file(t + "/Users/ro.doc", "ro");
+             fs::setAttributes(QStringLiteral("C:\\%1\\Users\\ro.doc").arg(t), AttrReadOnly | AttrHidden);
+         },
+         1},
+        {"both ends named in other cases", "C:\\%1\\USERS\\CASE.DOC", "C:\\%1\\stage\\Case.doc",
+         [&](const QString& t) { file(t + "/Users/case.doc", "case"); }, 1},
+        {"rights a copy does not get", "C:\\%1\\Users\\private.doc", "C:\\%1\\Stage\\private.doc",
+         [&](const QString& t) { file(t + "/Users/private.doc", "private", 0600); }, 0},
+        {"a staged file in the way under another case", "C:\\%1\\Users\\old.doc", "C:\\%1\\Stage\\OLD.DOC",
+         [&](const QString& t) {
+             file(t + "/Users/old.doc", "the user's");
+             file(t + "/Stage/old.doc", "older");
+         },
+         0},
+        {"a short name for the source", "C:\\%1\\Users\\LONGNA~1.DOC", "C:\\%1\\Stage\\long.doc",
+         [&](const QString& t) { file(t + "/Users/long name.doc", "long"); }, 1},
+        {"a name with a trailing dot", "C:\\%1\\Users\\dot.doc.", "C:\\%1\\Stage\\dot.doc",
+         [&](const QString& t) { file(t + "/Users/dot.doc", "dot"); }, 1},
+        {"a missing file", "C:\\%1\\Users\\none.doc", "C:\\%1\\Stage\\none.doc", {}, ErrFileNotFound},
+        {"a folder as the source", "C:\\%1\\Users\\Sub", "C:\\%1\\Stage\\Sub", [&](const QString& t) { file(t + "/Users/Sub/x", "x"); },
+         ErrFileNotFound},
+        {"a missing target folder", "C:\\%1\\Users\\a.doc", "C:\\%1\\Gone\\a.doc", {}, ErrPathNotFound},
+        {"onto a floppy", "C:\\%1\\Users\\a.doc", "A:\\%1\\a.doc", [&](const QString& t) { fs::createDirectory("A:\\" + t); }, 0},
+        {"its folder renamed and made anew once the drives are looked at again", "C:\\%1\\Users\\a.doc", "C:\\%1\\Stage\\again.doc",
+         [&](const QString& t) {
+             QDir(tm.hostC(t)).rename(QStringLiteral("Users"), QStringLiteral("Before"));
+             file(t + "/Users/a.doc", "the new a");
+             Machine::lookAgain();
+         },
+         1},
+        {"its folder gone once the drives are looked at again", "C:\\%1\\Users\\a.doc", "C:\\%1\\Stage\\gone.doc",
+         [&](const QString& t) {
+             QDir(tm.hostC(t)).rename(QStringLiteral("Users"), QStringLiteral("After"));
+             Machine::lookAgain();
+         },
+         ErrPathNotFound},
+        {"a file in the root", "C:\\%1.doc", "C:\\%1\\Stage\\root.doc", [&](const QString& t) { file(t + ".doc", "root"); }, 1},
+    };
+    // More folders than stay open, each used twice, the second time after all the others.
+    for (int pass = 0; pass < 2; ++pass)
+        for (int k = 0; k < 70; ++k)
+            rows.append({"one of many folders", QStringLiteral("C:\\%1\\Many\\F") + QString::number(k) + QStringLiteral("\\f") + QString::number(pass) + QStringLiteral(".doc"),
+                         QStringLiteral("C:\\%1\\Staged\\F") + QString::number(k) + QStringLiteral("\\f") + QString::number(pass) + QStringLiteral(".doc"),
+                         [&, k, pass](const QString& t) {
+                             file(QStringLiteral("%1/Many/F%2/f%3.doc").arg(t).arg(k).arg(pass), "many");
+                             if (pass == 0)
+                                 fs::createDirectory(QStringLiteral("C:\\%1\\Staged\\F%2").arg(t).arg(k));
+                         },
+                         1});
+
+    fs::createDirectory(QStringLiteral("C:\\One"));
+    fs::createDirectory(QStringLiteral("C:\\Run"));
+    for (const char* twin : {"One", "Run"}) {
+        fs::createDirectory(QStringLiteral("C:\\%1\\Stage").arg(QString::fromLatin1(twin)));
+        fs::createDirectory(QStringLiteral("C:\\%1\\Staged").arg(QString::fromLatin1(twin)));
+    }
+    fs::LinkRun run;
+    std::optional<Machine::OneReading> reading;
+    const auto outcome = [](const std::function<bool()>& link) {
+        try {
+            return link() ? 1 : 0;
+        } catch (const SysError& e) {
+            return e.code();
+        }
+    };
+    for (const Row& row : rows) {
+        const QString& from = row.from;
+        for (const char* twin : {"One", "Run"})
+            if (row.before)
+                row.before(QString::fromLatin1(twin));
+        reading.emplace(Machine::current());   // the run's files share a reading, as in the save
+        const QString one = from.arg(QStringLiteral("One")), run1 = from.arg(QStringLiteral("Run"));
+        const int plain = outcome([&] { return fs::linkOrCopyFile(one, row.to.arg(QStringLiteral("One"))); });
+        const int ran = outcome([&] { return run.linkOrCopyFile(run1, row.to.arg(QStringLiteral("Run"))); });
+        reading.reset();
+        EXPECT_EQ(plain, row.expected) << row.what;
+        EXPECT_EQ(ran, row.expected) << row.what;
+        if (row.expected > 1)
+            continue;
+        const QString target = row.to.arg(QStringLiteral("Run"));
+        EXPECT_EQ(fs::readAll(target), fs::readAll(row.to.arg(QStringLiteral("One")))) << row.what;
+        EXPECT_EQ(fs::attributes(target), fs::attributes(row.to.arg(QStringLiteral("One")))) << row.what;
+        EXPECT_EQ(fs::readAll(target), fs::readAll(run1)) << row.what;
+    }
+    // Shared bytes where linked: the staged copy is the user's file under a second name.
+    EXPECT_EQ(inodeOf(tm, QStringLiteral("Run/Stage/a.doc")), inodeOf(tm, QStringLiteral("Run/Before/a.doc")));
+    EXPECT_EQ(inodeOf(tm, QStringLiteral("Run/Stage/again.doc")), inodeOf(tm, QStringLiteral("Run/After/a.doc")));
+    EXPECT_EQ(fs::readAll(QStringLiteral("C:\\Run\\Stage\\again.doc")), QByteArray("the new a"));
+    EXPECT_EQ(fs::attributes(QStringLiteral("C:\\Run\\Stage\\ro.doc")), quint32(AttrReadOnly | AttrHidden));
+    EXPECT_NE(inodeOf(tm, QStringLiteral("Run/Stage/private.doc")), inodeOf(tm, QStringLiteral("Run/Before/private.doc")));
+    // The listing the machine keeps follows the run: a search finds every staged file.
+    EXPECT_EQ(fs::find(QStringLiteral("C:\\Run\\Stage\\*.*"), AttrHidden | AttrSystem).size(),
+              fs::find(QStringLiteral("C:\\One\\Stage\\*.*"), AttrHidden | AttrSystem).size());
+    EXPECT_EQ(fs::find(QStringLiteral("C:\\Run\\Staged\\F69\\*.doc"), 0).size(), 2);
 }
