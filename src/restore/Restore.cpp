@@ -294,6 +294,7 @@ private:
     void nameRefused(int position, const SortedEntries& sorted);
     std::optional<Failure> unpackSystemFiles(const QString& root);
     std::optional<Failure> unpackUserFiles(const QString& root);
+    bool unpackedWithLeftOut(const SortedEntries& sorted, const QString& root);
     std::optional<Failure> unzipInPlace(const QString& options, int position, const QList<Spot>& place,
                                         const std::function<bool(int)>& spotWanted, const QString& root);
     void removeStaged(const QString& path);
@@ -527,8 +528,58 @@ std::optional<Failure> RestoreRun::unpackUserFiles(const QString& root)
         if (!staged.isEmpty())
             wanted.insert(LandingKey(staged));
     }
-    return unpack(QStringLiteral("-o"), 2, SortEntries(*entries, root, place, wholeSpot, [&](const QString& key) { return wanted.contains(key); }),
-                  root, true);
+    const SortedEntries sorted = SortEntries(*entries, root, place, wholeSpot, [&](const QString& key) { return wanted.contains(key); });
+    if (unpackedWithLeftOut(sorted, root))
+        return std::nullopt;
+    return unpack(QStringLiteral("-o"), 2, sorted, root, true);
+}
+
+// Many of thousands of files chosen: the runs that name them one by one would cost the square
+// of their number (see UnpackingAllIsCheaper), so the staged copies are unpacked whole in one
+// run and those not chosen removed again at once. That is done only where the User folder
+// holds nothing but User.ini yet (nothing there is written over) and the drive has room for
+// all of them. True when it went so; a run that fails leaves nothing of what was not chosen,
+// and false sends the restore to the runs that name the chosen ones.
+bool RestoreRun::unpackedWithLeftOut(const SortedEntries& sorted, const QString& root)
+{
+    if (!UnpackingAllIsCheaper(sorted))
+        return false;
+    const QString userFolder = s.TempPath + QStringLiteral("trelvo\\User\\");
+    qint64 bytes = 0;
+    for (const QList<platform::zip::ZipEntry>* list : {&sorted.take, &sorted.leave})
+        for (const platform::zip::ZipEntry& e : *list)
+            bytes += qint64(e.size);
+    constexpr qint64 kRoomToSpare = 64 << 20;
+    try {
+        const std::shared_ptr<platform::Volume> drive = platform::fs::resolveReady(root).volume;
+        if (drive->isFloppy() || drive->freeBytes() < bytes + kRoomToSpare)
+            return false;
+        for (const platform::fs::Entry& e : platform::fs::find(userFolder + QStringLiteral("*.*"), platform::AttrHidden | platform::AttrSystem | platform::AttrDirectory))
+            if (e.name != u"." && e.name != u".." && e.name.compare(QStringLiteral("User.ini"), Qt::CaseInsensitive) != 0)
+                return false;
+    } catch (const platform::SysError&) {
+        return false;
+    }
+    const bool unpacked = !unpack(QStringLiteral("-o"), 2, SortedEntries{sorted.take + sorted.leave, {}, sorted.refused}, root, true);
+    // What was not chosen goes, folder by folder; a read-only copy gets plain attributes first.
+    QHash<QString, QStringList> byFolder;
+    for (const platform::zip::ZipEntry& e : sorted.leave) {
+        const QString path = root + QString(e.name).replace(u'/', u'\\');
+        const qsizetype cut = path.lastIndexOf(u'\\');
+        byFolder[path.left(cut + 1)] << path.mid(cut + 1);
+    }
+    for (auto it = byFolder.cbegin(); it != byFolder.cend(); ++it) {
+        QSet<QString> removed;
+        for (const QString& name : platform::fs::removeFilesIn(it.key(), it.value()))
+            removed.insert(name.toCaseFolded());
+        for (const QString& name : it.value())
+            if (!removed.contains(name.toCaseFolded()))
+                vb::ResumeNext([&] {
+                    vb::SetAttr(it.key() + name, vb::vbNormal);
+                    vb::Kill(it.key() + name);
+                });
+    }
+    return unpacked;
 }
 
 // Unpacks the entries of the archive at `position` that lie in the wanted spots of its place
