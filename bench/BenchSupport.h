@@ -307,9 +307,11 @@ namespace bench {
 // machine of `tm`, headless, its boxes and clicks taken from the answer script `lines`, and
 // waited for. Its seconds from the start to its end; a run that does not end by itself with
 // exit code 0, or that meets a box or leaves a line the script did not expect, ends the
-// benchmark; `cpu` takes the processor seconds of the program and of what it started. The
-// programs are looked for beside the benchmarks (build/bin), else in $TRELVO_BIN.
-inline double runProgram(const testsupport::TempMachine& tm, const QString& program, const QStringList& lines, double* cpu = nullptr)
+// benchmark; `cpu` takes the processor seconds of the program and of what it started, and
+// `environment` is added to the program's. The programs are looked for beside the benchmarks
+// (build/bin), else in $TRELVO_BIN.
+inline double runProgram(const testsupport::TempMachine& tm, const QString& program, const QStringList& lines, double* cpu = nullptr,
+                         const QHash<QString, QString>& environment = {})
 {
     static QTemporaryDir runtime;   // Qt asks for a runtime folder of the user's own
     QTemporaryFile script;
@@ -321,6 +323,8 @@ inline double runProgram(const testsupport::TempMachine& tm, const QString& prog
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     env.insert(QStringLiteral("TRELVO_UI_SCRIPT"), script.fileName());
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+    for (auto it = environment.cbegin(); it != environment.cend(); ++it)
+        env.insert(it.key(), it.value());
     const QString bin = qEnvironmentVariable("TRELVO_BIN", QCoreApplication::applicationDirPath() + QStringLiteral("/../bin"));
     QProcess p;
     p.setProcessEnvironment(env);

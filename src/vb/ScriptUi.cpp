@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 
 namespace vb {
 
@@ -33,6 +34,21 @@ bool same(QString answer, const QString& caption)
 }
 
 QString quoted(const QString& text) { return u'"' + text + u'"'; }
+
+// The moment an action line is carried out, on the host's monotonic clock, written to the
+// file that TRELVO_UI_SCRIPT_LOG names (when it does): what the click starts can then be
+// timed from outside the program, from the click on.
+void logAction(const QString& source)
+{
+    static const QString path = qEnvironmentVariable("TRELVO_UI_SCRIPT_LOG");
+    if (path.isEmpty())
+        return;
+    timespec now;
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    QFile log(path);
+    if (log.open(QIODevice::WriteOnly | QIODevice::Append))
+        log.write(QByteArray::number(double(now.tv_sec) + double(now.tv_nsec) / 1e9, 'f', 6) + ' ' + source.toUtf8() + '\n');
+}
 
 } // namespace
 
@@ -176,6 +192,7 @@ void ScriptUi::act(int line, Form* form)
     }
     bool number = false;
     const int value = l.answer.toInt(&number);
+    logAction(l.source);
     if (auto* button = qobject_cast<CommandButton*>(control); button && same(l.answer, QStringLiteral("Click")))
         static_cast<QAbstractButton*>(button->widget())->click();
     else if (auto* box = qobject_cast<CheckBox*>(control); box && number)

@@ -21,7 +21,8 @@
 // option chosen, a row of a list chosen (its number from 0; in a list of several choices it
 // is added to them), a text box filled ("text"). These lines act in their order: each once
 // the program waits for the user and its window is shown, or at once when it names a window
-// that has just come up modally.
+// that has just come up modally. With TRELVO_UI_SCRIPT_LOG naming a file, each action line
+// is written there as it is carried out, after the moment on the host's monotonic clock.
 #include "vb/UiServices.h"
 
 #include <QHash>

@@ -27,6 +27,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest-spi.h>
@@ -35,6 +36,7 @@
 #include <algorithm>
 #include <tuple>
 #include <cstdio>
+#include <ctime>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -456,6 +458,16 @@ TEST_F(UiScriptTest, ActionLinesWorkTheWindowsInTheirOrderAndAModalDialogAtOnce)
                                             "@Pages.Check1 => yes\n"
                                             "@Pages.List2 => 0\n")
                                     .toLocal8Bit());
+    // Each line acted on is noted with its moment on the monotonic clock.
+    QTemporaryFile log;
+    ASSERT_TRUE(log.open());
+    qputenv("TRELVO_UI_SCRIPT_LOG", QFile::encodeName(log.fileName()));
+    const auto monotonic = [] {
+        timespec now;
+        ::clock_gettime(CLOCK_MONOTONIC, &now);
+        return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
+    };
+    const double startedAt = monotonic();
     StderrCapture err;
     installUiFromEnvironment();
     Forms::registerFactory(QStringLiteral("Pages"), [] { return new PagesForm; });
@@ -470,6 +482,20 @@ TEST_F(UiScriptTest, ActionLinesWorkTheWindowsInTheirOrderAndAModalDialogAtOnce)
     setUi(nullptr);
     EXPECT_EQ(err.finish(), (QStringList{QStringLiteral("no such control: @Pages.Nothing => Click"),
                                          QStringLiteral("the value does not fit the control: @Pages.Check1 => yes")}));
+    QStringList acted;
+    double last = startedAt;
+    for (const QByteArray& line : log.readAll().split('\n')) {
+        if (line.isEmpty())
+            continue;
+        const double at = line.left(line.indexOf(' ')).toDouble();
+        EXPECT_GE(at, last) << line.constData();
+        last = at;
+        acted << QString::fromUtf8(line.mid(line.indexOf(' ') + 1));
+    }
+    EXPECT_LE(last, monotonic());
+    EXPECT_EQ(acted, (QStringList{"@Pages.List2 => 1", "@Pages.Files => 1", "@pages.check1 => 1", "@Pages.Text1 => \"Tuesday\"",
+                                  "@Pages.Command4 => Click", "@frmNotEmpty.Command3 => Click", "@Pages.Check1 => yes",
+                                  "@Pages.List2 => 0"}));
 }
 
 TEST_F(MachineTest, ScriptedUiHandsAModalWindowToItsHandler)
