@@ -97,11 +97,33 @@ int IniDocument::sectionEnd(int header) const
     return i;
 }
 
+// Where the value of `key` begins in `text`, or -1 when the line is not that key's. For a
+// key that holds "=" itself (a file name may): the line begins with the key, and its value
+// after the "=" that follows it.
+static qsizetype valueStart(const QString& text, const QString& key)
+{
+    qsizetype at = 0;
+    while (at < text.size() && text[at].isSpace())
+        ++at;
+    if (winpath::caseFolded(text.mid(at, key.size())) != winpath::caseFolded(key))
+        return -1;
+    at += key.size();
+    while (at < text.size() && text[at].isSpace())
+        ++at;
+    return at < text.size() && text[at] == u'=' ? at + 1 : -1;
+}
+
 int IniDocument::findKey(int header, const QString& key) const
 {
     const QString k = key.trimmed();
     if (k.isEmpty())
         return -1;
+    if (k.contains(u'=')) {
+        for (int i = header + 1, end = sectionEnd(header); i < end; ++i)
+            if (lines_[i].kind == 2 && valueStart(lines_[i].text, k) >= 0)
+                return i;
+        return -1;
+    }
     const Index& in = index();
     const auto keys = in.keys.constFind(header);
     return keys == in.keys.constEnd() ? -1 : keys->value(winpath::caseFolded(k), -1);
@@ -115,12 +137,18 @@ std::optional<QString> IniDocument::value(const QString& section, const QString&
     const int k = findKey(h, key);
     if (k < 0)
         return std::nullopt;
-    return valueOf(lines_[k]);
+    return valueOf(lines_[k], key);
 }
 
-QString IniDocument::valueOf(const Line& line)
+qsizetype IniDocument::equalsOf(const Line& line, const QString& key)
 {
-    const int eq = line.text.indexOf(u'=');
+    const QString k = key.trimmed();
+    return k.contains(u'=') ? valueStart(line.text, k) - 1 : line.text.indexOf(u'=');
+}
+
+QString IniDocument::valueOf(const Line& line, const QString& key)
+{
+    const qsizetype eq = equalsOf(line, key);
     QString v = eq < 0 ? QString() : line.text.mid(eq + 1).trimmed();
     if (v.size() >= 2 && (v.front() == u'"' || v.front() == u'\'') && v.back() == v.front())
         v = v.mid(1, v.size() - 2);
@@ -136,7 +164,7 @@ QList<std::pair<QString, QString>> IniDocument::entries(const QString& section) 
         ++i;
     for (++i; i < int(lines_.size()) && lines_[i].kind != 1; ++i)
         if (lines_[i].kind == 2 && !lines_[i].name.isEmpty())
-            out.append({lines_[i].name, valueOf(lines_[i])});
+            out.append({lines_[i].name, valueOf(lines_[i], QString())});
     return out;
 }
 
@@ -152,7 +180,9 @@ void IniDocument::setValue(const QString& section, const QString& key, const QSt
     }
     const int k = findKey(h, key);
     if (k >= 0) {
-        lines_[k] = classify(lines_[k].name + u'=' + value);   // the key keeps its spelling (and its place)
+        // The key keeps its spelling (and its place).
+        const qsizetype eq = equalsOf(lines_[k], key);
+        lines_[k] = classify((eq < 0 ? lines_[k].name : lines_[k].text.left(eq).trimmed()) + u'=' + value);
         return;
     }
     changed();

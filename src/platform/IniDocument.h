@@ -46,7 +46,9 @@ private:
     int sectionEnd(int header) const;                                  // index past its last line
     int findKey(int header, const QString& key) const;
     static Line classify(const QString& text);
-    static QString valueOf(const Line& line);
+    // Where the "=" after `key` stands in its line (-1 for a bare word); the value follows it.
+    static qsizetype equalsOf(const Line& line, const QString& key);
+    static QString valueOf(const Line& line, const QString& key);
     // Where each section and key first stands, by folded name; made when first asked for,
     // dropped by every change that moves or renames a line.
     struct Index {

@@ -69,6 +69,11 @@ TEST_F(MachineTest, WritingReplacesInPlaceAndAppendsAtTheEndOfTheSection)
     ASSERT_TRUE(profile::writeString(QStringLiteral("B"), QStringLiteral("z"), std::nullopt, file));
     ASSERT_TRUE(profile::writeString(QStringLiteral("A"), std::nullopt, std::nullopt, file));
     EXPECT_EQ(tm.readC(QStringLiteral("test.ini")), QByteArray("; comment\r\n[B]\r\n[C]\r\nk=\xe4\xf6\xfc\r\n"));
+    // A key may hold "=" (a file name does): it is found, and replaced, whole.
+    ASSERT_TRUE(profile::writeString(QStringLiteral("C"), QStringLiteral("rate=4%.txt"), QStringLiteral("a=b"), file));
+    ASSERT_TRUE(profile::writeString(QStringLiteral("C"), QStringLiteral("RATE=4%.TXT"), QStringLiteral("c"), file));
+    EXPECT_EQ(profile::getString(QStringLiteral("C"), QStringLiteral("Rate=4%.txt"), QString(), 255, file), QStringLiteral("c"));
+    EXPECT_EQ(tm.readC(QStringLiteral("test.ini")), QByteArray("; comment\r\n[B]\r\n[C]\r\nk=\xe4\xf6\xfc\r\nrate=4%.txt=c\r\n"));
 }
 
 TEST_F(MachineTest, WritingCreatesTheFileButNotItsFolder)

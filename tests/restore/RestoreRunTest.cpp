@@ -28,17 +28,22 @@ TEST_F(RestoreRunTest, OnlyUserFilesComeBackWithoutRestartAndTheWorkFolderGoes)
     const QString deep = QStringLiteral("C:\\Projects\\1999\\Tax\\return.txt");
     makeFoldersFor(deep);
     fs::writeAll(deep, "Income 2400\r\n");
-    save({.userFiles = {kLetter, kBudget, deep}});
+    // A name may hold "=", which User.ini also puts between a file and its staged copy.
+    const QString equals = QStringLiteral("C:\\My Documents\\rate=4%.txt");
+    fs::writeAll(equals, "4 percent");
+    save({.userFiles = {kLetter, kBudget, deep, equals}});
     const QByteArray letter = read(kLetter);
     write(kLetter, "changed since the save");
     write(kBudget, "changed too");
     QDir(tm.hostC(QStringLiteral("Projects"))).removeRecursively();
     tm.machine().forgetDir(tm.hostC(QString()));
 
-    listUserFiles({kLetter, kBudget, deep}, {kLetter, deep});
+    vb::Kill(equals);
+    listUserFiles({kLetter, kBudget, deep, equals}, {kLetter, deep, equals});
     ui->expect(kRestored, QStringLiteral("OK"));
     runRestore();
 
+    EXPECT_EQ(read(equals), QByteArray("4 percent"));
     EXPECT_EQ(read(kLetter), letter);
     EXPECT_EQ(read(kBudget), QByteArray("changed too"));   // listed, not chosen
     EXPECT_EQ(read(deep), QByteArray("Income 2400\r\n"));
