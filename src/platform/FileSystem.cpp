@@ -6,11 +6,13 @@
 #include "platform/WinPath.h"
 
 #include <QDir>
+#include <QHash>
 #include <QFile>
 #include <QFileInfo>
 #include <QTimeZone>
 #include <QScopeGuard>
 #include <cerrno>
+#include <dirent.h>
 #include <memory>
 #include <fcntl.h>
 #include <sys/resource.h>
@@ -298,6 +300,30 @@ void removeFile(const QString& winPath)
     machine().noteRemoved(r.parentHost(), r.name());
 }
 
+// The kind (DT_REG, DT_DIR, ...) of each entry of the open folder `dir` by its host name,
+// from one reading of it; nothing when `wanted` names are few against the folder's size (a
+// look at each of them costs less than reading it all) or the folder cannot be read.
+static QHash<QByteArray, unsigned char> entryKinds(int dir, qsizetype wanted)
+{
+    QHash<QByteArray, unsigned char> kinds;
+    struct stat st;
+    // Beyond its first block a folder takes some 24 bytes or more per entry.
+    if (wanted < 16 || ::fstat(dir, &st) != 0 || wanted * 4 * 24 < st.st_size - 4096)
+        return kinds;
+    const int copy = ::openat(dir, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    DIR* listing = copy >= 0 ? ::fdopendir(copy) : nullptr;
+    if (!listing) {
+        if (copy >= 0)
+            ::close(copy);
+        return kinds;
+    }
+    kinds.reserve(wanted);
+    while (const dirent* e = ::readdir(listing))
+        kinds.insert(QByteArray(e->d_name), e->d_type);
+    ::closedir(listing);
+    return kinds;
+}
+
 QStringList removeFilesIn(const QString& winFolder, const QStringList& names)
 {
     const Machine::OneReading reading(machine());   // one look at the drives for the whole step
@@ -319,8 +345,19 @@ QStringList removeFilesIn(const QString& winFolder, const QStringList& names)
     if (dir < 0)
         return removed;
     const auto closeDir = qScopeGuard([dir] { ::close(dir); });
-    const auto plainFile = [dir](const QByteArray& name) {
-        struct stat st;   // followed, as resolve() does: a link to a folder counts as a folder
+    // Where the names are many against what the folder holds, one reading of the folder tells
+    // which are plain files and folders; a host link, or a kind the reading does not give, is
+    // looked at by itself (followed, as resolve() does: a link to a folder counts as a folder).
+    const QHash<QByteArray, unsigned char> kinds = entryKinds(dir, names.size());
+    const auto plainFile = [dir, &kinds](const QByteArray& name) {
+        if (!kinds.isEmpty()) {
+            const auto it = kinds.constFind(name);
+            if (it == kinds.constEnd())
+                return -1;
+            if (*it == DT_REG || *it == DT_DIR)
+                return *it == DT_DIR ? 0 : 1;
+        }
+        struct stat st;
         return ::fstatat(dir, name.constData(), &st, 0) == 0 ? (S_ISDIR(st.st_mode) ? 0 : 1) : -1;
     };
     QStringList gone;
@@ -610,7 +647,9 @@ bool LinkRun::linkOrCopyFile(const QString& from, const QString& to)
     // that is no floppy (no room or root entry to count).
     const quint32 srcAttrs = src->where.volume->attributes(src->relBase + fromName, false);
     dst->where.volume->requireWritable();
-    if (::faccessat(src->fd, source.constData(), R_OK, 0) != 0)
+    // rw-r--r-- lets its owner read it: only another user's file needs the host's answer.
+    static const uid_t self = ::getuid();
+    if (st.st_uid != self && ::faccessat(src->fd, source.constData(), R_OK, 0) != 0)
         fail(ErrPathFileAccess, from);
     if (::linkat(src->fd, source.constData(), dst->fd, target.constData(), 0) != 0)
         return fs::linkOrCopyFile(from, to);

@@ -155,18 +155,27 @@ TEST_F(MachineTest, AStagedCopyThatSharesItsFilesBytesLooksLikeACopyAndGoesWitho
 
 TEST_F(MachineTest, RemovingManyFilesOfAFolderRemovesWhatRemovingThemOneByOneRemoves)
 {
-    const QStringList asked = {QStringLiteral("plain.txt"), QStringLiteral("LOCKED.TXT"), QStringLiteral("hidden.txt"),
-                               QStringLiteral("Sub"),       QStringLiteral("missing.txt"), QStringLiteral("Other Case.TXT"),
-                               QStringLiteral("LINKED")};
+    // Enough names for the folder to be read once instead of looked at name by name.
+    QStringList asked = {QStringLiteral("plain.txt"), QStringLiteral("LOCKED.TXT"), QStringLiteral("hidden.txt"),
+                         QStringLiteral("Sub"),       QStringLiteral("missing.txt"), QStringLiteral("Other Case.TXT"),
+                         QStringLiteral("LINKED"),    QStringLiteral("To File")};
+    QStringList padding;
+    for (int i = 0; i < 12; ++i)
+        padding << QStringLiteral("pad%1.txt").arg(i);
+    asked << padding;
     for (const char* twin : {"One", "Many"}) {
         const QString t = QString::fromLatin1(twin);
         for (const char* name : {"plain.txt", "locked.txt", "hidden.txt", "other case.txt", "kept.txt", "Sub/inside.txt"})
             tm.writeC(t + u'/' + QString::fromLatin1(name), name);
+        for (const QString& name : padding)
+            tm.writeC(t + u'/' + name, "pad");
         fs::setAttributes(QStringLiteral("C:\\%1\\locked.txt").arg(t), AttrReadOnly);
         fs::setAttributes(QStringLiteral("C:\\%1\\hidden.txt").arg(t), AttrHidden);
         fs::setAttributes(QStringLiteral("C:\\%1\\kept.txt").arg(t), AttrSystem);
-        // A host link to the folder beside it counts as the folder.
+        // A host link to the folder beside it counts as the folder; one to a file as a file
+        // (the link goes, the file stays).
         ASSERT_TRUE(QFile::link(QStringLiteral("Sub"), tm.hostC(t + QStringLiteral("/Linked"))));
+        ASSERT_TRUE(QFile::link(QStringLiteral("kept.txt"), tm.hostC(t + QStringLiteral("/To File"))));
     }
     for (const QString& name : asked) {
         try {
@@ -175,7 +184,8 @@ TEST_F(MachineTest, RemovingManyFilesOfAFolderRemovesWhatRemovingThemOneByOneRem
         }
     }
     const QStringList removed = fs::removeFilesIn(QStringLiteral("c:\\many"), asked);
-    EXPECT_EQ(removed, (QStringList{QStringLiteral("plain.txt"), QStringLiteral("hidden.txt"), QStringLiteral("other case.txt")}));
+    EXPECT_EQ(removed, (QStringList{QStringLiteral("plain.txt"), QStringLiteral("hidden.txt"), QStringLiteral("other case.txt"),
+                                    QStringLiteral("To File")} + padding));
 
     const auto left = [](const QString& folder) {
         QStringList out;
@@ -186,8 +196,12 @@ TEST_F(MachineTest, RemovingManyFilesOfAFolderRemovesWhatRemovingThemOneByOneRem
     EXPECT_EQ(left(QStringLiteral("C:\\Many")), left(QStringLiteral("C:\\One")));
     EXPECT_EQ(left(QStringLiteral("C:\\Many\\Sub")), left(QStringLiteral("C:\\One\\Sub")));
     EXPECT_EQ(left(QStringLiteral("C:\\Many")).size(), 6) << left(QStringLiteral("C:\\Many")).join(u' ').toStdString();
-    EXPECT_TRUE(QFileInfo(tm.hostC(QStringLiteral("Many/Linked"))).isSymLink());
-    EXPECT_TRUE(QFileInfo(tm.hostC(QStringLiteral("One/Linked"))).isSymLink());
+    for (const char* twin : {"One", "Many"}) {
+        const QString t = QString::fromLatin1(twin);
+        EXPECT_TRUE(QFileInfo(tm.hostC(t + QStringLiteral("/Linked"))).isSymLink()) << twin;
+        EXPECT_FALSE(QFileInfo(tm.hostC(t + QStringLiteral("/To File"))).isSymLink()) << twin;
+        EXPECT_TRUE(QFileInfo::exists(tm.hostC(t + QStringLiteral("/kept.txt")))) << twin;
+    }
     // A file made again under a removed name has no attributes of the old one.
     fs::writeAll(QStringLiteral("C:\\Many\\hidden.txt"), "new");
     EXPECT_EQ(fs::attributes(QStringLiteral("C:\\Many\\hidden.txt")), quint32(AttrArchive));
