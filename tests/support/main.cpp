@@ -1,6 +1,18 @@
 // Test main: a QApplication on the offscreen platform, then every GoogleTest case.
+#include "vb/Forms.h"
+
 #include <QApplication>
 #include <gtest/gtest.h>
+
+namespace {
+
+// Every test ends with none of the program's windows loaded: the next test starts from none,
+// and the last one leaves nothing behind for the leak check at the end of the process.
+class WindowsGoAtTestEnd : public ::testing::EmptyTestEventListener {
+    void OnTestEnd(const ::testing::TestInfo&) override { vb::Forms::unloadAll(); }
+};
+
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -8,5 +20,6 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
+    ::testing::UnitTest::GetInstance()->listeners().Append(new WindowsGoAtTestEnd);
     return RUN_ALL_TESTS();
 }
