@@ -243,9 +243,8 @@ void removeDirectory(const QString& winPath)
     if (!r.exists() || !r.lastIsDir)
         fail(ErrPathNotFound, winPath);
     r.volume->requireWritable();
-    if (!QDir(r.host()).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot))
-        fail(ErrPathFileAccess, winPath);
-    if (!QDir().rmdir(r.host()))
+    // The host refuses a folder that still holds anything, with the answer of any other refusal.
+    if (::rmdir(QFile::encodeName(r.host()).constData()) != 0)
         fail(ErrPathFileAccess, winPath);
     r.volume->forget(r.rel());
     machine().noteRemoved(r.parentHost(), r.name());
@@ -634,10 +633,11 @@ bool LinkRun::linkOrCopyFile(const QString& from, const QString& to)
     const QByteArray source = QFile::encodeName(fromName);
     const QByteArray target = QFile::encodeName(toName);
     // The source there under its name as written; the target not there under its name, nor
-    // under another case or short name of it.
-    struct stat st, folder, there;
-    if (::fstatat(src->fd, source.constData(), &st, 0) != 0 || ::fstatat(dst->fd, target.constData(), &there, 0) == 0 ||
-        errno != ENOENT || ::fstat(dst->fd, &folder) != 0 ||
+    // under another case or short name of it: the listing of its folder, as the look at the
+    // folder just taken finds it, holds none of them. One there all the same (come since)
+    // makes the link fail, as the host never links over a name.
+    struct stat st, folder;
+    if (::fstatat(src->fd, source.constData(), &st, 0) != 0 || ::fstat(dst->fd, &folder) != 0 ||
         !machine().findOtherSpelling(dst->host, toName, HostStamp::of(folder)).isEmpty())
         return fs::linkOrCopyFile(from, to);
     // A copy is a new file with the rights rw-r--r--; only a source that has them can stand in for it.

@@ -145,8 +145,8 @@ public:
     Resolved resolve(const QString& winPath) const;
     QString shortNameOf(const QString& hostDir, const QString& longName) const;   // "" when already 8.3
     QString findInDir(const QString& hostDir, const QString& name) const;         // stored name or ""
-    // findInDir() of a name that the caller has just seen is not there as it stands, with the
-    // look at the folder it took then (`dirStamp`): only other cases and short names are left.
+    // findInDir() from the folder's listing alone, as the look at the folder the caller has just
+    // taken (`dirStamp`) finds it: the name as it stands is not looked at by itself.
     QString findOtherSpelling(const QString& hostDir, const QString& name, const HostStamp& dirStamp) const;
     // Keep the cached listing of a host folder in step with a change made through the platform
     // (`dirStamp`: the caller's look at the folder after the change, else one is taken).
@@ -158,8 +158,8 @@ public:
 private:
     std::shared_ptr<Volume> volumeNow(QChar letter) const;
     // The stored name of `name` in `hostDir` ("" when there is none), and whether it is a folder.
-    // With `dirStamp` (a look at hostDir just taken) the caller has seen that hostDir/name is
-    // not there as it stands: only other cases of it, and short names, are looked for.
+    // With `dirStamp` (a look at hostDir just taken) it is looked for in the listing only: the
+    // name as it stands, other cases of it, and short names.
     QString lookup(const QString& hostDir, const QString& name, bool* isDir, const HostStamp* dirStamp = nullptr) const;
 
     // A folder's names. The process's own changes come one name at a time (thousands into

@@ -308,6 +308,18 @@ TEST_F(MachineTest, AStagingRunLeavesWhatStagingFileByFileLeaves)
              file(t + "/Stage/old.doc", "older");
          },
          0},
+        {"a staged file in the way under its own name", "C:\\%1\\Users\\same.doc", "C:\\%1\\Stage\\same.doc",
+         [&](const QString& t) {
+             file(t + "/Users/same.doc", "the user's");
+             file(t + "/Stage/same.doc", "older");
+         },
+         0},
+        {"a host link to nowhere under the target's name", "C:\\%1\\Users\\dangling.doc", "C:\\%1\\Stage\\dangling.doc",
+         [&](const QString& t) {
+             file(t + "/Users/dangling.doc", "the user's");
+             QFile::link(tm.hostC(t + "/Nowhere"), tm.hostC(t + "/Stage/dangling.doc"));
+         },
+         0},
         {"a short name for the source", "C:\\%1\\Users\\LONGNA~1.DOC", "C:\\%1\\Stage\\long.doc",
          [&](const QString& t) { file(t + "/Users/long name.doc", "long"); }, 1},
         {"a name with a trailing dot", "C:\\%1\\Users\\dot.doc.", "C:\\%1\\Stage\\dot.doc",

@@ -99,6 +99,17 @@ TEST_F(MachineTest, FolderStatementsAndTheCurrentFolderOfEachDrive)
     Close(1);
     EXPECT_EQ(tm.readC(QStringLiteral("Data/note.txt")), QByteArray("hello\r\n"));
     EXPECT_EQ(errorOf([] { RmDir(QStringLiteral("C:\\Data")); }), 75);
+    // A folder that holds only a hidden file or an empty folder is not empty either.
+    MkDir(QStringLiteral("C:\\Data\\Inner"));
+    MkDir(QStringLiteral("C:\\Data\\Inner\\Empty"));
+    EXPECT_EQ(errorOf([] { RmDir(QStringLiteral("C:\\Data\\Inner")); }), 75);
+    RmDir(QStringLiteral("C:\\Data\\Inner\\Empty"));
+    tm.writeC(QStringLiteral("Data/Inner/.hidden"), "h");
+    EXPECT_EQ(errorOf([] { RmDir(QStringLiteral("C:\\Data\\Inner")); }), 75);
+    EXPECT_EQ(tm.readC(QStringLiteral("Data/Inner/.hidden")), QByteArray("h"));
+    ASSERT_TRUE(QFile::remove(tm.hostC(QStringLiteral("Data/Inner/.hidden"))));
+    RmDir(QStringLiteral("C:\\Data\\Inner"));
+    EXPECT_FALSE(tm.existsC(QStringLiteral("Data/Inner")));
     Kill(QStringLiteral("C:\\Data\\note.txt"));
     ChDir(QStringLiteral("C:\\"));
     RmDir(QStringLiteral("C:\\DATA"));
