@@ -2,6 +2,7 @@
 #include "platform/Volume.h"
 #include <QFile>
 #include <QtEndian>
+#include <algorithm>
 #include <array>
 #include <utility>
 
@@ -32,6 +33,9 @@ static_assert(sizeof(kOemToLatin1) == 129);
 
 QString landingName(QByteArray name, quint8 host)
 {
+    // Bytes below 0x80 are the same characters in every reading of them.
+    if (std::all_of(name.cbegin(), name.cend(), [](char c) { return quint8(c) < 0x80; }))
+        return QString::fromLatin1(name);
     if (host == HostMsDos || host == HostHpfs)
         for (char& c : name)
             if (quint8(c) >= 0x80)

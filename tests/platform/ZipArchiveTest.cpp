@@ -186,6 +186,21 @@ TEST_F(ZipArchiveTest, NamesAreThoseUnzipWritesWhateverTheUtf8Flag)
     // The host's zip stores the UTF-8 bytes of the name without marking them; unzip writes
     // them as they are, and with the flag set it does the same.
     EXPECT_EQ(entryNames(archive), QStringList{QStringLiteral("Ümlaut ß.txt")});
+    // A name of bytes below 0x80 only, control characters included, reads as those bytes,
+    // both as the host's entry and as an MS-DOS one.
+    const QString plain = QStringLiteral("Plain\x01~\x7f name.TXT");
+    writeFile(QStringLiteral("src/") + plain, "p");
+    ASSERT_EQ(run(QStringLiteral("/usr/bin/zip"), {QStringLiteral("-q"), archive, plain}).exitCode, 0);
+    EXPECT_EQ(entryNames(archive), (QStringList{QStringLiteral("Ümlaut ß.txt"), plain}));
+    ASSERT_TRUE(setDosAttributes(archive, [](const ZipEntry&) { return std::optional<quint8>(0x21); }));
+    const auto patched = readEntries(archive);
+    ASSERT_TRUE(patched);
+    ASSERT_EQ(patched->size(), 2);
+    EXPECT_EQ(patched->at(0).host(), HostUnix);   // its UTF-8 bytes stay the host's
+    EXPECT_EQ(patched->at(1).host(), HostMsDos);
+    EXPECT_EQ(patched->at(1).name, plain);
+    EXPECT_EQ(patched->at(1).dosAttributes(), 0x21);
+    ASSERT_EQ(run(QStringLiteral("/usr/bin/zip"), {QStringLiteral("-dq"), archive, plain}).exitCode, 0);
 
     QByteArray bytes = contents(archive);
     const qsizetype central = bytes.indexOf("PK\1\2");
