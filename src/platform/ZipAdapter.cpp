@@ -6,12 +6,14 @@
 #include "platform/WinPath.h"
 #include "platform/ZipArchive.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QSet>
 #include <algorithm>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 
 namespace platform::infozip {
 namespace {
@@ -90,10 +92,43 @@ struct DriveItems {
 
 QString childRel(const QString& rel, const QString& name) { return rel.isEmpty() ? name : rel + u'/' + name; }
 
-QFileInfoList folderContents(const QString& host)
+// An item of a folder as one reading of the folder tells it.
+struct FolderEntry {
+    QString name;
+    bool link = false;   // a host link, which is never packed
+    bool dir = false;
+    QString sortKey;     // the name in lower case
+};
+
+// What a folder holds, every kind and dot names included, in the order of QDir's listing
+// by name without regard to case: the entries as the host reads them, put in order by
+// their lower-case names with std::sort (so that names equal but for case come as QDir
+// gives them), and their kinds from the reading itself, looked at one by one only where
+// it does not tell.
+QList<FolderEntry> folderContents(const QString& host)
 {
-    return QDir(host).entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                                    QDir::Name | QDir::IgnoreCase);
+    QList<FolderEntry> entries;
+    DIR* dir = ::opendir(QFile::encodeName(host).constData());
+    if (!dir)
+        return entries;
+    while (const dirent* e = ::readdir(dir)) {
+        const char* raw = e->d_name;
+        if (raw[0] == '.' && (raw[1] == '\0' || (raw[1] == '.' && raw[2] == '\0')))
+            continue;
+        unsigned char type = e->d_type;
+        if (type == DT_UNKNOWN) {
+            struct stat st;
+            if (::fstatat(::dirfd(dir), raw, &st, AT_SYMLINK_NOFOLLOW) == 0)
+                type = S_ISLNK(st.st_mode) ? DT_LNK : S_ISDIR(st.st_mode) ? DT_DIR : DT_REG;
+        }
+        FolderEntry entry{QFile::decodeName(raw), type == DT_LNK, type == DT_DIR, {}};
+        entry.sortKey = entry.name.toLower();
+        entries.append(std::move(entry));
+    }
+    ::closedir(dir);
+    if (entries.size() > 1)
+        std::sort(entries.begin(), entries.end(), [](const FolderEntry& a, const FolderEntry& b) { return a.sortKey.compare(b.sortKey) < 0; });
+    return entries;
 }
 
 // Expands the sources as zip on the machine's own system does: DOS wildcards in the last
@@ -114,14 +149,17 @@ public:
             const Resolved folder = m.resolve(source.left(split));
             if (folder.ok() && folder.isDir()) {
                 DriveItems& d = drive(folder);
-                for (const QFileInfo& fi : folderContents(folder.host()))
-                    if (winpath::wildcardMatch(pattern, fi.fileName()))
-                        consider(d, childRel(folder.rel(), fi.fileName()), fi);
+                const QString host = folder.host();
+                for (const FolderEntry& e : folderContents(host))
+                    if (winpath::wildcardMatch(pattern, e.name))
+                        consider(d, childRel(folder.rel(), e.name), e.dir ? host + u'/' + e.name : QString(), e.link, e.dir);
             }
         } else {
             const Resolved item = m.resolve(source);
-            if (item.ok() && item.exists() && !item.isRoot())
-                consider(drive(item), item.rel(), QFileInfo(item.host()));
+            if (item.ok() && item.exists() && !item.isRoot()) {
+                const QFileInfo fi(item.host());
+                consider(drive(item), item.rel(), item.host(), fi.isSymLink(), fi.isDir());
+            }
         }
         return count() > before;
     }
@@ -145,13 +183,13 @@ private:
         return drives_.last();
     }
 
-    void consider(DriveItems& d, const QString& rel, const QFileInfo& fi)
+    // `host`: the host path of a folder, whose contents are considered with r.
+    void consider(DriveItems& d, const QString& rel, const QString& host, bool link, bool dir)
     {
-        if (fi.isSymLink())
+        if (link)
             return;
         if (archive_.ok() && archive_.drive == d.drive && winpath::sameName(archive_.rel(), rel))
             return;   // the archive does not pack itself
-        const bool dir = fi.isDir();
         const quint32 attrs = d.volume->attributes(rel, dir);
         if (!req_.hiddenToo && (attrs & (AttrHidden | AttrSystem)))
             return;
@@ -162,8 +200,8 @@ private:
             d.items.append(item);
         }
         if (dir && req_.recurse)
-            for (const QFileInfo& child : folderContents(fi.filePath()))
-                consider(d, childRel(rel, child.fileName()), child);
+            for (const FolderEntry& child : folderContents(host))
+                consider(d, childRel(rel, child.name), child.dir ? host + u'/' + child.name : QString(), child.link, child.dir);
     }
 
     const ZipRequest& req_;

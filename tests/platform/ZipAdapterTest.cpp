@@ -340,6 +340,42 @@ TEST_F(ZipAdapterTest, MoveRemovesThePackedFilesTheirAttributesAndEmptiedFolders
     EXPECT_TRUE(fs::exists(user + QStringLiteral("\\User.ini")));
 }
 
+// The entries come in the order of the host's listing of each folder by name without regard
+// to case, each folder before what it holds: names equal but for case, marks, digits, dot
+// names, and links to files and folders, which are left out.
+TEST_F(ZipAdapterTest, EntriesComeInTheCaseBlindOrderOfEachFolder)
+{
+    const QStringList names{"b.txt", "alpha.txt", "Alpha.TXT", "ALPHA.txt", "_under", "~tilde", "10.txt", "9.txt", "Émile.txt",
+                            "émile2.txt", "[b].txt", "Zeta", ".dot", "a b", "a-b", "Sub/y", "Sub/X", "Sub/Deeper/z", "sub2/Q"};
+    for (const QString& name : names)
+        tm.writeC(QStringLiteral("Order/") + name, name.toUtf8());
+    QFile::link(tm.hostC(QStringLiteral("Order/b.txt")), tm.hostC(QStringLiteral("Order/link.txt")));
+    QFile::link(tm.hostC(QStringLiteral("Order/Sub")), tm.hostC(QStringLiteral("Order/Linked")));
+
+    // What QDir lists, folder by folder, depth first.
+    QStringList expected;
+    const std::function<void(const QString&, const QString&)> walk = [&](const QString& hostDir, const QString& rel) {
+        for (const QFileInfo& fi : QDir(hostDir).entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                                                               QDir::Name | QDir::IgnoreCase)) {
+            if (fi.isSymLink())
+                continue;
+            expected << rel + fi.fileName() + (fi.isDir() ? QStringLiteral("/") : QString());
+            if (fi.isDir())
+                walk(fi.filePath(), rel + fi.fileName() + u'/');
+        }
+    };
+    walk(tm.hostC(QStringLiteral("Order")), QStringLiteral("Order/"));
+    ASSERT_EQ(expected.size(), names.size() + 3);   // Sub, Sub/Deeper and sub2 as folders
+
+    ASSERT_EQ(run(QStringLiteral("zip.exe -1qrS \"%1Order.tva\" \"C:\\Order\\*.*\"").arg(kSaveFolder)), 0) << qPrintable(lastOutput);
+    const auto list = zip::readEntries(host(kSaveFolder + QStringLiteral("Order.tva")));
+    ASSERT_TRUE(list);
+    QStringList packed;
+    for (const zip::ZipEntry& e : *list)
+        packed << e.name;
+    EXPECT_EQ(packed, expected);
+}
+
 TEST_F(ZipAdapterTest, BadArchivesAndBadLinesEndWithUnzipsCodes)
 {
     fs::writeAll(QStringLiteral("C:\\bad.tva"), (QByteArray("PK\x03\x04") + "this is not really an archive").repeated(20));
