@@ -571,13 +571,24 @@ bool LinkRun::stillThere(Folder& folder) const
 
 // The folder `win`, found and open; null when it is no folder below a drive root that the
 // run takes. As many stay open as a quarter of the process's descriptors allows (between
-// 64 and 4,096); one used again after the oldest were closed is opened again.
+// 64 and 4,096); one used again after the oldest were closed is opened again. The usual
+// soft limit of 1,024 descriptors would keep 256 folders, fewer than a save of thousands of
+// files spread over hundreds of folders uses: the process takes up to 16,384 where the hard
+// limit lets it.
 const LinkRun::Folder* LinkRun::take(const QString& win)
 {
     static const qsizetype kOpenAtMost = [] {
         struct rlimit limit;
-        const rlim_t soft = ::getrlimit(RLIMIT_NOFILE, &limit) == 0 ? limit.rlim_cur : 256;
-        return qsizetype(qBound<rlim_t>(64, soft / 4, 4096));
+        if (::getrlimit(RLIMIT_NOFILE, &limit) != 0)
+            return qsizetype(64);
+        const rlim_t wanted = limit.rlim_max == RLIM_INFINITY ? rlim_t(16384) : qMin<rlim_t>(limit.rlim_max, 16384);
+        if (limit.rlim_cur != RLIM_INFINITY && limit.rlim_cur < wanted) {
+            struct rlimit raised = limit;
+            raised.rlim_cur = wanted;
+            if (::setrlimit(RLIMIT_NOFILE, &raised) == 0)
+                limit = raised;
+        }
+        return qsizetype(qBound<rlim_t>(64, limit.rlim_cur / 4, 4096));
     }();
     auto it = folders_.find(win);
     if (it != folders_.end() && it->second.look != Machine::looks()) {
