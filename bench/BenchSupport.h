@@ -9,6 +9,7 @@
 #include "core/SystemPaths.h"
 #include "platform/FileSystem.h"
 #include "vb/Controls.h"
+#include "support/ProgramRun.h"
 #include "support/TempMachine.h"
 #include "vb/ScriptUi.h"
 #include "vb/UiServices.h"
@@ -315,13 +316,7 @@ inline double runProgram(const testsupport::TempMachine& tm, const QString& prog
 {
     static QTemporaryDir runtime;   // Qt asks for a runtime folder of the user's own
     QTemporaryFile script;
-    script.open();
-    script.write(lines.join(u'\n').toUtf8() + '\n');
-    script.close();
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("TRELVO_MACHINE"), tm.dir());
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    env.insert(QStringLiteral("TRELVO_UI_SCRIPT"), script.fileName());
+    QProcessEnvironment env = testsupport::scriptedEnvironment(tm, script, lines);
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
     for (auto it = environment.cbegin(); it != environment.cend(); ++it)
         env.insert(it.key(), it.value());

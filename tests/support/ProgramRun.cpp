@@ -11,16 +11,21 @@
 
 namespace testsupport {
 
-ProgramRun::ProgramRun(const TempMachine& tm, const QStringList& scriptLines, const QString& program)
+QProcessEnvironment scriptedEnvironment(const TempMachine& tm, QTemporaryFile& script, const QStringList& scriptLines)
 {
-    script_.open();
-    script_.write(scriptLines.join(u'\n').toUtf8() + '\n');
-    script_.close();
+    script.open();
+    script.write(scriptLines.join(u'\n').toUtf8() + '\n');
+    script.close();
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("TRELVO_MACHINE"), tm.dir());
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    env.insert(QStringLiteral("TRELVO_UI_SCRIPT"), script_.fileName());
-    process_.setProcessEnvironment(env);
+    env.insert(QStringLiteral("TRELVO_UI_SCRIPT"), script.fileName());
+    return env;
+}
+
+ProgramRun::ProgramRun(const TempMachine& tm, const QStringList& scriptLines, const QString& program)
+{
+    process_.setProcessEnvironment(scriptedEnvironment(tm, script_, scriptLines));
     const QString bin = qEnvironmentVariable("TRELVO_TEST_BIN", QCoreApplication::applicationDirPath());
     process_.start(bin + u'/' + program, {});
     if (!process_.waitForStarted())

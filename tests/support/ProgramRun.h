@@ -14,6 +14,10 @@
 
 namespace testsupport {
 
+// Writes `scriptLines` into `script` and gives the environment a program started on `tm` with
+// that answer script needs (headless, the machine, the script).
+QProcessEnvironment scriptedEnvironment(const TempMachine& tm, QTemporaryFile& script, const QStringList& scriptLines);
+
 class ProgramRun {
 public:
     ProgramRun(const TempMachine& tm, const QStringList& scriptLines, const QString& program = QStringLiteral("trelvoapp"));
