@@ -14,7 +14,6 @@
 #include "vb/Strings.h"
 #include "vb/UiServices.h"
 
-#include <QEventLoop>
 #include <QPointer>
 #include <QStyle>
 #include <QThread>
@@ -78,10 +77,7 @@ void FrmAutoKeepForm::RunCountdown()
     Show();
     if (!self || !Visible())
         return;
-    QEventLoop loop;
-    connect(this, &vb::Form::hidden, &loop, &QEventLoop::quit);
-    connect(this, &QObject::destroyed, &loop, &QEventLoop::quit);
-    loop.exec(QEventLoop::DialogExec);
+    waitWhileShown();
 }
 
 void FrmAutoKeepForm::Form_Load()

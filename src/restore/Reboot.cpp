@@ -29,7 +29,7 @@ RebootForm::RebootForm() : vb::Form(QStringLiteral("Reboot"))
         if (vb::RunningEventHandlers() > 0 || (upSince_.isValid() && upSince_.elapsed() < kReadableMs))
             return;
         idleWatch_.stop();
-        CloseForRestart();
+        vb::runEventHandler(&CloseForRestart);
     });
 }
 

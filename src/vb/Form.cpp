@@ -13,9 +13,11 @@
 #include <QKeySequence>
 #include <QKeyEvent>
 #include <QPointer>
+#include <QScopeGuard>
 #include <QScopedValueRollback>
 #include <QWidget>
 #include <utility>
+#include <vector>
 
 namespace vb {
 
@@ -73,10 +75,7 @@ void Form::Show(int modal)
         return;
     // The window is a question too (ModalForm has just looked at the drives again): once it
     // goes, the drives are looked at again.
-    QEventLoop loop;
-    connect(this, &Form::hidden, &loop, &QEventLoop::quit);
-    connect(this, &QObject::destroyed, &loop, &QEventLoop::quit);
-    loop.exec(QEventLoop::DialogExec);
+    waitWhileShown();
     platform::Machine::lookAgain();
 }
 
@@ -407,20 +406,33 @@ bool Form::eventFilter(QObject* watched, QEvent* event)
     return false;
 }
 
-static int g_runningHandlers = 0;
-
-int RunningEventHandlers() { return g_runningHandlers; }
-
 namespace {
+
+int g_runningHandlers = 0;
 std::function<bool(int, const QString&)> g_untrappedReport;
-} // namespace
 
-void SetUntrappedErrorReport(std::function<bool(int number, const QString& description)> report)
-{
-    g_untrappedReport = std::move(report);
-}
+// Our own frames on the stack that the window system's code may separate: a handler it
+// called, and a delivery of events into its code. A handler whose frame has a delivery right
+// below it was called by the window system's code, which an exception must not pass
+// through (it frees nothing on the way).
+enum class OnStackKind : char { Handler, Delivery };
+std::vector<OnStackKind> g_frames;
+std::exception_ptr g_held;
+QList<QEventLoop*> g_windowLoops;
 
-void runEventHandler(const std::function<void()>& handler)
+class OnStack {
+public:
+    explicit OnStack(OnStackKind kind) : depth_(g_frames.size()) { g_frames.push_back(kind); }
+    ~OnStack() { g_frames.resize(depth_); }
+    OnStack(const OnStack&) = delete;
+    OnStack& operator=(const OnStack&) = delete;
+    bool calledByTheWindowSystem() const { return depth_ > 0 && g_frames[depth_ - 1] == OnStackKind::Delivery; }
+
+private:
+    std::size_t depth_;
+};
+
+void runTrapped(const std::function<void()>& handler)
 {
     int number = 0;
     QString description;
@@ -438,6 +450,59 @@ void runEventHandler(const std::function<void()>& handler)
     if (!g_untrappedReport || !g_untrappedReport(number, description))
         MsgBox(QStringLiteral("Run-time error '%1':\r\r%2").arg(number).arg(description), vbCritical);
     End(1);
+}
+
+} // namespace
+
+int RunningEventHandlers() { return g_runningHandlers; }
+
+void SetUntrappedErrorReport(std::function<bool(int number, const QString& description)> report)
+{
+    g_untrappedReport = std::move(report);
+}
+
+void runEventHandler(const std::function<void()>& handler)
+{
+    if (g_held)
+        return;   // the program has ended: nothing more of it runs
+    const OnStack frame(OnStackKind::Handler);
+    try {
+        runTrapped(handler);
+    } catch (...) {
+        if (!frame.calledByTheWindowSystem())
+            throw;
+        g_held = std::current_exception();
+        for (QEventLoop* loop : std::as_const(g_windowLoops))
+            loop->exit();
+    }
+}
+
+void deliverEvents(const std::function<void()>& deliver)
+{
+    {
+        const OnStack frame(OnStackKind::Delivery);
+        if (!g_held)
+            deliver();
+        if (!g_held || frame.calledByTheWindowSystem())
+            return;
+    }
+    std::rethrow_exception(std::exchange(g_held, nullptr));
+}
+
+bool escapeHeld() { return bool(g_held); }
+
+std::exception_ptr takeHeldEscape() { return std::exchange(g_held, nullptr); }
+
+void Form::waitWhileShown()
+{
+    QEventLoop loop;
+    connect(this, &Form::hidden, &loop, &QEventLoop::quit);
+    connect(this, &QObject::destroyed, &loop, &QEventLoop::quit);
+    deliverEvents([&] {
+        g_windowLoops.append(&loop);
+        const auto unlist = qScopeGuard([&] { g_windowLoops.removeOne(&loop); });
+        loop.exec(QEventLoop::DialogExec);
+    });
 }
 
 } // namespace vb

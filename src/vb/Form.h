@@ -25,6 +25,7 @@
 #include <QPointer>
 #include <QRectF>
 #include <QString>
+#include <exception>
 #include <functional>
 #include <optional>
 
@@ -131,6 +132,8 @@ signals:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Lets events run until the window is hidden or unloaded.
+    void waitWhileShown();
 
 private:
     friend class Control;
@@ -173,6 +176,19 @@ private:
 // escapes it ends the program after the usual "Run-time error" message, as an untrapped
 // error in an event procedure always has.
 void runEventHandler(const std::function<void()>& handler);
+
+// Hands events to the program through the window system's own code: `deliver` runs an event
+// loop, or clicks or types for the user. The end of the program (or any exception other than
+// a run-time error) that leaves a handler inside cannot pass through the window system's code
+// on the stack: it is held there, every loop waiting for a window stops, no further handler
+// runs, and it is raised again here once `deliver` has returned (or at the delivery further
+// out, when this one was itself called by the window system).
+void deliverEvents(const std::function<void()>& deliver);
+
+// What a handler raised and nothing has raised again yet: whether there is such a thing, and
+// the thing itself, taken away (empty when all was delivered).
+bool escapeHeld();
+std::exception_ptr takeHeldEscape();
 
 // Tells such an error some other way than the box (an automatic run has nobody to read it):
 // `report` answers true when it has. Without one, or when it answers false, the box comes.

@@ -4,6 +4,7 @@
 #include "platform/Waiting.h"
 #include "vb/Animation.h"
 #include "vb/Error.h"
+#include "vb/Form.h"
 #include "vb/Forms.h"
 
 #include <QApplication>
@@ -11,6 +12,7 @@
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QGuiApplication>
+#include <QPointer>
 #include <QScreen>
 #include <QWidget>
 #include <QWindow>
@@ -19,8 +21,10 @@ namespace vb {
 
 void DoEvents()
 {
-    QCoreApplication::processEvents(QEventLoop::AllEvents);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    deliverEvents([] {
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    });
     // The user may have acted meanwhile: what follows looks at the drives again.
     platform::Machine::lookAgain();
 }
@@ -73,25 +77,32 @@ OnlyPaintWhileWaiting::~OnlyPaintWhileWaiting() { --g_onlyPaint; }
 void RunEventsWhileWaiting()
 {
     AnimationControl::catchUpPlaying();
-    if (g_onlyPaint > 0) {
-        paintWindows();
-        return;
-    }
-    // No deferred deletion and no new look at the drives here: the wait lies inside a step
-    // of the running work, which may still hold a window or a reading of the machine.
-    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    deliverEvents([] {
+        if (g_onlyPaint > 0)
+            paintWindows();
+        else   // no deferred deletion and no new look at the drives here: the wait lies inside
+               // a step of the running work, which may still hold a window or a reading of the machine
+            QCoreApplication::processEvents(QEventLoop::AllEvents);
+    });
 }
 
 void PaintNow(Form& form)
 {
-    QWidget* window = form.window();
+    const QPointer<QWidget> window = form.window();
     if (!window->isVisible())
         return;
     QElapsedTimer waited;
     waited.start();
-    while (window->windowHandle() && !window->windowHandle()->isExposed() && waited.elapsed() < 1000)
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 20);
-    window->repaint();
+    const auto waiting = [&] {
+        return window && window->isVisible() && window->windowHandle() && !window->windowHandle()->isExposed() &&
+               waited.elapsed() < 1000;
+    };
+    deliverEvents([&] {
+        while (waiting())
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 20);
+        if (window)
+            window->repaint();
+    });
 }
 
 void installWaitStep()

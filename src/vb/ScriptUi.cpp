@@ -19,6 +19,12 @@
 
 namespace vb {
 
+// As the user presses it: the click runs as an event handler of the window.
+static void press(CommandButton* button)
+{
+    deliverEvents([button] { static_cast<QAbstractButton*>(button->widget())->click(); });
+}
+
 namespace {
 
 void writeError(const QString& text)
@@ -194,7 +200,7 @@ void ScriptUi::act(int line, Form* form)
     const int value = l.answer.toInt(&number);
     logAction(l.source);
     if (auto* button = qobject_cast<CommandButton*>(control); button && same(l.answer, QStringLiteral("Click")))
-        static_cast<QAbstractButton*>(button->widget())->click();
+        press(button);
     else if (auto* box = qobject_cast<CheckBox*>(control); box && number)
         box->setValue(value);
     else if (auto* option = qobject_cast<OptionButton*>(control); option && same(l.answer, QStringLiteral("Click")))
@@ -396,9 +402,6 @@ struct FormFace {
         return nullptr;
     }
 };
-
-// As the user presses it: the click runs as an event handler of the window.
-void press(CommandButton* button) { static_cast<QAbstractButton*>(button->widget())->click(); }
 
 } // namespace
 

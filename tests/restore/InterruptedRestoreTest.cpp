@@ -90,11 +90,12 @@ TEST_P(InterruptedRestoreTest, TheNextStartCompletesOrWithdrawsIt)
     EXPECT_TRUE(platform::owedRenameLines().isEmpty());
     const QStringList log = errorLog().filter(kInterrupted);
     EXPECT_EQ(log.size(), c.automatic ? 1 : 0);
-    if (c.automatic)
+    if (c.automatic) {
         EXPECT_TRUE(log.value(0).contains(QStringLiteral("\"Weekly\" These files were to be replaced when the computer starts next: "
                                                          "C:\\WINDOWS\\system.ini C:\\WINDOWS\\Win.ini "
                                                          "The replacements were withdrawn: the files stay as they are now. Restore")))
             << log.value(0).toStdString();
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, InterruptedRestoreTest, ::testing::ValuesIn(kCases),

@@ -4,6 +4,7 @@
 // box (closeNow from the box's action), each delivered as the window system delivers a click
 // on the close box.
 #include "platform/Waiting.h"
+#include "vb/Form.h"
 #include "vb/Forms.h"
 
 #include <QCoreApplication>
@@ -31,8 +32,9 @@ inline void closeNow(const QString& form, CloseClick& click)
     const QPointer<QWidget> widget = window.window();
     const bool shown = widget->isVisible();
     click = {true, window.AtWork(), false};
-    widget->close();
-    click.stays = vb::Forms::isLoaded(form) && widget && (!shown || widget->isVisible());
+    vb::deliverEvents([&] { widget->close(); });
+    // A program that has ended keeps no window, whatever is still to be torn down.
+    click.stays = !vb::escapeHeld() && vb::Forms::isLoaded(form) && widget && (!shown || widget->isVisible());
 }
 
 class ClosingHand {

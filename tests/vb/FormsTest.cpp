@@ -294,6 +294,32 @@ TEST_F(FormsTest, AModalShowReturnsWhenTheFormUnloadsItself)
     EXPECT_TRUE(alive.isNull());
 }
 
+// The end of the program in a click the window system delivered leaves through the wait that
+// let the click in (never through the window system's own code); nothing runs after it.
+TEST_F(FormsTest, AnEndInAClickComesOutOfTheModalWaitAndNoLaterHandlerRuns)
+{
+    setUi(std::make_unique<LetWindowsRun>());
+    ProbeForm& form = probe("RestoreReq");
+    form.onCommand1 = [] { End(); };
+    const QPointer<QWidget> button = form.Command1.widget();
+    QTimer user;
+    user.setSingleShot(true);
+    QObject::connect(&user, &QTimer::timeout, [&] {
+        QTest::mouseClick(button, Qt::LeftButton);
+        EXPECT_TRUE(escapeHeld());
+        QTest::mouseClick(button, Qt::LeftButton);   // the program has ended: no second Click
+    });
+    user.start(0);
+    QTimer watchdog;
+    QObject::connect(&watchdog, &QTimer::timeout, [&] { form.Hide(); });
+    watchdog.start(5000);
+
+    EXPECT_THROW(form.Show(vbModal), testsupport::ProcessEnded);
+    EXPECT_FALSE(escapeHeld());
+    EXPECT_EQ(events().count("RestoreReq:Command1_Click"), 1);
+    EXPECT_TRUE(watchdog.isActive()) << "the wait went on after the end";
+}
+
 TEST_F(FormsTest, AModalShowThatTheUiServicesAnswerRunsNoLoop)
 {
     QString seen;

@@ -21,5 +21,5 @@ TEST_F(SkyfetchMannersTest, TheWelcomeIsWholeF1ShowsItsHelpAndEscIsItsCancel)
     QTest::keyClick(w.Command1.widget(), Qt::Key_F1);
     EXPECT_TRUE(ui->notices().contains(QStringLiteral("help: C:\\Program Files\\Trelvo\\trelvo.HLP>Sub, topic 3000")));
     // Esc presses Cancel, which ends the program.
-    EXPECT_THROW(QTest::keyClick(w.window(), Qt::Key_Escape), testsupport::ProcessEnded);
+    EXPECT_THROW(vb::deliverEvents([&] { QTest::keyClick(w.window(), Qt::Key_Escape); }), testsupport::ProcessEnded);
 }
