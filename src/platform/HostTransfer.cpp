@@ -9,10 +9,14 @@
 #include <QRegularExpression>
 #include <QSet>
 #include <cerrno>
+#include <condition_variable>
 #include <csignal>
+#include <dirent.h>
 #include <fcntl.h>
 #include <ftw.h>
+#include <mutex>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 #include <utime.h>
 
@@ -96,6 +100,46 @@ ScratchDir::~ScratchDir()
 {
     if (dir_->isValid())
         removeHostTree(dir_->path());
+}
+
+struct WriteAhead::Worker {
+    std::mutex mutex;
+    std::condition_variable wake;
+    bool stop = false;
+    std::thread thread;
+};
+
+WriteAhead::WriteAhead(const QString& folder) : worker_(std::make_unique<Worker>())
+{
+    worker_->thread = std::thread([w = worker_.get(), path = QFile::encodeName(folder)] {
+        std::unique_lock lock(w->mutex);
+        while (!w->wake.wait_for(lock, std::chrono::milliseconds(100), [w] { return w->stop; })) {
+            lock.unlock();
+            if (DIR* listing = ::opendir(path.constData())) {
+                while (const dirent* e = ::readdir(listing)) {
+                    if (e->d_type != DT_REG)
+                        continue;
+                    const int fd = ::openat(::dirfd(listing), e->d_name, O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+                    if (fd >= 0) {
+                        ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+                        ::close(fd);
+                    }
+                }
+                ::closedir(listing);
+            }
+            lock.lock();
+        }
+    });
+}
+
+WriteAhead::~WriteAhead()
+{
+    {
+        const std::lock_guard lock(worker_->mutex);
+        worker_->stop = true;
+    }
+    worker_->wake.notify_one();
+    worker_->thread.join();
 }
 
 namespace fs {

@@ -29,6 +29,22 @@ private:
     std::unique_ptr<QTemporaryDir> dir_;
 };
 
+// While one is alive, what host programs write into a folder (the files directly in it) is
+// sent on its way to the disk every tenth of a second, from a thread of its own. A flush at
+// the end then finds little left to write: hundreds of megabytes of archive would otherwise
+// wait in memory for it, and the flush would wait for all of them after the program.
+class WriteAhead {
+public:
+    explicit WriteAhead(const QString& folder);
+    ~WriteAhead();
+    WriteAhead(const WriteAhead&) = delete;
+    WriteAhead& operator=(const WriteAhead&) = delete;
+
+private:
+    struct Worker;
+    std::unique_ptr<Worker> worker_;
+};
+
 // Removes the scratch folders that processes of the machine's programs left when they were
 // killed or crashed (their process is gone; those of running ones stay): in `folder`, or,
 // without one, wherever they are made (the host's temporary folder and the folders that

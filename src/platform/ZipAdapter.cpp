@@ -291,6 +291,7 @@ proc::Outcome runZip(const proc::Invocation& inv)
 
     int code = ZipNothingToDo;
     QHash<QString, quint8> attrs;
+    std::optional<WriteAhead> writing(std::in_place, scratch.path());
     for (const DriveItems& d : collector.drives()) {
         QByteArray names;
         for (const Item& item : d.items) {
@@ -305,6 +306,7 @@ proc::Outcome runZip(const proc::Invocation& inv)
         if (rc == ZipOk)
             code = ZipOk;
     }
+    writing.reset();
     if (code != ZipOk)
         return proc::Outcome::ended(code, out);
 
