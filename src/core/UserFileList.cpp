@@ -63,8 +63,7 @@ int LoadUserFileList()
     } catch (const vb::Error& e) {
         return e.Number() == 53 ? 0 : e.Number();
     }
-    for (const QString& entry : entries)
-        list.AddItem(entry);
+    list.AddItems(entries);
     FrameOf(QStringLiteral("UserFiles"), QStringLiteral("Frame8"))
         .setCaption(LoadResString(1216) + vb::Str(list.ListCount()));
     return 0;

@@ -6,6 +6,7 @@
 #include "vb/Error.h"
 
 #include <QList>
+#include <algorithm>
 #include <array>
 #include <memory>
 #include <optional>
@@ -279,17 +280,19 @@ QString LineInput(int fileNumber)
         throw Error(54);
     if (f.peek() < 0)
         throw Error(62);
+    // The line ends at CR, LF or CR LF; it is taken a buffer's worth at a time.
     QByteArray line;
-    for (;;) {
-        const int c = f.take();
-        if (c < 0 || c == '\n')
-            break;
-        if (c == '\r') {
-            if (f.peek() == '\n')
+    while (f.filled(1)) {
+        const char* begin = std::as_const(f.buf).constData() + f.bufPos;
+        const char* end = begin + (f.buf.size() - f.bufPos);
+        const char* stop = std::find_if(begin, end, [](char c) { return c == '\r' || c == '\n'; });
+        line.append(begin, stop - begin);
+        f.bufPos += stop - begin;
+        if (stop != end) {
+            if (f.take() == '\r' && f.peek() == '\n')
                 f.take();
             break;
         }
-        line += char(c);
     }
     return platform::cp1252::decode(line);
 }

@@ -147,6 +147,19 @@ void ListBox::AddItem(const QString& item, int index)
     newIndex_ = at;
 }
 
+void ListBox::AddItems(const QStringList& items)
+{
+    if (sorted_) {
+        for (const QString& item : items)
+            AddItem(item);
+        return;
+    }
+    QScopedValueRollback<bool> guard(byCode_, true);
+    list()->addItems(items);
+    if (!items.isEmpty())
+        newIndex_ = ListCount() - 1;
+}
+
 void ListBox::RemoveItem(int index)
 {
     checkRow(index, 5);

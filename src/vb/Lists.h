@@ -18,6 +18,7 @@ public:
     ListBox(Place place, const QString& name);
 
     void AddItem(const QString& item, int index = -1);   // -1: at the end (sorted place when Sorted)
+    void AddItems(const QStringList& items);   // each as AddItem(item) adds it, in one step
     void RemoveItem(int index);                           // error 5 for a row that does not exist
     void Clear();
     QString List(int index) const;                  // "" at or past the end; error 381 when negative

@@ -135,6 +135,15 @@ TEST_F(MachineTest, SequentialFilesReadLinesAndItems)
     EXPECT_EQ(errorOf([] { Open(QStringLiteral("C:\\list.txt"), OpenMode::Output, 1); }), 55);
     Close(1);
     EXPECT_EQ(errorOf([] { Open(QStringLiteral("C:\\missing.txt"), OpenMode::Input, 1); }), 53);
+
+    // A CR LF split between two readings of the file, a lone CR, a last line without its end.
+    tm.writeC(QStringLiteral("long.txt"), QByteArray(64 * 1024 - 1, 'x') + "\r\nshort\rlast");
+    Open(QStringLiteral("C:\\long.txt"), OpenMode::Input, 2);
+    EXPECT_EQ(LineInput(2), QString(64 * 1024 - 1, u'x'));
+    EXPECT_EQ(LineInput(2), QStringLiteral("short"));
+    EXPECT_EQ(LineInput(2), QStringLiteral("last"));
+    EXPECT_TRUE(Eof(2));
+    Close(2);
 }
 
 TEST_F(MachineTest, BinaryGetAndPutAtOneBasedPositions)
