@@ -394,8 +394,17 @@ bool nothingSelected()
     for (const DataRun& run : browserAndMailRuns())
         if (run.wanted || run.folderUnknown)
             return false;
-    // A list file that cannot be read is no empty selection: the save tells what is wrong with it.
-    return core::LoadUserFileList() == 0 && core::ListBoxOf(kUserFiles, QStringLiteral("List1")).ListCount() <= 0;
+    // A list file that cannot be read is no empty selection: the save tells what is wrong with
+    // it. Only the number of entries counts here; the staging puts them into the list box.
+    try {
+        if (!core::ReadListFile(core::UserFileListFile(), true).isEmpty())
+            return false;
+    } catch (const vb::Error& e) {
+        if (e.Number() != 53)
+            return false;
+    }
+    core::LoadUserFileList();   // the list box shows the empty list
+    return true;
 }
 
 } // namespace steps
