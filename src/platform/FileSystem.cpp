@@ -575,7 +575,7 @@ bool LinkRun::stillThere(Folder& folder) const
 // soft limit of 1,024 descriptors would keep 256 folders, fewer than a save of thousands of
 // files spread over hundreds of folders uses: the process takes up to 16,384 where the hard
 // limit lets it.
-const LinkRun::Folder* LinkRun::take(const QString& win)
+LinkRun::Folder* LinkRun::take(const QString& win)
 {
     static const qsizetype kOpenAtMost = [] {
         struct rlimit limit;
@@ -608,7 +608,7 @@ const LinkRun::Folder* LinkRun::take(const QString& win)
             return nullptr;
         const winpath::Parts written = winpath::split(win);
         const bool asWritten = written.rooted && !written.unc && !written.drive.isNull() && winpath::normalise(written.components) == r.components;
-        it = folders_.emplace(win, Folder{r, r.host(), r.rel() + u'/', asWritten, Machine::looks(), quint64(st.st_dev), quint64(st.st_ino), -1}).first;
+        it = folders_.emplace(win, Folder{r, r.host(), r.rel() + u'/', asWritten, Machine::looks(), quint64(st.st_dev), quint64(st.st_ino), -1, {}, 0}).first;
     }
     Folder& folder = it->second;
     if (folder.fd < 0) {
@@ -636,7 +636,7 @@ bool LinkRun::linkOrCopyFile(const QString& from, const QString& to)
     if (fromCut < 0 || toCut < 0 || !winpath::isNameable(fromName) || !winpath::isNameable(toName))
         return fs::linkOrCopyFile(from, to);
     const Folder* src = take(from.left(fromCut + 1));
-    const Folder* const dst = src ? take(to.left(toCut + 1)) : nullptr;
+    Folder* const dst = src ? take(to.left(toCut + 1)) : nullptr;
     if (dst && src->fd < 0)   // the oldest open one, closed for the target's
         src = take(from.left(fromCut + 1));
     if (!src || !dst)
@@ -646,13 +646,17 @@ bool LinkRun::linkOrCopyFile(const QString& from, const QString& to)
     // The source there under its name as written; the target not there under its name, nor
     // under another case or short name of it: the listing of its folder, as the look at the
     // folder just taken finds it, holds none of them. One there all the same (come since)
-    // makes the link fail, as the host never links over a name.
+    // makes the link fail, as the host never links over a name. Within one look at the drives
+    // the folder is as this run's last link into it left it.
     struct stat st, folder;
-    if (::fstatat(src->fd, source.constData(), &st, 0) != 0 || ::fstat(dst->fd, &folder) != 0 ||
-        !machine().findOtherSpelling(dst->host, toName, HostStamp::of(folder)).isEmpty())
+    HostStamp folderStamp = dst->linkedLook == Machine::looks() ? dst->linked : HostStamp{};
+    if (!folderStamp.exists && ::fstat(dst->fd, &folder) == 0)
+        folderStamp = HostStamp::of(folder);
+    if (::fstatat(src->fd, source.constData(), &st, 0) != 0 || !folderStamp.exists ||
+        !machine().findOtherSpelling(dst->host, toName, folderStamp).isEmpty())
         return fs::linkOrCopyFile(from, to);
     // A copy is a new file with the rights rw-r--r--; only a source that has them can stand in for it.
-    if (!S_ISREG(st.st_mode) || (st.st_mode & 07777) != 0644 || folder.st_dev != st.st_dev)
+    if (!S_ISREG(st.st_mode) || (st.st_mode & 07777) != 0644 || folderStamp.device != quint64(st.st_dev))
         return fs::linkOrCopyFile(from, to);
     // The checks of linkOrCopyFile() in its order, for a new file outside the root of a disk
     // that is no floppy (no room or root entry to count).
@@ -666,6 +670,8 @@ bool LinkRun::linkOrCopyFile(const QString& from, const QString& to)
         return fs::linkOrCopyFile(from, to);
     dst->where.volume->setAttributes(dst->relBase + toName, false, srcAttrs);
     const HostStamp after = ::fstat(dst->fd, &folder) == 0 ? HostStamp::of(folder) : HostStamp{};
+    dst->linked = after;
+    dst->linkedLook = Machine::looks();
     machine().noteAdded(dst->host, toName, after.exists ? &after : nullptr);
     return true;
 }

@@ -3,6 +3,7 @@
 // system checks (missing files and folders, read-only files, absent or unformatted or
 // write-protected disks, full disks and full root folders) and throws SysError with
 // the run-time error number of that failure.
+#include "platform/HostStamp.h"
 #include "platform/Machine.h"
 
 #include <QByteArray>
@@ -109,8 +110,10 @@ private:
         quint64 look = 0;       // Machine::looks() when it was last found or looked at
         quint64 device = 0, inode = 0;
         int fd = -1;
+        HostStamp linked;         // as this run's last link into it left it,
+        quint64 linkedLook = 0;   // within this look at the drives
     };
-    const Folder* take(const QString& win);
+    Folder* take(const QString& win);
     bool stillThere(Folder& folder) const;
     void close(Folder& folder);
     std::unordered_map<QString, Folder> folders_;   // by the Windows path as written, with its closing "\\"

@@ -94,8 +94,9 @@ TEST_P(InterruptedRestoreKillTest, TheNextStartSettlesItAndALaterRestoreReplaces
     ASSERT_FALSE(platform::restartPending());
     ASSERT_EQ(platform::owedRenameLines().size(), 2);
     EXPECT_EQ(platform::owedRenameLines()[0].owner, QStringLiteral("Weekly"));
-    if (c.moment == Moment::CopyBack)
+    if (c.moment == Moment::CopyBack) {
         EXPECT_EQ(tm.readC("CONFIG.SYS"), config) << "the file being copied back is not whole";
+    }
 
     // The next start names the restore; the user completes it (the program closes for the
     // restart) or withdraws it.
