@@ -29,6 +29,7 @@
 #include <map>
 #include <utility>
 #include <sys/resource.h>
+#include <unistd.h>
 
 namespace bench {
 
@@ -90,6 +91,9 @@ inline double median(QList<double> values)
 // Seconds taken by `work`.
 inline double timed(const std::function<void()>& work)
 {
+    // What earlier steps wrote reaches the disk first: the host would otherwise write it back
+    // while the next step runs, and the step timed after a restore would pay for its files.
+    ::sync();
     QElapsedTimer t;
     t.start();
     work();
