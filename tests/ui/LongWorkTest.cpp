@@ -20,7 +20,8 @@ namespace {
 const QString kSaved = QStringLiteral("Configuration saved successfull!");
 const QString kSure = QStringLiteral("Are you sure you wish to restore the following Configuration? ");
 const QString kRestored = QStringLiteral("Files successfully restored");
-constexpr int kFiles = 3000;
+// Enough for the staging of the save (the shortest phase) to take a few pacing steps of 50 ms.
+constexpr int kFiles = 6000;
 
 class LongWorkFixture : public uitest::ProgramTest {
 protected:
@@ -133,7 +134,7 @@ struct PhaseRow {
 
 const PhaseRow kPhases[] = {
     {"SaveStaging", false, "ProgressBar1", 2.0, 2.5, "^Saving user-defined Files\\. Please wait\\.\\.\\.$", "Saving finished"},
-    {"RestoreCopyBack", true, "ProgressBar2", 5.0, 10.0, "^Updating UserFiles: \\d+ of 3000$", "Restore finished",
+    {"RestoreCopyBack", true, "ProgressBar2", 5.0, 10.0, "^Updating UserFiles: \\d+ of 6000$", "Restore finished",
      "Updating UserFiles"},
 };
 
