@@ -291,22 +291,23 @@ proc::Outcome runZip(const proc::Invocation& inv)
 
     int code = ZipNothingToDo;
     QHash<QString, quint8> attrs;
-    std::optional<WriteAhead> writing(std::in_place, scratch.path());
-    for (const DriveItems& d : collector.drives()) {
-        QByteArray names;
-        for (const Item& item : d.items) {
-            names += QFile::encodeName(item.rel) + '\n';
-            attrs.insert(item.entryName(), item.attrs);
+    {
+        const WriteAhead writing(scratch.path());   // while the host's zip runs
+        for (const DriveItems& d : collector.drives()) {
+            QByteArray names;
+            for (const Item& item : d.items) {
+                names += QFile::encodeName(item.rel) + '\n';
+                attrs.insert(item.entryName(), item.attrs);
+            }
+            QString zipOut;
+            const int rc = proc::runHost(kZip, args, d.volume->hostRoot(), &zipOut, names);
+            out += zipOut;
+            if (rc != ZipOk && rc != ZipNothingToDo)
+                return proc::Outcome::ended(rc < 0 ? ZipCreateError : rc, out);
+            if (rc == ZipOk)
+                code = ZipOk;
         }
-        QString zipOut;
-        const int rc = proc::runHost(kZip, args, d.volume->hostRoot(), &zipOut, names);
-        out += zipOut;
-        if (rc != ZipOk && rc != ZipNothingToDo)
-            return proc::Outcome::ended(rc < 0 ? ZipCreateError : rc, out);
-        if (rc == ZipOk)
-            code = ZipOk;
     }
-    writing.reset();
     if (code != ZipOk)
         return proc::Outcome::ended(code, out);
 
