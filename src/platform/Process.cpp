@@ -14,6 +14,8 @@
 #include <QThread>
 #include <cerrno>
 #include <csignal>
+#include <memory>
+#include <vector>
 
 namespace platform::proc {
 namespace {
@@ -211,32 +213,82 @@ std::optional<int> ExitCodeOf(qint64 pid) { return children().value(pid).exitCod
 
 QString OutputOf(qint64 pid) { return children().value(pid).output; }
 
-int runHost(const QString& program, const QStringList& args, const QString& workDir, QString* output, const QByteArray& input)
+namespace {
+
+// `inputFile`: a host file, empty for none, nullopt for a pipe that the caller writes.
+void startHost(QProcess& p, const QString& program, const QStringList& args, const QString& workDir,
+               const std::optional<QString>& inputFile)
 {
-    QProcess p;
     p.setProgram(program);
     p.setArguments(args);
     p.setWorkingDirectory(workDir);
     p.setProcessChannelMode(QProcess::MergedChannels);
-    if (input.isEmpty())
-        p.setStandardInputFile(QProcess::nullDevice());
+    if (inputFile)
+        p.setStandardInputFile(inputFile->isEmpty() ? QProcess::nullDevice() : *inputFile);
     p.start();
-    if (!p.waitForStarted(-1)) {
-        if (output)
-            *output = QStringLiteral("%1: %2").arg(program, p.errorString());
+}
+
+// What runHost returns of an ended process.
+int endOf(QProcess& p, QString* output)
+{
+    if (output)
+        *output = QString::fromLocal8Bit(p.readAll());
+    return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+}
+
+bool notStarted(QProcess& p, const QString& program, QString* output)
+{
+    if (p.waitForStarted(-1))
+        return false;
+    if (output)
+        *output = QStringLiteral("%1: %2").arg(program, p.errorString());
+    return true;
+}
+
+// Waits for each in turn (all of them have to end): the windows stay painted while the
+// children work, and each one's output is read while it is waited for.
+void waitForAll(const std::vector<QProcess*>& processes)
+{
+    whileWaiting();
+    for (QProcess* p : processes)
+        while (p->state() != QProcess::NotRunning && !p->waitForFinished(kWaitStepMs))
+            whileWaiting();
+}
+
+} // namespace
+
+int runHost(const QString& program, const QStringList& args, const QString& workDir, QString* output, const QByteArray& input)
+{
+    QProcess p;
+    startHost(p, program, args, workDir, input.isEmpty() ? std::optional<QString>(QString()) : std::nullopt);
+    if (notStarted(p, program, output))
         return -1;
-    }
     if (!input.isEmpty()) {
         p.write(input);
         p.closeWriteChannel();
     }
-    // The windows stay painted while the child works.
-    whileWaiting();
-    while (p.state() != QProcess::NotRunning && !p.waitForFinished(kWaitStepMs))
-        whileWaiting();
-    if (output)
-        *output = QString::fromLocal8Bit(p.readAll());
-    return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    waitForAll({&p});
+    return endOf(p, output);
+}
+
+void runHostTogether(QList<HostRun>& runs)
+{
+    std::vector<std::unique_ptr<QProcess>> processes;
+    std::vector<QProcess*> started;
+    for (HostRun& run : runs) {
+        processes.push_back(std::make_unique<QProcess>());
+        startHost(*processes.back(), run.program, run.args, run.workDir, run.inputFile);
+    }
+    for (size_t i = 0; i < processes.size(); ++i) {
+        if (notStarted(*processes[i], runs[i].program, &runs[i].output))
+            runs[i].exitCode = -1;
+        else
+            started.push_back(processes[i].get());
+    }
+    waitForAll(started);
+    for (size_t i = 0; i < processes.size(); ++i)
+        if (processes[i]->state() == QProcess::NotRunning && processes[i]->error() != QProcess::FailedToStart)
+            runs[i].exitCode = endOf(*processes[i], &runs[i].output);
 }
 
 } // namespace platform::proc

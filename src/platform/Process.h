@@ -62,4 +62,18 @@ QString OutputOf(qint64 pid);
 int runHost(const QString& program, const QStringList& args, const QString& workDir, QString* output,
             const QByteArray& input = {});
 
+// One of several host runs made at the same time: its standard input comes from a host file
+// (or nothing), so that no run waits for this process to feed it.
+struct HostRun {
+    QString program;
+    QStringList args;
+    QString workDir;
+    QString inputFile;
+    QString output;          // after the run: standard output and error
+    int exitCode = -1;       // after the run: as runHost returns it
+};
+
+// Starts every run and returns when all of them have ended; the windows stay painted.
+void runHostTogether(QList<HostRun>& runs);
+
 } // namespace platform::proc

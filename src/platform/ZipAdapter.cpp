@@ -10,10 +10,12 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QSet>
+#include <QThread>
 #include <algorithm>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <utime.h>
 
 namespace platform::infozip {
 namespace {
@@ -246,6 +248,111 @@ void removePacked(const QList<DriveItems>& drives)
     }
 }
 
+// A long list is packed by several zips at once, each into an archive of its own, one part
+// of the list each, the parts about equal in bytes; the archives are then joined in their
+// order. zip packs every entry by itself, so the joined archive is byte for byte the one a
+// single run over the whole list makes, in a fraction of its time where the host has
+// processors to spare.
+constexpr int kMaxParts = 8;
+constexpr qint64 kPartBytes = 4 << 20;   // less is not worth a zip of its own
+constexpr qsizetype kPartItems = 64;
+constexpr qint64 kItemBytes = 4096;      // what an item costs besides its bytes: its header, its opening
+
+// The index of each part's first item; one part for a short list or a host of one processor.
+QList<qsizetype> partStarts(const DriveItems& d)
+{
+    const int processors = qMin(QThread::idealThreadCount(), kMaxParts);
+    if (processors < 2 || d.items.size() < 2 * kPartItems)
+        return {0};
+    QList<qint64> costs;
+    costs.reserve(d.items.size());
+    qint64 total = 0;
+    const QByteArray root = QFile::encodeName(d.volume->hostRoot()) + '/';
+    for (const Item& item : d.items) {
+        struct stat st;
+        const qint64 bytes = !item.dir && ::lstat((root + QFile::encodeName(item.rel)).constData(), &st) == 0 ? st.st_size : 0;
+        costs.append(bytes + kItemBytes);
+        total += costs.last();
+    }
+    const qint64 parts = std::clamp<qint64>(qMin(total / kPartBytes, d.items.size() / kPartItems), 1, processors);
+    QList<qsizetype> starts{0};
+    qint64 sum = 0;
+    for (qsizetype i = 0; i < costs.size() && starts.size() < parts; ++i) {
+        sum += costs[i];
+        if (sum >= total * starts.size() / parts && i + 1 < costs.size())
+            starts.append(i + 1);
+    }
+    return starts;
+}
+
+// The parts packed at once and joined into `work`; nullopt when they could not be joined (the
+// single run then packs the list).
+// With `archiveTime` (o) the joined archive gets the time of its newest entry, as zip gives it.
+std::optional<int> packInParts(const DriveItems& d, const QList<qsizetype>& starts, const QStringList& args, bool archiveTime,
+                               const QString& work, const ScratchDir& scratch, QString* out)
+{
+    QList<proc::HostRun> runs;
+    for (qsizetype k = 0; k < starts.size(); ++k) {
+        QByteArray names;
+        const qsizetype stop = k + 1 < starts.size() ? starts[k + 1] : d.items.size();
+        for (qsizetype i = starts[k]; i < stop; ++i)
+            names += QFile::encodeName(d.items[i].rel) + '\n';
+        const QString listFile = scratch.filePath(QStringLiteral("part%1.names").arg(k));
+        QFile list(listFile);
+        if (!list.open(QIODevice::WriteOnly) || list.write(names) != names.size())
+            return std::nullopt;
+        const QString archive = k == 0 ? work : scratch.filePath(QStringLiteral("part%1.zip").arg(k));
+        runs.append({kZip, args + QStringList{archive}, d.volume->hostRoot(), listFile, {}, -1});
+    }
+    proc::runHostTogether(runs);
+
+    int code = ZipNothingToDo;
+    QStringList archives;   // those that found anything to pack, in order
+    qint64 newest = 0;      // with o, each one has the time of its newest entry
+    for (const proc::HostRun& run : std::as_const(runs)) {
+        *out += run.output;
+        if (run.exitCode != ZipOk && run.exitCode != ZipNothingToDo)
+            return run.exitCode < 0 ? ZipCreateError : run.exitCode;
+        if (run.exitCode == ZipOk) {
+            code = ZipOk;
+            archives << run.args.last();
+            newest = qMax(newest, QFileInfo(archives.last()).lastModified().toSecsSinceEpoch());
+        }
+    }
+    if (archives.isEmpty())
+        return code;
+    QString error;
+    if ((archives.first() != work && !QFile::rename(archives.first(), work)) || !zip::appendArchives(work, archives.mid(1), &error)) {
+        archives << work;
+        for (const QString& archive : std::as_const(archives))
+            QFile::remove(archive);
+        return std::nullopt;
+    }
+    for (const QString& archive : archives.mid(1))
+        QFile::remove(archive);
+    if (archiveTime) {
+        struct utimbuf times{newest, newest};
+        ::utime(QFile::encodeName(work).constData(), &times);
+    }
+    return code;
+}
+
+// Runs the host's zip over one drive's items into `work`; its exit code, -1 when it could not run.
+int pack(const DriveItems& d, const QStringList& args, bool archiveTime, const QString& work, const ScratchDir& scratch, QString* out)
+{
+    // An existing archive is one zip's start: the parts are for a new one.
+    if (const QList<qsizetype> starts = QFileInfo::exists(work) ? QList<qsizetype>{0} : partStarts(d); starts.size() > 1)
+        if (const std::optional<int> rc = packInParts(d, starts, args, archiveTime, work, scratch, out))
+            return *rc;
+    QByteArray names;
+    for (const Item& item : d.items)
+        names += QFile::encodeName(item.rel) + '\n';
+    QString zipOut;
+    const int rc = proc::runHost(kZip, args + QStringList{work}, d.volume->hostRoot(), &zipOut, names);
+    *out += zipOut;
+    return rc;
+}
+
 } // namespace
 
 proc::Outcome runZip(const proc::Invocation& inv)
@@ -287,20 +394,17 @@ proc::Outcome runZip(const proc::Invocation& inv)
     QStringList args;
     if (flags.size() > 1)
         args << flags;
-    args << QStringLiteral("-X") << QStringLiteral("-nw") << QStringLiteral("-@") << work;
+    args << QStringLiteral("-X") << QStringLiteral("-nw") << QStringLiteral("-@");
 
     int code = ZipNothingToDo;
     QHash<QString, quint8> attrs;
     {
         const WriteAhead writing(scratch.path());   // while the host's zip runs
         for (const DriveItems& d : collector.drives()) {
-            QByteArray names;
-            for (const Item& item : d.items) {
-                names += QFile::encodeName(item.rel) + '\n';
+            for (const Item& item : d.items)
                 attrs.insert(item.entryName(), item.attrs);
-            }
             QString zipOut;
-            const int rc = proc::runHost(kZip, args, d.volume->hostRoot(), &zipOut, names);
+            const int rc = pack(d, args, req->archiveTime, work, scratch, &zipOut);
             out += zipOut;
             if (rc != ZipOk && rc != ZipNothingToDo)
                 return proc::Outcome::ended(rc < 0 ? ZipCreateError : rc, out);

@@ -3,6 +3,10 @@
 #include <QFile>
 #include <QtEndian>
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 #include <array>
 #include <utility>
 
@@ -73,6 +77,7 @@ QDateTime fromDos(quint16 date, quint16 time)
 struct Directory {
     qint64 offset = 0;
     QByteArray bytes;
+    QByteArray endRecord;   // the end record and its comment
     QList<ZipEntry> entries;
     QList<qsizetype> headers;
 };
@@ -123,6 +128,7 @@ std::optional<Directory> readDirectory(QFile& file, QString* error)
 
     Directory dir;
     dir.offset = offset;
+    dir.endRecord = tail.mid(end);
     if (file.seek(offset))
         dir.bytes = file.read(size);
     if (dir.bytes.size() != qsizetype(size))
@@ -176,6 +182,32 @@ std::optional<Directory> readDirectory(QFile& file, QString* error)
 QString cannotOpen(const QFile& file)
 {
     return QStringLiteral("cannot open %1: %2").arg(file.fileName(), file.errorString());
+}
+
+// Copies `length` bytes from the start of `from` to `at` in `to`, in the kernel where it can,
+// and gives the copied part of `from` back to the disk as it goes.
+bool copyInto(QFile& from, qint64 length, QFile& to, qint64 at, QString* error)
+{
+    constexpr qint64 kChunk = 16 << 20;
+    QByteArray buffer;
+    for (qint64 done = 0; done < length;) {
+        const qint64 n = qMin(kChunk, length - done);
+        loff_t in = done, out = at + done;
+        qint64 copied = buffer.isEmpty() ? ::copy_file_range(from.handle(), &in, to.handle(), &out, size_t(n), 0) : -1;
+        if (copied < 0 && buffer.isEmpty() && (errno == EXDEV || errno == ENOSYS || errno == EOPNOTSUPP || errno == EINVAL))
+            buffer.resize(n);   // a host file system that cannot: through memory
+        if (!buffer.isEmpty()) {
+            copied = ::pread(from.handle(), buffer.data(), size_t(n), done);
+            if (copied > 0 && ::pwrite(to.handle(), buffer.constData(), size_t(copied), at + done) != copied)
+                copied = -1;
+        }
+        if (copied <= 0)
+            return failWith(error, QStringLiteral("cannot copy %1 into %2: %3")
+                                       .arg(from.fileName(), to.fileName(), QString::fromLocal8Bit(copied < 0 ? ::strerror(errno) : "it ended early")));
+        ::fallocate(from.handle(), FALLOC_FL_PUNCH_HOLE | FALLOC_FL_KEEP_SIZE, done, copied);
+        done += copied;
+    }
+    return true;
 }
 
 } // namespace
@@ -264,6 +296,58 @@ bool setDosAttributes(const QString& hostPath, const std::function<std::optional
     // Fixed-size fields at fixed places: even a write that stops halfway leaves a readable archive.
     if (!file.seek(dir->offset) || file.write(patched) != patched.size() || !file.flush())
         return failWith(error, QStringLiteral("cannot write %1: %2").arg(hostPath, file.errorString()));
+    return true;
+}
+
+namespace {
+
+// An archive opened for the join, and its central directory.
+std::optional<Directory> openForJoin(QFile& file, QString* error)
+{
+    if (!file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly | QIODevice::Unbuffered))
+        return refuse(error, cannotOpen(file));
+    return readDirectory(file, error);
+}
+
+} // namespace
+
+bool appendArchives(const QString& hostPath, const QStringList& others, QString* error)
+{
+    QFile file(hostPath);
+    const std::optional<Directory> first = openForJoin(file, error);
+    if (!first)
+        return false;
+    QByteArray central = first->bytes;
+    qint64 count = first->entries.size();
+    qint64 end = first->offset;   // where the next archive's entries go
+    for (const QString& other : others) {
+        QFile part(other);
+        const std::optional<Directory> dir = openForJoin(part, error);
+        if (!dir)
+            return false;
+        QByteArray moved = dir->bytes;
+        for (qsizetype i = 0; i < dir->entries.size(); ++i) {
+            const quint64 offset = dir->entries[i].localHeaderOffset + quint64(end);
+            if (offset >= 0xFFFFFFFF)
+                return failWith(error, QStringLiteral("the joined archive would need Zip64"));
+            qToLittleEndian<quint32>(quint32(offset), moved.data() + dir->headers[i] + 42);
+        }
+        if (!copyInto(part, dir->offset, file, end, error))
+            return false;
+        end += dir->offset;
+        central += moved;
+        count += dir->entries.size();
+    }
+    if (count >= 0xFFFF || end + central.size() >= 0xFFFFFFFF)
+        return failWith(error, QStringLiteral("the joined archive would need Zip64"));
+    QByteArray endRecord = first->endRecord;
+    qToLittleEndian<quint16>(quint16(count), endRecord.data() + 8);
+    qToLittleEndian<quint16>(quint16(count), endRecord.data() + 10);
+    qToLittleEndian<quint32>(quint32(central.size()), endRecord.data() + 12);
+    qToLittleEndian<quint32>(quint32(end), endRecord.data() + 16);
+    central += endRecord;
+    if (::pwrite(file.handle(), central.constData(), size_t(central.size()), end) != central.size() || !file.resize(end + central.size()))
+        return failWith(error, QStringLiteral("cannot write %1: %2").arg(hostPath, QString::fromLocal8Bit(::strerror(errno))));
     return true;
 }
 

@@ -62,4 +62,14 @@ bool setDosAttributes(const QString& hostPath,
                       const std::function<std::optional<quint8>(const ZipEntry&)>& attrsFor,
                       QString* error = nullptr);
 
+// Appends the entries of the archives `others` to the archive `hostPath`, in their order, as
+// one zip run over all their names would have packed them: their bytes follow those of
+// `hostPath`'s entries, and one central directory names them all. The archives are written
+// by the host's zip (no Zip64, no comment but `hostPath`'s own). Each of `others` gives up
+// its room on the disk as it is copied, so the join needs little more room than the
+// archives it joins; they are left emptied. False, with the reason in `error`, when an
+// archive cannot be read or written, or the joined one would need Zip64; `hostPath` is then
+// no archive any more.
+bool appendArchives(const QString& hostPath, const QStringList& others, QString* error = nullptr);
+
 } // namespace platform::zip

@@ -11,8 +11,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMap>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <functional>
+#include <sched.h>
 #include <sys/stat.h>
 
 using namespace platform;
@@ -442,6 +444,45 @@ TEST_F(ZipAdapterTest, ThousandsOfFilesGoThroughOneRunEachWay)
     ASSERT_EQ(run(QStringLiteral("Unzip32.exe -qo \"C:\\many.tva\" -d C:\\Copy")), 0) << qPrintable(lastOutput);
     EXPECT_EQ(fs::readAll(QStringLiteral("C:\\Copy\\My Documents\\Many\\Folder 39\\File 49.txt")), QByteArray("3949"));
     EXPECT_EQ(fs::find(QStringLiteral("C:\\Copy\\My Documents\\Many\\Folder 7\\*.txt"), 0).size(), 50);
+}
+
+// A long list is packed by several zips at once, their archives joined: byte for byte the
+// archive a single zip makes where the host has one processor, with the time of its newest
+// entry, and m removes every packed file.
+TEST_F(ZipAdapterTest, ALongListPackedInPartsIsTheArchiveOfOneRun)
+{
+    QRandomGenerator random(30);
+    for (int i = 0; i < 300; ++i) {
+        const QString rel = QStringLiteral("Staged/Folder %1/File %2.dat").arg(i % 12).arg(i);
+        QByteArray bytes(8192 + random.bounded(200000), 'x');
+        if (i % 2)
+            random.fillRange(reinterpret_cast<quint32*>(bytes.data()), bytes.size() / 4);
+        tm.writeC(rel, bytes);
+        fs::setModified(QStringLiteral("C:\\") + QString(rel).replace(u'/', u'\\'), stamp.addSecs(-4 * i));
+    }
+    const auto packOn = [&](bool oneProcessor, const QString& line) {
+        cpu_set_t all;
+        ASSERT_EQ(::sched_getaffinity(0, sizeof all, &all), 0);
+        if (oneProcessor) {
+            cpu_set_t one;
+            CPU_ZERO(&one);
+            for (int cpu = 0; cpu < CPU_SETSIZE && CPU_COUNT(&one) == 0; ++cpu)
+                if (CPU_ISSET(cpu, &all))
+                    CPU_SET(cpu, &one);
+            ASSERT_EQ(::sched_setaffinity(0, sizeof one, &one), 0);
+        }
+        const int code = run(line);
+        ::sched_setaffinity(0, sizeof all, &all);
+        ASSERT_EQ(code, 0) << qPrintable(lastOutput);
+    };
+    packOn(true, QStringLiteral("zip.exe -1gqoruS C:\\one.tva C:\\Staged\\*.*"));
+    packOn(false, QStringLiteral("zip.exe -1gqorumS C:\\parts.tva C:\\Staged\\*.*"));
+
+    EXPECT_EQ(entries(QStringLiteral("C:\\parts.tva")).size(), 312);
+    EXPECT_TRUE(fs::readAll(QStringLiteral("C:\\parts.tva")) == fs::readAll(QStringLiteral("C:\\one.tva")));
+    EXPECT_EQ(QFileInfo(host(QStringLiteral("C:\\parts.tva"))).lastModified(), stamp);
+    EXPECT_EQ(QFileInfo(host(QStringLiteral("C:\\one.tva"))).lastModified(), stamp);
+    EXPECT_EQ(QDir(tm.hostC(QStringLiteral("Staged"))).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{});
 }
 
 TEST_F(ZipAdapterTest, NamesBeyondAsciiComeBackUnchanged)

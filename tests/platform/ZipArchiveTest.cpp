@@ -365,7 +365,9 @@ TEST_F(ZipArchiveTest, RefusesWhatIsNoSoundArchive)
     ASSERT_EQ(good.mid(end, 4), QByteArray("PK\5\6"));
     ASSERT_GT(central, 0);
 
-    // Each damage is refused for the reason given, and patching leaves the file as it was.
+    // Each damage is refused for the reason given, and patching leaves the file as it was; as
+    // a part to join onto a sound archive, it is refused as well.
+    const QString joined = path(QStringLiteral("joined.zip"));
     const auto refused = [&](const QByteArray& bytes, const char* what, const QString& reason) {
         overwrite(bad, bytes);
         QString error;
@@ -373,6 +375,8 @@ TEST_F(ZipArchiveTest, RefusesWhatIsNoSoundArchive)
         EXPECT_TRUE(error.contains(reason)) << what << ": " << qPrintable(error);
         EXPECT_FALSE(setDosAttributes(bad, [](const ZipEntry&) { return std::optional<quint8>(0x20); }, &error)) << what;
         EXPECT_EQ(contents(bad), bytes) << what;
+        overwrite(joined, good);
+        EXPECT_FALSE(appendArchives(joined, {bad}, &error)) << what;
     };
     const auto withField = [&](qsizetype at, auto value) {
         QByteArray bytes = good;
@@ -427,6 +431,8 @@ TEST_F(ZipArchiveTest, ReadsAnEmptyArchiveAndRefusesZip64)
     const QString archive = makeArchive({QStringLiteral("-fz")});
     QString error;
     EXPECT_FALSE(readEntries(archive, &error));
+    EXPECT_TRUE(error.contains(QStringLiteral("Zip64"))) << qPrintable(error);
+    EXPECT_FALSE(appendArchives(empty, {archive}, &error));
     EXPECT_TRUE(error.contains(QStringLiteral("Zip64"))) << qPrintable(error);
 }
 
