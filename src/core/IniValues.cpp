@@ -12,7 +12,7 @@ namespace core {
 
 QString ReadIni(const QString& section, const QString& key, const QString& file)
 {
-    return platform::profile::getString(section, key, QString(), 255, file);
+    return platform::profile::getString(section, key, QString(), kIniValueSize, file);
 }
 
 int WriteIni(const QString& section, const QString& key, const QString& value, const QString& file)

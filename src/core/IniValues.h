@@ -4,6 +4,9 @@
 
 namespace core {
 
+// The buffer a value is read into: at most 254 characters and the end.
+constexpr int kIniValueSize = 255;
+
 // The value of `key` in `section` of `file`: at most 254 characters, "" when the file,
 // section or key is missing.
 QString ReadIni(const QString& section, const QString& key, const QString& file);

@@ -79,19 +79,34 @@ const IniDocument* load(const Resolved& r)
     return &cache().insert(host, std::move(c))->doc;
 }
 
-} // namespace
-
-QString getString(const QString& section, const QString& key, const QString& def, int bufferSize, const QString& file)
+QString valueIn(const IniDocument* doc, const QString& section, const QString& key, const QString& def, int bufferSize)
 {
-    const Resolved r = Machine::current().resolve(fullPath(file));
     QString value = def;
-    if (const IniDocument* doc = load(r)) {
+    if (doc) {
         if (const auto v = doc->value(section, key))
             value = *v;
     }
     if (bufferSize > 0 && value.size() > bufferSize - 1)
         value.truncate(bufferSize - 1);
     return value;
+}
+
+} // namespace
+
+QString getString(const QString& section, const QString& key, const QString& def, int bufferSize, const QString& file)
+{
+    return valueIn(load(Machine::current().resolve(fullPath(file))), section, key, def, bufferSize);
+}
+
+Reader::Reader(const QString& file)
+{
+    if (const IniDocument* doc = load(Machine::current().resolve(fullPath(file))))
+        doc_ = *doc;
+}
+
+QString Reader::getString(const QString& section, const QString& key, const QString& def, int bufferSize) const
+{
+    return valueIn(doc_ ? &*doc_ : nullptr, section, key, def, bufferSize);
 }
 
 bool writeString(const QString& section, const std::optional<QString>& key, const std::optional<QString>& value,

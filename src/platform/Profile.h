@@ -4,6 +4,7 @@
 // file in the Windows folder. Each write replaces the file at once (a temporary file
 // renamed over it); readers keep a parsed copy per file, checked against its size and
 // time, because a save writes thousands of keys.
+#include "platform/IniDocument.h"
 #include <QString>
 #include <optional>
 
@@ -12,6 +13,18 @@ namespace platform::profile {
 // At most bufferSize - 1 characters of the value; `def` when the file, section or key is
 // missing. An empty key name finds nothing.
 QString getString(const QString& section, const QString& key, const QString& def, int bufferSize, const QString& file);
+
+// The values of one file from one reading of it, for a caller that asks for thousands of
+// keys of a file that nothing writes meanwhile: getString() looks for the file and at its
+// time again at every call. A file that is not there has no values.
+class Reader {
+public:
+    explicit Reader(const QString& file);
+    QString getString(const QString& section, const QString& key, const QString& def, int bufferSize) const;
+
+private:
+    std::optional<IniDocument> doc_;
+};
 
 // Writes (or with a null value deletes) one key; a null key deletes the whole section.
 // Creates the file but not its folder. False when the file cannot be written; the file

@@ -2,6 +2,7 @@
 #include "core/Registry.h"
 #include "core/Windows.h"
 #include "platform/FileSystem.h"
+#include "platform/Profile.h"
 #include "platform/SysError.h"
 #include "platform/WinPath.h"
 #include "vb/FileIO.h"
@@ -114,12 +115,14 @@ void RestoreRun::userFiles()
     // and the entries after the first that put it in place are back with it.
     QHash<QString, int> wanted;   // by staged copy (case-folded): the chosen entries still to come
     QSet<QString> placed;
-    // User.ini is asked once per entry: nothing writes it while the copies go into place.
+    // User.ini is read once, and asked once per entry: nothing writes it while the copies go
+    // into place.
+    const platform::profile::Reader userIniValues(s.UserIniPath);
     QHash<int, QString> stagedOf;
     const auto stagedFor = [&](int i) {
         auto it = stagedOf.constFind(i);
         if (it == stagedOf.constEnd())
-            it = stagedOf.insert(i, core::ReadIni(QStringLiteral("UserFilesSaved"), list.List(i), s.UserIniPath));
+            it = stagedOf.insert(i, userIniValues.getString(QStringLiteral("UserFilesSaved"), list.List(i), QString(), core::kIniValueSize));
         return *it;
     };
     for (int i = 0; i < list.ListCount(); ++i) {

@@ -9,9 +9,12 @@ using testsupport::MachineTest;
 
 namespace {
 
+// The value as getString() reads it; a Reader of the file reads the same.
 QString get(const QString& section, const QString& key, const QString& file = QStringLiteral("C:\\test.ini"))
 {
-    return profile::getString(section, key, QStringLiteral("<none>"), 255, file);
+    const QString value = profile::getString(section, key, QStringLiteral("<none>"), 255, file);
+    EXPECT_EQ(profile::Reader(file).getString(section, key, QStringLiteral("<none>"), 255), value) << qPrintable(section + u'/' + key);
+    return value;
 }
 
 } // namespace
@@ -55,6 +58,7 @@ TEST_F(MachineTest, ValuesAreCutToTheBuffer)
 {
     tm.writeC(QStringLiteral("test.ini"), "[S]\r\nLong=" + QByteArray(300, 'v') + "\r\n");
     EXPECT_EQ(profile::getString(QStringLiteral("S"), QStringLiteral("Long"), {}, 255, QStringLiteral("C:\\test.ini")).size(), 254);
+    EXPECT_EQ(profile::Reader(QStringLiteral("C:\\test.ini")).getString(QStringLiteral("S"), QStringLiteral("Long"), {}, 255).size(), 254);
 }
 
 TEST_F(MachineTest, WritingReplacesInPlaceAndAppendsAtTheEndOfTheSection)
