@@ -2,6 +2,7 @@
 #include "backup/FolderPaths.h"
 #include "core/Shell.h"
 #include "platform/FileSystem.h"
+#include "platform/Profile.h"
 #include "platform/SysError.h"
 #include "restore/WininitRename.h"
 #include "vb/FileIO.h"
@@ -203,12 +204,13 @@ std::optional<Failure> RestoreRun::unpackUserFiles(const QString& root)
         return failure;
     QSet<QString> wanted{userIni};
     vb::ProgressPace pace;   // thousands of look-ups take a while
+    const platform::profile::Reader userIniValues(s.UserIniPath);
     for (int i = 0; i < req.List1.ListCount(); ++i) {
         if (pace.due())
             vb::DoEvents();
         if (!req.List1.Selected(i) || req.List1.List(i).isEmpty())
             continue;
-        const QString staged = core::ReadIni(QStringLiteral("UserFilesSaved"), req.List1.List(i), s.UserIniPath);
+        const QString staged = userIniValues.getString(QStringLiteral("UserFilesSaved"), req.List1.List(i), QString(), core::kIniValueSize);
         if (!staged.isEmpty())
             wanted.insert(LandingKey(staged));
     }
