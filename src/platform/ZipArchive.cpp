@@ -1,5 +1,6 @@
 #include "platform/ZipArchive.h"
 #include "platform/Volume.h"
+#include "platform/Waiting.h"
 #include <QFile>
 #include <QtEndian>
 #include <algorithm>
@@ -185,7 +186,7 @@ QString cannotOpen(const QFile& file)
 }
 
 // Copies `length` bytes from the start of `from` to `at` in `to`, in the kernel where it can,
-// and gives the copied part of `from` back to the disk as it goes.
+// and gives the copied part of `from` back to the disk as it goes; the windows stay painted.
 bool copyInto(QFile& from, qint64 length, QFile& to, qint64 at, QString* error)
 {
     constexpr qint64 kChunk = 16 << 20;
@@ -206,6 +207,7 @@ bool copyInto(QFile& from, qint64 length, QFile& to, qint64 at, QString* error)
                                        .arg(from.fileName(), to.fileName(), QString::fromLocal8Bit(copied < 0 ? ::strerror(errno) : "it ended early")));
         ::fallocate(from.handle(), FALLOC_FL_PUNCH_HOLE | FALLOC_FL_KEEP_SIZE, done, copied);
         done += copied;
+        whileWaiting();
     }
     return true;
 }
