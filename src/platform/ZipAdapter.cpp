@@ -258,6 +258,15 @@ constexpr qint64 kPartBytes = 4 << 20;   // less is not worth a zip of its own
 constexpr qsizetype kPartItems = 64;
 constexpr qint64 kItemBytes = 4096;      // what an item costs besides its bytes: its header, its opening
 
+// What zip -@ reads: the names of items [from, to), a line each.
+QByteArray namesOf(const QList<Item>& items, qsizetype from, qsizetype to)
+{
+    QByteArray names;
+    for (qsizetype i = from; i < to; ++i)
+        names += QFile::encodeName(items[i].rel) + '\n';
+    return names;
+}
+
 // The index of each part's first item; one part for a short list or a host of one processor.
 QList<qsizetype> partStarts(const DriveItems& d)
 {
@@ -286,17 +295,14 @@ QList<qsizetype> partStarts(const DriveItems& d)
 }
 
 // The parts packed at once and joined into `work`; nullopt when they could not be joined (the
-// single run then packs the list).
+// single run then packs the list, and only its output counts).
 // With `archiveTime` (o) the joined archive gets the time of its newest entry, as zip gives it.
 std::optional<int> packInParts(const DriveItems& d, const QList<qsizetype>& starts, const QStringList& args, bool archiveTime,
                                const QString& work, const ScratchDir& scratch, QString* out)
 {
     QList<proc::HostRun> runs;
     for (qsizetype k = 0; k < starts.size(); ++k) {
-        QByteArray names;
-        const qsizetype stop = k + 1 < starts.size() ? starts[k + 1] : d.items.size();
-        for (qsizetype i = starts[k]; i < stop; ++i)
-            names += QFile::encodeName(d.items[i].rel) + '\n';
+        const QByteArray names = namesOf(d.items, starts[k], k + 1 < starts.size() ? starts[k + 1] : d.items.size());
         const QString listFile = scratch.filePath(QStringLiteral("part%1.names").arg(k));
         QFile list(listFile);
         if (!list.open(QIODevice::WriteOnly) || list.write(names) != names.size())
@@ -307,33 +313,36 @@ std::optional<int> packInParts(const DriveItems& d, const QList<qsizetype>& star
     proc::runHostTogether(runs);
 
     int code = ZipNothingToDo;
+    QString partsOut;
     QStringList archives;   // those that found anything to pack, in order
     qint64 newest = 0;      // with o, each one has the time of its newest entry
     for (const proc::HostRun& run : std::as_const(runs)) {
-        *out += run.output;
-        if (run.exitCode != ZipOk && run.exitCode != ZipNothingToDo)
+        partsOut += run.output;
+        if (run.exitCode != ZipOk && run.exitCode != ZipNothingToDo) {
+            *out += partsOut;
             return run.exitCode < 0 ? ZipCreateError : run.exitCode;
+        }
         if (run.exitCode == ZipOk) {
             code = ZipOk;
             archives << run.args.last();
             newest = qMax(newest, QFileInfo(archives.last()).lastModified().toSecsSinceEpoch());
         }
     }
-    if (archives.isEmpty())
-        return code;
-    QString error;
-    if ((archives.first() != work && !QFile::rename(archives.first(), work)) || !zip::appendArchives(work, archives.mid(1), &error)) {
-        archives << work;
-        for (const QString& archive : std::as_const(archives))
+    if (!archives.isEmpty()) {
+        if ((archives.first() != work && !QFile::rename(archives.first(), work)) || !zip::appendArchives(work, archives.mid(1))) {
+            archives << work;
+            for (const QString& archive : std::as_const(archives))
+                QFile::remove(archive);
+            return std::nullopt;
+        }
+        for (const QString& archive : archives.mid(1))
             QFile::remove(archive);
-        return std::nullopt;
+        if (archiveTime) {
+            struct utimbuf times{newest, newest};
+            ::utime(QFile::encodeName(work).constData(), &times);
+        }
     }
-    for (const QString& archive : archives.mid(1))
-        QFile::remove(archive);
-    if (archiveTime) {
-        struct utimbuf times{newest, newest};
-        ::utime(QFile::encodeName(work).constData(), &times);
-    }
+    *out += partsOut;
     return code;
 }
 
@@ -344,11 +353,8 @@ int pack(const DriveItems& d, const QStringList& args, bool archiveTime, const Q
     if (const QList<qsizetype> starts = QFileInfo::exists(work) ? QList<qsizetype>{0} : partStarts(d); starts.size() > 1)
         if (const std::optional<int> rc = packInParts(d, starts, args, archiveTime, work, scratch, out))
             return *rc;
-    QByteArray names;
-    for (const Item& item : d.items)
-        names += QFile::encodeName(item.rel) + '\n';
     QString zipOut;
-    const int rc = proc::runHost(kZip, args + QStringList{work}, d.volume->hostRoot(), &zipOut, names);
+    const int rc = proc::runHost(kZip, args + QStringList{work}, d.volume->hostRoot(), &zipOut, namesOf(d.items, 0, d.items.size()));
     *out += zipOut;
     return rc;
 }
