@@ -157,3 +157,32 @@ TEST_F(MachineTest, TheUpdateProgramStartsDetachedOnThisMachineWithoutInput)
     qputenv("TRELVO_SKYFETCH_BIN", "/nonexistent/skyfetch");
     EXPECT_EQ(errorOf([] { proc::Shell(QStringLiteral("skyfetch.exe"), proc::NormalFocus); }), ErrFileNotFound);
 }
+
+// Host runs made together: each reads its own input file and keeps its own code and output,
+// one that cannot start says so without holding up the others, and they run at the same
+// time (the first waits for a file only the last one makes; one after the other it would
+// give up after five seconds).
+TEST(HostRuns, RunTogetherEachWithItsOwnInputCodeAndOutput)
+{
+    QTemporaryDir dir;
+    QFile input(dir.filePath(QStringLiteral("names")));
+    ASSERT_TRUE(input.open(QIODevice::WriteOnly));
+    input.write("first\nsecond\n");
+    input.close();
+    const QString sh = QStringLiteral("/bin/sh");
+    const QString c = QStringLiteral("-c");
+    QList<proc::HostRun> runs{
+        {sh, {c, QStringLiteral("timeout 5 sh -c 'until [ -e made ]; do sleep 0.01; done' && echo saw it")}, dir.path(), {}, {}, -1},
+        {sh, {c, QStringLiteral("cat; exit 3")}, dir.path(), input.fileName(), {}, -1},
+        {dir.filePath(QStringLiteral("no such program")), {}, dir.path(), {}, {}, 0},
+        {sh, {c, QStringLiteral("touch made")}, dir.path(), {}, {}, -1},
+    };
+    proc::runHostTogether(runs);
+    EXPECT_EQ(runs[0].exitCode, 0);
+    EXPECT_EQ(runs[0].output, QStringLiteral("saw it\n"));
+    EXPECT_EQ(runs[1].exitCode, 3);
+    EXPECT_EQ(runs[1].output, QStringLiteral("first\nsecond\n"));
+    EXPECT_EQ(runs[2].exitCode, -1);
+    EXPECT_TRUE(runs[2].output.contains(QStringLiteral("no such program"))) << qPrintable(runs[2].output);
+    EXPECT_EQ(runs[3].exitCode, 0);
+}
